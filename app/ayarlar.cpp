@@ -1,0 +1,58 @@
+// Settings: reading, looking up, changing and rewriting the two key=value files.
+// The table is owned here and touched from the main thread only.
+#include "app/ayarlar.h"
+
+#include <fstream>
+
+ayar_tablosu ayarlar;  // written by start-up (ini_oku) and ayar_koy; main thread
+
+namespace {
+
+const ayar* ilk_kayit(const std::vector<ayar>& liste, const std::string& anahtar) {
+    for (const ayar& a : liste)
+        if (a.anahtar == anahtar) return &a;
+    return nullptr;
+}
+
+// Applies the line rules to one line (without its '\n'); appends an entry when it is one.
+void satir_isle(std::string satir, std::vector<ayar>& liste) {
+    if (!satir.empty() && satir.back() == '\r') satir.pop_back();
+    if (satir.empty() || satir[0] == '#') return;
+    size_t esit = satir.find('=');
+    if (esit == std::string::npos) return;
+    liste.push_back({satir.substr(0, esit), satir.substr(esit + 1)});
+}
+
+}  // namespace
+
+void ini_oku(const std::string& yol, std::vector<ayar>& liste) {
+    liste.clear();
+    std::ifstream dosya(yol, std::ios::binary);
+    if (!dosya) return;
+    std::string satir;
+    while (std::getline(dosya, satir)) satir_isle(satir, liste);
+}
+
+std::string ayar_al(const std::string& anahtar, const std::string& yedek) {
+    if (const ayar* a = ilk_kayit(ayarlar.kisisel, anahtar)) return a->deger;
+    if (const ayar* a = ilk_kayit(ayarlar.varsayilan, anahtar)) return a->deger;
+    return yedek;
+}
+
+void ayar_koy(const std::string& anahtar, const std::string& deger) {
+    for (ayar& a : ayarlar.kisisel) {
+        if (a.anahtar == anahtar) {
+            a.deger = deger;
+            return;
+        }
+    }
+    ayarlar.kisisel.push_back({anahtar, deger});
+}
+
+void ini_yaz() {
+    std::ofstream dosya("launcher.ini", std::ios::binary | std::ios::trunc);
+    if (!dosya) return;
+    for (const ayar& a : ayarlar.kisisel) dosya << a.anahtar << '=' << a.deger << '\n';
+}
+
+bool hesap_api_var() { return !ayar_al("hesap_api", "").empty(); }

@@ -1,0 +1,39 @@
+// Settings: the user's "launcher.ini" and the shipped "varsayilan.ini" as two ordered
+// key=value lists; lookups prefer the user's entry, then the default, then the caller's fallback.
+//
+// File rules (both files): lines end at '\n', one trailing '\r' is dropped, empty lines,
+// lines starting with '#' and lines without '=' are skipped, the key is everything before
+// the first '=' and the value everything after it, nothing is trimmed, duplicates are kept
+// (lookups see the first). Only the user's list is ever written back, by ini_yaz.
+// Main thread only; worker threads receive copies of the values they need.
+#pragma once
+#include <string>
+#include <vector>
+
+struct ayar {
+    std::string anahtar;  // key, byte for byte as in the file
+    std::string deger;    // value, may be empty
+};
+
+struct ayar_tablosu {
+    std::vector<ayar> kisisel;     // "launcher.ini", file order
+    std::vector<ayar> varsayilan;  // "varsayilan.ini", file order
+};
+
+extern ayar_tablosu ayarlar;  // the one table of the process; filled at start-up
+
+// Empties `liste`, then appends the entries of the file at `yol`. A missing file leaves it empty.
+void ini_oku(const std::string& yol, std::vector<ayar>& liste);
+
+// First user entry, else first default entry, else `yedek`. An empty value counts as present.
+std::string ayar_al(const std::string& anahtar, const std::string& yedek);
+
+// Overwrites the first user entry with that key, or appends one. Defaults never change.
+void ayar_koy(const std::string& anahtar, const std::string& deger);
+
+// Rewrites "launcher.ini" in the working directory from the user list (LF line ends).
+// A file that cannot be opened is silently not written.
+void ini_yaz();
+
+// True when a web account service is configured (`hesap_api` not empty).
+bool hesap_api_var();

@@ -1,0 +1,189 @@
+// The application shell: start-up order, the frame loop with its pacing, scale check, window
+// drag and cursor choice, and shutdown. Owns the window and shell globals of app/pencere.h.
+#include "app/uygulama.h"
+
+#include <GLFW/glfw3.h>
+#include <stb_image.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+
+#include "app/ayarlar.h"
+#include "app/mesaj.h"
+#include "app/pencere.h"
+#include "ui/doku.h"
+#include "ui/girdi.h"
+#include "ui/yazi.h"
+
+// ---- shell state (main thread) ----
+GLFWwindow* pencere = nullptr;
+int tuval_genislik = 800;
+int tuval_yukseklik = 610;
+int oyun_durumu = 0;
+int acik_panel = 0;
+bool beni_hatirla = true;
+std::string calistirilan_yol;
+
+double steady_saniye() {
+    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return double(ns.count()) / 1e9;
+}
+
+namespace uygulama {
+namespace {
+
+const double KARE_BEKLEME = 1.0 / 60.0;   // longest sleep per pass while the launcher is in use
+const double OYUN_BEKLEME = 0.5;          // longest sleep per pass while the game runs
+const float OLCEK_ESIGI = 0.01f;          // smaller scale changes keep the text atlases
+
+GLFWcursor* el_imleci = nullptr;    // hand, over clickable widgets
+GLFWcursor* yazi_imleci = nullptr;  // I-beam, over text fields
+
+// Window drag, started by a press that no widget took.
+struct surukleme_durumu {
+    bool suruyor = false;
+    int pencere_x = 0, pencere_y = 0;      // window position at the press
+    double imlec_x = 0, imlec_y = 0;       // pointer on the screen at the press
+};
+surukleme_durumu surukleme;
+double imlec_x = 0, imlec_y = 0;           // cursor in window coordinates, read each pass
+
+// ---- start-up ----
+
+void calisma_dizinine_gec() {
+    char tampon[4096];
+    ssize_t n = readlink("/proc/self/exe", tampon, sizeof tampon - 1);
+    if (n <= 0) return;
+    calistirilan_yol.assign(tampon, size_t(n));
+    size_t bolu = calistirilan_yol.rfind('/');
+    if (bolu == std::string::npos) return;
+    std::string dizin = calistirilan_yol.substr(0, bolu);
+    if (chdir(dizin.empty() ? "/" : dizin.c_str()) != 0) {
+        // Silent: the launcher then looks for its files in the inherited directory.
+    }
+}
+
+void ayarlari_oku() {
+    ini_oku("launcher.ini", ayarlar.kisisel);
+    ini_oku("varsayilan.ini", ayarlar.varsayilan);
+    beni_hatirla = ayar_al("hatirla", "1") == "1";
+}
+
+void ikon_koy() {
+    int w = 0, h = 0, kanal = 0;
+    unsigned char* pikseller = stbi_load("veri/ikon.png", &w, &h, &kanal, 4);
+    if (!pikseller) return;
+    GLFWimage ikon{w, h, pikseller};
+    glfwSetWindowIcon(pencere, 1, &ikon);
+    stbi_image_free(pikseller);
+}
+
+void fare_geri_cagrisi(GLFWwindow*, int dugme, int eylem, int) { fare_dugmesi(dugme, eylem); }
+
+bool pencere_ac() {
+    if (!glfwInit()) {
+        hata_yaz("Pencere sistemi baslatilamadi.");
+        return false;
+    }
+    glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    pencere = glfwCreateWindow(800, 610, "Morvatan Online", nullptr, nullptr);
+    if (!pencere) {
+        hata_yaz("Pencere acilamadi (OpenGL).");
+        glfwTerminate();
+        return false;
+    }
+    ikon_koy();
+    glfwMakeContextCurrent(pencere);
+    glfwSwapInterval(1);
+    glfwSetMouseButtonCallback(pencere, fare_geri_cagrisi);
+    pencereyi_ortala(800, 610);
+    el_imleci = glfwCreateStandardCursor(GLFW_HAND_CURSOR);
+    yazi_imleci = glfwCreateStandardCursor(GLFW_IBEAM_CURSOR);
+    return true;
+}
+
+// ---- frame ----
+
+void kareyi_hazirla() {
+    int ww = 0, wh = 0, fw = 0, fh = 0;
+    glfwGetCursorPos(pencere, &imlec_x, &imlec_y);
+    glfwGetWindowSize(pencere, &ww, &wh);
+    glfwGetFramebufferSize(pencere, &fw, &fh);
+    girdi.fare_x = float(imlec_x * tuval_genislik / (ww > 1 ? ww : 1));
+    girdi.fare_y = float(imlec_y * tuval_yukseklik / (wh > 1 ? wh : 1));
+
+    float s = float(fw) / float(tuval_genislik);
+    if (std::fabs(s - olcek) > OLCEK_ESIGI && s > 0) olcek = s;
+
+    tuvali_kur(fw, fh);
+    girdi.yazi_imleci = false;
+    girdi.el_imleci = false;
+}
+
+void pencereyi_surukle() {
+    int wx = 0, wy = 0;
+    if (girdi.basildi && girdi.etkin_kimlik == nullptr) {
+        glfwGetWindowPos(pencere, &wx, &wy);
+        surukleme.pencere_x = wx;
+        surukleme.pencere_y = wy;
+        surukleme.imlec_x = wx + imlec_x;
+        surukleme.imlec_y = wy + imlec_y;
+    } else if (!surukleme.suruyor) {
+        return;
+    }
+    surukleme.suruyor = girdi.basili;
+    if (!surukleme.suruyor) return;
+    glfwGetWindowPos(pencere, &wx, &wy);
+    int x = surukleme.pencere_x + int(wx + imlec_x - surukleme.imlec_x);
+    int y = surukleme.pencere_y + int(wy + imlec_y - surukleme.imlec_y);
+    glfwSetWindowPos(pencere, x, y);
+}
+
+void imleci_sec() {
+    GLFWcursor* c = girdi.yazi_imleci ? yazi_imleci : girdi.el_imleci ? el_imleci : nullptr;
+    glfwSetCursor(pencere, c);
+}
+
+void kareyi_bitir() {
+    pencereyi_surukle();
+    imleci_sec();
+    if (girdi.birakildi) girdi.etkin_kimlik = nullptr;
+    girdi.basildi = false;
+    girdi.birakildi = false;
+    glfwSwapBuffers(pencere);
+}
+
+void kare_isle() {
+    glfwWaitEventsTimeout(oyun_durumu == 1 ? OYUN_BEKLEME : KARE_BEKLEME);
+    kareyi_hazirla();
+    kareyi_bitir();
+}
+
+void kapat() {
+    glfwTerminate();
+}
+
+}  // namespace
+
+int calistir() {
+    calisma_dizinine_gec();
+    ayarlari_oku();
+    if (!yazi::yukle()) {
+        hata_yaz("veri\\font klasoru eksik. Launcher'i veri klasoruyle birlikte calistir.");
+        return 1;
+    }
+    if (!pencere_ac()) return 1;
+    deri_yukle();
+    glfwShowWindow(pencere);
+    surukleme = surukleme_durumu{};
+    while (!glfwWindowShouldClose(pencere)) kare_isle();
+    kapat();
+    return 0;
+}
+
+}  // namespace uygulama

@@ -1,0 +1,113 @@
+// Drawing primitives on a real OpenGL context (Xvfb with Mesa): loading a skin image, the
+// faded textured quad and the vertical fade of a flat rectangle, read back from the framebuffer.
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/pencere.h"
+#include "tests/yardimci.h"
+#include "ui/doku.h"
+
+namespace {
+
+class CizimTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(glfwInit()) << "an X server is needed (run under xvfb-run)";
+        glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
+        glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+        pencere = glfwCreateWindow(800, 610, "cizim testi", nullptr, nullptr);
+        ASSERT_NE(pencere, nullptr);
+        glfwMakeContextCurrent(pencere);
+    }
+    static void TearDownTestSuite() {
+        glfwDestroyWindow(pencere);
+        pencere = nullptr;
+        glfwTerminate();
+    }
+    void SetUp() override {
+        int fw, fh;
+        glfwGetFramebufferSize(pencere, &fw, &fh);
+        ASSERT_EQ(fw, 800);
+        tuvali_kur(fw, fh);
+    }
+    // Colour of the logical point (x, y) in the back buffer.
+    static void oku(int x, int y, unsigned char rgb[3]) {
+        unsigned char p[4];
+        glFinish();
+        glReadPixels(x, 610 - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+        rgb[0] = p[0]; rgb[1] = p[1]; rgb[2] = p[2];
+    }
+};
+
+// Writes veri/<ad> as an RGBA PNG in `dizin`.
+void png(const std::string& dizin, const char* ad, int w, int h, const unsigned char* rgba) {
+    std::filesystem::create_directories(dizin + "/veri");
+    ASSERT_TRUE(stbi_write_png((dizin + "/veri/" + ad).c_str(), w, h, 4, rgba, w * 4));
+}
+
+TEST_F(CizimTest, TextureAtHalfOpacityFadesUniformlyAndKeepsFirstRowOnTop) {
+    yardimci::gecici_dizin dizin;
+    const unsigned char kirmizi_mavi[8] = {255, 0, 0, 255, 0, 0, 255, 255};
+    png(dizin.yol, "iki.png", 1, 2, kirmizi_mavi);
+    char eski[4096];
+    ASSERT_NE(getcwd(eski, sizeof eski), nullptr);
+    ASSERT_EQ(chdir(dizin.yol.c_str()), 0);
+    doku d = doku_yukle("iki.png");
+    testing::internal::CaptureStderr();
+    doku yok = doku_yukle("yok.png");
+    std::string hata = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(chdir(eski), 0);
+
+    ASSERT_NE(d.tex, 0u);
+    EXPECT_EQ(d.width, 1);
+    EXPECT_EQ(d.height, 2);
+    EXPECT_EQ(yok.tex, 0u);
+    EXPECT_EQ(yok.width, 0);
+    EXPECT_EQ(hata, "gorsel yuklenemedi: veri/yok.png\n");
+
+    doku_ciz(d, 0, 0, 800, 610, 0.5f);
+    unsigned char ust[3], alt[3];
+    oku(400, 5, ust);
+    oku(400, 604, alt);
+    // half the texel plus half the clear colour (0.05, 0.06, 0.08)
+    EXPECT_NEAR(ust[0], 134, 2); EXPECT_NEAR(ust[1], 8, 2); EXPECT_NEAR(ust[2], 10, 2);
+    EXPECT_NEAR(alt[0], 6, 2);   EXPECT_NEAR(alt[1], 8, 2); EXPECT_NEAR(alt[2], 138, 2);
+}
+
+TEST_F(CizimTest, RectangleFadesFromTopOpacityToBottomOpacity) {
+    dikdortgen_ciz(0xFFFFFF, 0, 0, 800, 610, 0.0f, 1.0f);
+    unsigned char ust[3], orta[3], alt[3];
+    oku(100, 0, ust);
+    oku(100, 305, orta);
+    oku(100, 609, alt);
+    EXPECT_NEAR(ust[0], 13, 2);
+    EXPECT_NEAR(orta[0], 134, 3);
+    EXPECT_NEAR(alt[0], 255, 2);
+    EXPECT_NEAR(orta[1], orta[2], 3);  // white: the channels fade alike
+
+    tuvali_kur(800, 610);
+    dikdortgen_ciz(0x050609, 0, 0, 800, 610, 0.35f, 0.35f);  // the even dimming of the dialogs
+    unsigned char a[3], b[3];
+    oku(10, 10, a);
+    oku(790, 600, b);
+    EXPECT_EQ(a[0], b[0]); EXPECT_EQ(a[1], b[1]); EXPECT_EQ(a[2], b[2]);
+}
+
+TEST_F(CizimTest, ScissorClipsDrawingToTheBox) {
+    kirp(100, 100, 50, 20);
+    dikdortgen_ciz(0xFFFFFF, 0, 0, 800, 610, 1.0f, 1.0f);
+    glDisable(GL_SCISSOR_TEST);
+    unsigned char ic[3], dis_sol[3], dis_alt[3];
+    oku(100, 100, ic);
+    oku(99, 110, dis_sol);
+    oku(120, 120, dis_alt);
+    EXPECT_EQ(ic[0], 255);
+    EXPECT_NEAR(dis_sol[0], 13, 1);
+    EXPECT_NEAR(dis_alt[0], 13, 1);
+}
+
+}  // namespace

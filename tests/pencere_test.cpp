@@ -1,0 +1,104 @@
+// The real launcher executable in a temporary run-time directory: start-up failure without
+// fonts, the window it opens under an X server, dragging it, and closing it as a desktop does.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <regex>
+#include <thread>
+
+#include "tests/yardimci.h"
+
+namespace {
+
+using yardimci::komut;
+
+struct konum {
+    int x = -1, y = -1, w = -1, h = -1;
+};
+
+// `id` is an X window id, or "-root" for the whole screen.
+konum pencere_konumu(const std::string& id) {
+    std::string s = komut("xwininfo " + (id == "-root" ? id : "-id " + id));
+    konum k;
+    std::smatch m;
+    if (std::regex_search(s, m, std::regex("Absolute upper-left X:\\s+(-?\\d+)"))) k.x = std::stoi(m[1]);
+    if (std::regex_search(s, m, std::regex("Absolute upper-left Y:\\s+(-?\\d+)"))) k.y = std::stoi(m[1]);
+    if (std::regex_search(s, m, std::regex("Width:\\s+(\\d+)"))) k.w = std::stoi(m[1]);
+    if (std::regex_search(s, m, std::regex("Height:\\s+(\\d+)"))) k.h = std::stoi(m[1]);
+    return k;
+}
+
+konum ekran_boyutu() {
+    konum k = pencere_konumu("-root");
+    return k;
+}
+
+void kapat_ve_bekle(pid_t pid, const std::string& id, int* durum) {
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
+    *durum = yardimci::bekle(pid, 10);
+}
+
+TEST(Pencere, WithoutFontsPrintsTheLineAndExitsOneWithoutWindow) {
+    yardimci::gecici_dizin dizin;
+    yardimci::calisma_dizini_kur(dizin.yol, false);
+    const std::string hata = dizin.yol + "/stderr.txt";
+    // Started from another directory: the launcher must look beside its executable.
+    pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", hata);
+    EXPECT_EQ(yardimci::bekle(pid, 20), 1);
+    EXPECT_EQ(yardimci::dosya_oku(hata),
+              "veri\\font klasoru eksik. Launcher'i veri klasoruyle birlikte calistir.\n");
+}
+
+TEST(Pencere, OpensCentredUndecoratedAndClosesLikeADesktopAsks) {
+    yardimci::gecici_dizin dizin;
+    yardimci::calisma_dizini_kur(dizin.yol, true);
+    const std::string hata = dizin.yol + "/stderr.txt";
+    pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", hata);
+    std::string id = yardimci::pencere_bul(pid, 20);
+    ASSERT_FALSE(id.empty()) << yardimci::dosya_oku(hata);
+
+    konum k = pencere_konumu(id), ekran = ekran_boyutu();
+    EXPECT_EQ(k.w, 800);
+    EXPECT_EQ(k.h, 610);
+    EXPECT_EQ(k.x, (ekran.w - 800) / 2);
+    EXPECT_EQ(k.y, (ekran.h - 610) / 2);
+    EXPECT_NE(komut("xprop -id " + id + " WM_NAME").find("\"Morvatan Online\""), std::string::npos);
+    // Motif hints: flags 0x2 (decorations given), decorations 0.
+    std::string motif = komut("xprop -id " + id + " _MOTIF_WM_HINTS");
+    EXPECT_NE(motif.find("= 0x2, 0x0, 0x0"), std::string::npos) << motif;
+    EXPECT_NE(komut("xprop -len 64 -id " + id + " _NET_WM_ICON").find("_NET_WM_ICON(CARDINAL)"),
+              std::string::npos);
+
+    int durum = 0;
+    kapat_ve_bekle(pid, id, &durum);
+    EXPECT_EQ(durum, 0);
+    std::string stderr_metni = yardimci::dosya_oku(hata);
+    EXPECT_EQ(stderr_metni.find("gorsel yuklenemedi"), std::string::npos) << stderr_metni;
+}
+
+TEST(Pencere, PressOnAnEmptySpotDragsTheWindowBySameDistance) {
+    yardimci::gecici_dizin dizin;
+    yardimci::calisma_dizini_kur(dizin.yol, true);
+    pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", dizin.yol + "/stderr.txt");
+    std::string id = yardimci::pencere_bul(pid, 20);
+    ASSERT_FALSE(id.empty());
+    konum once = pencere_konumu(id);
+    const int bx = once.x + 120, by = once.y + 200;  // the sky above the logo: no widget there
+    komut("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " mousedown 1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let a frame see the press
+    for (int adim = 1; adim <= 10; ++adim) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        komut("xdotool mousemove " + std::to_string(bx + 9 * adim) + " " + std::to_string(by + 5 * adim));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    komut("xdotool mouseup 1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    konum sonra = pencere_konumu(id);
+    EXPECT_EQ(sonra.x - once.x, 90);
+    EXPECT_EQ(sonra.y - once.y, 50);
+    int durum = 0;
+    kapat_ve_bekle(pid, id, &durum);
+    EXPECT_EQ(durum, 0);
+}
+
+}  // namespace

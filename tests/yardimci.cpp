@@ -1,0 +1,106 @@
+// Test helpers: temporary directories, commands, child processes and the run-time copy.
+// Used by the tests only.
+#include "tests/yardimci.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace yardimci {
+
+gecici_dizin::gecici_dizin() {
+    char sablon[] = "/tmp/morvatan-test-XXXXXX";
+    yol = mkdtemp(sablon);
+}
+
+gecici_dizin::~gecici_dizin() {
+    std::error_code ec;
+    fs::remove_all(yol, ec);
+}
+
+std::string komut(const std::string& satir, int* durum) {
+    std::string cikti;
+    FILE* boru = popen(satir.c_str(), "r");
+    if (!boru) {
+        if (durum) *durum = -1;
+        return cikti;
+    }
+    char tampon[4096];
+    size_t n;
+    while ((n = fread(tampon, 1, sizeof tampon, boru)) > 0) cikti.append(tampon, n);
+    int s = pclose(boru);
+    if (durum) *durum = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return cikti;
+}
+
+pid_t baslat(const std::string& yol, const std::string& hata_dosyasi) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        FILE* f = std::freopen(hata_dosyasi.c_str(), "w", stderr);
+        (void)f;
+        execl(yol.c_str(), yol.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+int bekle(pid_t pid, double saniye) {
+    auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
+    int durum = 0;
+    while (std::chrono::steady_clock::now() < son) {
+        pid_t r = waitpid(pid, &durum, WNOHANG);
+        if (r == pid) {
+            if (WIFEXITED(durum)) return WEXITSTATUS(durum);
+            if (WIFSIGNALED(durum)) return 128 + WTERMSIG(durum);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &durum, 0);
+    return -1;
+}
+
+void calisma_dizini_kur(const std::string& hedef, bool fontlarla) {
+    const fs::path kaynak = MORVATAN_CALISMA_DIZINI;
+    fs::copy_file(kaynak / "MorvatanLauncher", fs::path(hedef) / "MorvatanLauncher",
+                  fs::copy_options::overwrite_existing);
+    fs::copy_file(kaynak / "varsayilan.ini", fs::path(hedef) / "varsayilan.ini",
+                  fs::copy_options::overwrite_existing);
+    fs::copy(kaynak / "veri", fs::path(hedef) / "veri", fs::copy_options::recursive);
+    if (!fontlarla) fs::remove_all(fs::path(hedef) / "veri" / "font");
+}
+
+std::string dosya_oku(const std::string& yol) {
+    std::ifstream f(yol, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+void dosya_yaz(const std::string& yol, const std::string& icerik) {
+    std::ofstream f(yol, std::ios::binary | std::ios::trunc);
+    f << icerik;
+}
+
+std::string pencere_bul(pid_t pid, double saniye) {
+    auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
+    while (std::chrono::steady_clock::now() < son) {
+        std::string id = komut("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null");
+        size_t satir = id.find('\n');
+        if (satir != std::string::npos && satir > 0) return id.substr(0, satir);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return "";
+}
+
+}  // namespace yardimci

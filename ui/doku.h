@@ -1,0 +1,54 @@
+// Drawing primitives and the skin: RGBA textures with premultiplied alpha and mipmaps,
+// textured and faded flat rectangles, the scissor clip and window centring.
+//
+// All coordinates are logical canvas units (top-left origin, y down); colours are 0xRRGGBB
+// with a separate opacity. Every call needs the window's OpenGL context on the main thread.
+// Textured quads leave GL_TEXTURE_2D on with the premultiplied blend (ONE, ONE_MINUS_SRC_ALPHA);
+// flat rectangles leave it off with straight alpha. kirp enables the scissor test and the
+// caller disables it when its clipped drawing is done.
+#pragma once
+#include <cstdint>
+
+struct doku {
+    uint32_t tex = 0;   // OpenGL texture name; 0 = not loaded, never drawn
+    int32_t width = 0;  // image size in pixels (not used for layout)
+    int32_t height = 0;
+};
+
+struct dugme_derisi {
+    doku normal, hover, basili;  // the three button faces
+};
+
+// The skin, loaded once after the window exists (kapanis only when the closing screen opens).
+struct deri_kaydi {
+    doku arkaplan, logo, buton_kapat, kutu, afis, bar_cerceve, bar_dolgu, alan_yazi;
+    doku onay_bos, onay_dolu;
+    dugme_derisi ana_dugme, dugme;
+    doku kapanis;
+};
+
+extern deri_kaydi deri;
+extern float olcek;  // framebuffer pixels per logical unit; written by the frame loop's scale check
+
+// Loads "veri/" + ad. On failure writes "gorsel yuklenemedi: veri/<ad>" to standard error
+// and returns an all-zero doku. Leaves the new texture bound.
+doku doku_yukle(const char* ad);
+
+// Loads the skin images in their fixed order (every one except kapanis).
+void deri_yukle();
+
+// Stretches the texture over the rectangle, faded uniformly by opacity a.
+void doku_ciz(const doku& d, float x, float y, float w, float h, float a);
+
+// Untextured rectangle whose opacity runs linearly from a_ust (top) to a_alt (bottom).
+void dikdortgen_ciz(uint32_t renk, float x, float y, float w, float h, float a_ust, float a_alt);
+
+// Enables the scissor test clipped to the rectangle (partly covered pixels included).
+void kirp(float x, float y, float w, float h);
+
+// Frame set-up: viewport over the framebuffer, an orthographic projection of the logical
+// canvas (y down), cleared to the launcher's dark blue-black, blending on.
+void tuvali_kur(int fb_genislik, int fb_yukseklik);
+
+// Centres `pencere` of the given size (screen coordinates) on the primary monitor.
+void pencereyi_ortala(int genislik, int yukseklik);
