@@ -16,6 +16,9 @@
 #include "ui/doku.h"
 #include "ui/girdi.h"
 #include "ui/yazi.h"
+#include "updater/durum.h"
+#include "updater/isci.h"
+#include "updater/yeniden.h"
 
 // ---- shell state (main thread) ----
 GLFWwindow* pencere = nullptr;
@@ -49,6 +52,7 @@ struct surukleme_durumu {
     double imlec_x = 0, imlec_y = 0;       // pointer on the screen at the press
 };
 surukleme_durumu surukleme;
+hiz_olcumu indirme_hizi;                   // smoothed download rate shown by the main screen
 double imlec_x = 0, imlec_y = 0;           // cursor in window coordinates, read each pass
 
 // ---- start-up ----
@@ -160,11 +164,20 @@ void kareyi_bitir() {
 
 void kare_isle() {
     glfwWaitEventsTimeout(oyun_durumu == 1 ? OYUN_BEKLEME : KARE_BEKLEME);
+    hiz_guncelle(indirme_hizi, guncelleme::durum.load(), guncelleme::inen_bayt.load(), steady_saniye());
+    guncelleme::yeniden_baslat();
     kareyi_hazirla();
     kareyi_bitir();
 }
 
+// Stops the update worker: a transfer in progress is abandoned, a file being hashed finishes.
+void guncellemeyi_durdur() {
+    kapaniyor.exchange(true);
+    if (guncelleme::iplik.joinable()) guncelleme::iplik.join();
+}
+
 void kapat() {
+    guncellemeyi_durdur();
     glfwTerminate();
 }
 
@@ -173,11 +186,16 @@ void kapat() {
 int calistir() {
     calisma_dizinine_gec();
     ayarlari_oku();
+    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher");
     if (!yazi::yukle()) {
         hata_yaz("veri\\font klasoru eksik. Launcher'i veri klasoruyle birlikte calistir.");
+        guncellemeyi_durdur();
         return 1;
     }
-    if (!pencere_ac()) return 1;
+    if (!pencere_ac()) {
+        guncellemeyi_durdur();
+        return 1;
+    }
     deri_yukle();
     glfwShowWindow(pencere);
     surukleme = surukleme_durumu{};

@@ -2,6 +2,8 @@
 // Used by the tests only.
 #include "tests/yardimci.h"
 
+#include "updater/sha256.h"
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -101,6 +103,59 @@ std::string pencere_bul(pid_t pid, double saniye) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return "";
+}
+
+test_sunucusu::test_sunucusu(const std::string& ust_dizin) : ust(ust_dizin), kok(ust_dizin + "/site") {
+    fs::create_directories(kok);
+    int uclar[2];
+    if (pipe(uclar) != 0) return;
+    pid = fork();
+    if (pid == 0) {
+        dup2(uclar[1], STDOUT_FILENO);
+        close(uclar[0]);
+        const std::string betik = std::string(MORVATAN_KAYNAK_DIZINI) + "/tests/sunucu.py";
+        execlp("python3", "python3", betik.c_str(), kok.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(uclar[1]);
+    std::string satir;
+    char c;
+    while (read(uclar[0], &c, 1) == 1 && c != '\n') satir += c;
+    close(uclar[0]);
+    port = satir.empty() ? 0 : std::stoi(satir);
+}
+
+test_sunucusu::~test_sunucusu() {
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+std::string test_sunucusu::adres() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+
+void test_sunucusu::hata(const std::string& kip, const std::string& yol) {
+    std::ofstream f(ust + "/hatalar.txt", std::ios::app);
+    f << kip << ' ' << yol << '\n';
+}
+
+void test_sunucusu::hatalari_temizle() { fs::remove(ust + "/hatalar.txt"); }
+
+std::string test_sunucusu::istekler() const { return dosya_oku(ust + "/istekler.log"); }
+
+void test_sunucusu::istekleri_temizle() { fs::remove(ust + "/istekler.log"); }
+
+void test_sunucusu::dosya(const std::string& yol, const std::string& icerik) {
+    fs::path p = fs::path(kok) / yol;
+    fs::create_directories(p.parent_path());
+    dosya_yaz(p.string(), icerik);
+}
+
+std::string ozet(const std::string& icerik) {
+    sha256::baglam b;
+    sha256::baslangic(b);
+    sha256::ekle(b, reinterpret_cast<const uint8_t*>(icerik.data()), icerik.size());
+    return sha256::onaltilik(sha256::bitir(b));
 }
 
 }  // namespace yardimci

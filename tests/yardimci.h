@@ -36,4 +36,26 @@ void dosya_yaz(const std::string& yol, const std::string& icerik);
 // The first window that belongs to `pid`, as xdotool prints its id; "" after `saniye`.
 std::string pencere_bul(pid_t pid, double saniye);
 
+// The test HTTP server (tests/sunucu.py) on 127.0.0.1, serving `ust`/site. Faults are switched
+// with hata(); every requested path is logged (istekler()). Killed when the object dies.
+struct test_sunucusu {
+    std::string ust;      // holds site/, istekler.log and hatalar.txt
+    std::string kok;      // the served directory
+    pid_t pid = -1;
+    int port = 0;
+    explicit test_sunucusu(const std::string& ust_dizin);
+    ~test_sunucusu();
+    test_sunucusu(const test_sunucusu&) = delete;
+    test_sunucusu& operator=(const test_sunucusu&) = delete;
+    std::string adres() const;                                 // "http://127.0.0.1:PORT/"
+    void hata(const std::string& kip, const std::string& yol); // adds a fault line
+    void hatalari_temizle();
+    std::string istekler() const;                              // the request log
+    void istekleri_temizle();
+    void dosya(const std::string& yol, const std::string& icerik);  // writes site/<yol>
+};
+
+// SHA-256 text of a byte string.
+std::string ozet(const std::string& icerik);
+
 }  // namespace yardimci

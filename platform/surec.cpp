@@ -1,0 +1,72 @@
+// Child processes with a pipe: fork/exec of the shell, sliced reads that honour a stop flag,
+// and reaping. No state of its own; each boru belongs to its caller.
+#include "platform/surec.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace surec {
+namespace {
+
+const int BEKLEME_MS = 50;            // how long one wait for data lasts before the flag is checked
+const int BORU_BOYUTU = 1 << 20;      // a larger pipe lets the transfer run ahead of the reader
+
+}  // namespace
+
+bool boru_ac(const std::string& komut, boru& b) {
+    int uclar[2];
+    if (pipe2(uclar, O_CLOEXEC) != 0) return false;
+    fcntl(uclar[0], F_SETPIPE_SZ, BORU_BOYUTU);
+    pid_t pid = fork();
+    if (pid < 0) {
+        close(uclar[0]);
+        close(uclar[1]);
+        return false;
+    }
+    if (pid == 0) {
+        setpgid(0, 0);
+        dup2(uclar[1], STDOUT_FILENO);
+        execl("/bin/sh", "sh", "-c", komut.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    setpgid(pid, pid);  // also from the parent, so a kill never races the child's own call
+    close(uclar[1]);
+    b.pid = pid;
+    b.fd = uclar[0];
+    return true;
+}
+
+long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur) {
+    while (!durdur.load()) {
+        pollfd p{b.fd, POLLIN, 0};
+        int hazir = poll(&p, 1, BEKLEME_MS);
+        if (hazir < 0 && errno != EINTR) return -1;
+        if (hazir <= 0) continue;
+        ssize_t okunan = read(b.fd, tampon, n);
+        if (okunan < 0 && errno == EINTR) continue;
+        return long(okunan);
+    }
+    return -1;
+}
+
+int kapat(boru& b) {
+    if (b.fd >= 0) close(b.fd);
+    b.fd = -1;
+    int durum = 0;
+    while (waitpid(b.pid, &durum, 0) < 0 && errno == EINTR) {
+    }
+    b.pid = -1;
+    return durum;
+}
+
+void sonlandir(boru& b) {
+    if (b.pid > 0) kill(-b.pid, SIGKILL);
+    kapat(b);
+}
+
+}  // namespace surec

@@ -1,0 +1,34 @@
+// Child processes with a pipe: the one way the launcher runs a shell command and reads its
+// standard output, so that a transfer can be abandoned at any moment without waiting for it.
+//
+// The command runs as "/bin/sh -c COMMAND" in a process group of its own; standard error and
+// standard input are inherited. Reads wait in short slices and give up as soon as the caller's
+// stop flag is set; sonlandir then ends the whole group and reaps it. Any thread may use it.
+#pragma once
+#include <sys/types.h>
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+namespace surec {
+
+struct boru {
+    pid_t pid = -1;  // the shell, leader of its process group
+    int fd = -1;     // read end of its standard output
+};
+
+// Starts the command. False when the pipe or the child process cannot be created.
+bool boru_ac(const std::string& komut, boru& b);
+
+// Reads up to n bytes. Returns the count, 0 at the end of the output, or -1 when `durdur`
+// was set while waiting (nothing was read then) or the read failed.
+long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur);
+
+// Closes the pipe and waits for the child; returns its wait status (0: exited with 0).
+int kapat(boru& b);
+
+// Kills the child's whole process group, closes the pipe and reaps the child.
+void sonlandir(boru& b);
+
+}  // namespace surec

@@ -1,0 +1,260 @@
+// Whole update runs against the real test HTTP server and the real curl, in a temporary
+// launcher directory: what is downloaded, what is left on disk, every failure text and
+// whether the cache was written.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "tests/yardimci.h"
+#include "updater/durum.h"
+#include "updater/indirme.h"
+#include "updater/isci.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using yardimci::dosya_oku;
+using yardimci::dosya_yaz;
+
+class GuncellemeTest : public ::testing::Test {
+protected:
+    yardimci::gecici_dizin kurulum, sunucu_dizini;
+    std::unique_ptr<yardimci::test_sunucusu> sunucu;
+    std::string eski;
+
+    void SetUp() override {
+        char t[4096];
+        eski = getcwd(t, sizeof t);
+        ASSERT_EQ(chdir(kurulum.yol.c_str()), 0);
+        sunucu = std::make_unique<yardimci::test_sunucusu>(sunucu_dizini.yol);
+        ASSERT_GT(sunucu->port, 0);
+        guncelleme::durum = guncelleme::BASLAMADI;
+        kapaniyor = false;
+        guncelleme::hata_ver("");
+        guncelleme::durum = guncelleme::BASLAMADI;
+    }
+    void TearDown() override {
+        kapaniyor = true;
+        if (guncelleme::iplik.joinable()) guncelleme::iplik.join();
+        kapaniyor = false;
+        ASSERT_EQ(chdir(eski.c_str()), 0);
+    }
+
+    // Publishes the files and a manifest listing them (plus any extra lines).
+    void yayinla(const std::map<std::string, std::string>& dosyalar, const std::string& ek = "") {
+        std::string liste = "morvatan-liste 1\nsurum 2.0.1\n";
+        for (const auto& [yol, icerik] : dosyalar) {
+            sunucu->dosya(yol, icerik);
+            liste += yardimci::ozet(icerik) + " " + std::to_string(icerik.size()) + " " + yol + "\n";
+        }
+        sunucu->dosya("dosyalar-linux.txt", liste + ek);
+    }
+    int calistir(const std::string& adres = "") {
+        guncelleme::calis(adres.empty() ? sunucu->adres() : adres, "MorvatanLauncher");
+        return guncelleme::durum.load();
+    }
+    // How many times a path was requested since the log was last cleared.
+    int istek_sayisi(const std::string& yol) {
+        std::string log = sunucu->istekler();
+        int n = 0;
+        for (size_t p = 0; (p = log.find(yol + "\n", p)) != std::string::npos; p += yol.size())
+            if (p == 0 || log[p - 1] == '\n') ++n;
+        return n;
+    }
+    static bool indir_kaldi_mi() {
+        for (auto& e : fs::recursive_directory_iterator("."))
+            if (e.path().extension() == ".indir") return true;
+        return false;
+    }
+};
+
+TEST_F(GuncellemeTest, FreshInstallThenUnchangedRunDownloadsAndHashesNothing) {
+    const std::string betik = "#!/bin/sh\necho merhaba\n";
+    yayinla({{"oyun.bin", std::string(300000, 'x')}, {"veri/a b.png", "png verisi"}, {"bin/calis.sh", betik}});
+    ASSERT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_EQ(dosya_oku("veri/a b.png"), "png verisi");
+    EXPECT_EQ(dosya_oku("bin/calis.sh"), betik);
+    EXPECT_TRUE(fs::status("bin/calis.sh").permissions() == (fs::status("bin/calis.sh").permissions() | fs::perms::owner_exec | fs::perms::others_exec));
+    EXPECT_EQ(fs::status("veri/a b.png").permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_EQ(istek_sayisi("veri/a%20b.png"), 1);
+    EXPECT_EQ(guncelleme::surum_al(), "2.0.1");
+    EXPECT_EQ(guncelleme::toplam_dosya.load(), 3);
+    EXPECT_EQ(guncelleme::biten_dosya.load(), 3);
+    EXPECT_EQ(guncelleme::inen_bayt.load(), guncelleme::toplam_bayt.load());
+    EXPECT_FALSE(indir_kaldi_mi());
+    std::string cache = dosya_oku("guncelleme.cache");
+    EXPECT_NE(cache.find(" veri/a b.png\n"), std::string::npos) << cache;
+
+    // Same size, different content, original time restored: only a trusted cache reports it
+    // current, so this proves the second run hashes nothing.
+    struct stat st;
+    ASSERT_EQ(stat("oyun.bin", &st), 0);
+    dosya_yaz("oyun.bin", std::string(300000, 'y'));
+    timespec zamanlar[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, "oyun.bin", zamanlar, 0), 0);
+    sunucu->istekleri_temizle();
+    ASSERT_EQ(calistir(), guncelleme::GUNCEL);
+    EXPECT_EQ(sunucu->istekler(), "dosyalar-linux.txt\n");
+    EXPECT_EQ(guncelleme::toplam_dosya.load(), 0);
+}
+
+TEST_F(GuncellemeTest, StaleFilesAreReplacedAndATouchedFileIsHashedOnce) {
+    yayinla({{"a.txt", "birinci"}, {"b.txt", "ikinci"}});
+    ASSERT_EQ(calistir(), guncelleme::GUNCEL);
+    dosya_yaz("a.txt", "bozuldu");                       // same size: found by its digest
+    dosya_yaz("b.txt", "ikinci");                        // same content, new time: hashed, kept
+    fs::last_write_time("b.txt", fs::last_write_time("b.txt") + std::chrono::hours(1));
+    sunucu->istekleri_temizle();
+    ASSERT_EQ(calistir(), guncelleme::GUNCEL);
+    EXPECT_EQ(dosya_oku("a.txt"), "birinci");
+    EXPECT_EQ(istek_sayisi("a.txt"), 1);
+    EXPECT_EQ(istek_sayisi("b.txt"), 0);
+    guncelleme::onbellek t;
+    guncelleme::onbellek_oku(t);
+    EXPECT_EQ(t["b.txt"].zaman, fs::last_write_time("b.txt").time_since_epoch().count());
+}
+
+TEST_F(GuncellemeTest, ManifestPhaseFailuresLeaveTheCacheAlone) {
+    dosya_yaz("guncelleme.cache", "1 2 eski yol\n");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);  // no manifest: 404
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (sunucuya ulasilamadi)");
+    sunucu->dosya("dosyalar-linux.txt", "");
+    calistir();
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme listesi bozuk");
+    sunucu->dosya("dosyalar-linux.txt", "morvatan-liste 1\nsurum 3\nabc 1 x\n");
+    calistir();
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme listesinde geçersiz satır");
+    EXPECT_EQ(guncelleme::surum_al(), "3");
+    EXPECT_EQ(calistir("http://127.0.0.1:" + std::to_string(sunucu->port) + "/it's/"), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (adres gecersiz)");
+    EXPECT_EQ(dosya_oku("guncelleme.cache"), "1 2 eski yol\n");
+}
+
+TEST_F(GuncellemeTest, MissingCurlIsAnUnreachableServer) {
+    yayinla({{"a", "1"}});
+    const char* yol = getenv("PATH");
+    std::string eski_yol = yol ? yol : "";
+    setenv("PATH", kurulum.yol.c_str(), 1);
+    int d = calistir();
+    setenv("PATH", eski_yol.c_str(), 1);
+    EXPECT_EQ(d, guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (sunucuya ulasilamadi)");
+}
+
+TEST_F(GuncellemeTest, DownloadFailuresReportExactlyAndRetryFetchesOnlyWhatIsStale) {
+    yayinla({{"1.bin", "bir"}, {"2.bin", "iki"}, {"3.bin", "uc"}});
+    sunucu->hata("404", "2.bin");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "İndirme başarısız: 2.bin (sunucuya ulasilamadi)");
+    EXPECT_NE(dosya_oku("guncelleme.cache").find(" 1.bin\n"), std::string::npos);  // written first
+    EXPECT_FALSE(fs::exists("3.bin"));
+
+    sunucu->hatalari_temizle();
+    sunucu->hata("fazla", "2.bin");
+    calistir();
+    EXPECT_EQ(guncelleme::mesaj_al(), "İndirme başarısız: 2.bin (dosya bozuk geldi)");
+    sunucu->hatalari_temizle();
+    sunucu->hata("eksik", "2.bin");
+    calistir();
+    EXPECT_EQ(guncelleme::mesaj_al(), "İndirme başarısız: 2.bin (dosya bozuk geldi)");
+    EXPECT_FALSE(indir_kaldi_mi());
+
+    sunucu->hatalari_temizle();
+    sunucu->istekleri_temizle();
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL);
+    EXPECT_EQ(istek_sayisi("1.bin"), 0);
+    EXPECT_EQ(istek_sayisi("2.bin"), 1);
+    EXPECT_EQ(istek_sayisi("3.bin"), 1);
+}
+
+TEST_F(GuncellemeTest, WrongDigestAndUpperCaseDigestNeverMatch) {
+    sunucu->dosya("a", "abc");
+    std::string ozet = yardimci::ozet("abc");
+    for (char& c : ozet) c = char(toupper(c));
+    sunucu->dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + ozet + " 3 a\n");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "İndirme başarısız: a (dosya bozuk geldi)");
+    EXPECT_FALSE(fs::exists("a"));
+}
+
+TEST_F(GuncellemeTest, UnwritableTemporaryFileAndDirectoryInTheWay) {
+    yayinla({{"k.bin", "icerik"}});
+    fs::create_directories("k.bin.indir/dolu");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Dosya yazılamadı: k.bin");
+    fs::remove_all("k.bin.indir");
+
+    fs::create_directories("k.bin/icinde");  // a directory where the file goes
+    EXPECT_EQ(calistir(), guncelleme::YENIDEN_BASLAT);
+    EXPECT_EQ(dosya_oku("k.bin"), "icerik");
+    EXPECT_TRUE(fs::is_directory("k.bin.eski/icinde"));
+}
+
+TEST_F(GuncellemeTest, OnlyTheLauncherItselfAsksForARestart) {
+    yayinla({{"veri/MorvatanLauncher", "degil"}});
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL);
+    yayinla({{"MorvatanLauncher", "#!/bin/sh\nexit 0\n"}});
+    EXPECT_EQ(calistir(), guncelleme::YENIDEN_BASLAT);
+    EXPECT_TRUE((fs::status("MorvatanLauncher").permissions() & fs::perms::owner_exec) != fs::perms::none);
+}
+
+TEST_F(GuncellemeTest, ManifestSizeLimitIsJustBelow64MiB) {
+    const std::string bas = "morvatan-liste 1\n";
+    std::string govde = bas + "#" + std::string(67108863 - bas.size() - 2, 'y') + "\n";
+    ASSERT_EQ(govde.size(), 67108863u);
+    sunucu->dosya("dosyalar-linux.txt", govde);
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    sunucu->dosya("dosyalar-linux.txt", govde + "z");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (diske yazilamadi)");
+}
+
+TEST_F(GuncellemeTest, StartRemovesOnlyTopLevelEskiAndEmptyUrlIsUpToDate) {
+    dosya_yaz("x.eski", "1");
+    dosya_yaz("x.ESKI", "1");
+    dosya_yaz("y.indir", "1");
+    fs::create_directories("veri");
+    dosya_yaz("veri/x.eski", "1");
+    guncelleme::baslat("", "MorvatanLauncher");
+    EXPECT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL);
+    EXPECT_TRUE(fs::exists("x.eski"));  // no run, no cleanup
+
+    yayinla({});
+    guncelleme::baslat(sunucu->adres().substr(0, sunucu->adres().size() - 1), "MorvatanLauncher");
+    guncelleme::iplik.join();
+    EXPECT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL);
+    EXPECT_FALSE(fs::exists("x.eski"));
+    EXPECT_TRUE(fs::exists("x.ESKI"));
+    EXPECT_TRUE(fs::exists("y.indir"));
+    EXPECT_TRUE(fs::exists("veri/x.eski"));
+    EXPECT_EQ(istek_sayisi("dosyalar-linux.txt"), 1);  // no doubled slash without trailing "/"
+    EXPECT_TRUE(fs::exists("guncelleme.cache"));
+}
+
+TEST_F(GuncellemeTest, StalledTransferStopsWithinTwoSecondsWithoutLeavingCurl) {
+    yayinla({{"takilan.bin", std::string(4 << 20, 't')}});
+    sunucu->hata("takil", "takilan.bin");
+    guncelleme::baslat(sunucu->adres(), "MorvatanLauncher");
+    for (int i = 0; i < 200 && istek_sayisi("takilan.bin") == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    ASSERT_EQ(istek_sayisi("takilan.bin"), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(guncelleme::durum.load(), guncelleme::INDIRILIYOR);
+    auto bas = std::chrono::steady_clock::now();
+    kapaniyor = true;
+    guncelleme::iplik.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - bas, std::chrono::seconds(2));
+    EXPECT_EQ(guncelleme::durum.load(), guncelleme::INDIRILIYOR);  // unchanged
+    EXPECT_FALSE(fs::exists("takilan.bin.indir"));
+    EXPECT_EQ(yardimci::komut("pgrep -f '[c]url.*:" + std::to_string(sunucu->port) + "/takilan'"), "");
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+// Update state: the shared atomics, texts and thread of the update worker, the size text and
+// the download-rate rule. The globals below are the only shared data of the updater.
+#include "updater/durum.h"
+
+#include <cstdio>
+
+std::atomic<bool> kapaniyor{false};  // main thread sets (shutdown) and clears (baslat)
+
+namespace guncelleme {
+
+std::atomic<int32_t> durum{BASLAMADI};   // written by baslat (main) and the worker
+std::atomic<int32_t> toplam_dosya{0};    // worker
+std::atomic<int32_t> biten_dosya{0};     // worker
+std::atomic<int64_t> toplam_bayt{0};     // worker
+std::atomic<int64_t> inen_bayt{0};       // worker (download routine)
+std::mutex kilit;
+std::string mesaj;                        // worker, under kilit
+std::string surum;                        // worker, under kilit
+std::thread iplik;                        // main thread only
+
+void hata_ver(const std::string& metin) {
+    {
+        std::lock_guard<std::mutex> k(kilit);
+        mesaj = metin;
+    }
+    durum.store(BASARISIZ);
+}
+
+std::string mesaj_al() {
+    std::lock_guard<std::mutex> k(kilit);
+    return mesaj;
+}
+
+std::string surum_al() {
+    std::lock_guard<std::mutex> k(kilit);
+    return surum;
+}
+
+}  // namespace guncelleme
+
+std::string boyut_yazisi(int64_t bayt) {
+    const double MB = 1048576.0, GB = 1073741824.0;
+    char tampon[32];
+    if (bayt < 104857600)
+        std::snprintf(tampon, sizeof tampon, "%.1f MB", double(bayt) / MB);
+    else if (bayt < 1073741824)
+        std::snprintf(tampon, sizeof tampon, "%.0f MB", double(bayt) / MB);
+    else
+        std::snprintf(tampon, sizeof tampon, "%.2f GB", double(bayt) / GB);
+    return tampon;
+}
+
+void hiz_guncelle(hiz_olcumu& h, int32_t durum, int64_t inen, double simdi) {
+    if (durum != guncelleme::INDIRILIYOR) {
+        h.ornek_bayt = inen;
+        h.ornek_zaman = simdi;
+        h.hiz = 0;
+        return;
+    }
+    const double gecen = simdi - h.ornek_zaman;
+    if (gecen < 1.0) return;
+    double r = double(inen - h.ornek_bayt) / gecen;
+    if (h.hiz > 0) r = 0.3 * r + 0.7 * h.hiz;
+    h.hiz = r;
+    h.ornek_bayt = inen;
+    h.ornek_zaman = simdi;
+}

@@ -1,0 +1,59 @@
+// Update state shared between the update worker and the main loop: the state number, four
+// progress counters, the failure and version texts under one mutex, the worker thread and the
+// program-wide stop flag; plus the size text and the smoothed download rate shown on screen.
+//
+// The worker writes the atomics with sequentially consistent stores and the texts under
+// `kilit`; the main thread reads the atomics without a lock and copies the texts under it.
+// A failure text is always stored before the state becomes BASARISIZ (hata_ver).
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+extern std::atomic<bool> kapaniyor;  // stop request: set at shutdown, cleared by guncelleme::baslat
+
+namespace guncelleme {
+
+enum : int32_t {
+    BASLAMADI = 0,       // no worker started yet (shown like DENETLENIYOR)
+    DENETLENIYOR = 1,    // fetching the manifest, checking local files
+    INDIRILIYOR = 2,     // downloading; the counters describe the run
+    GUNCEL = 3,          // everything current, or no update URL configured
+    BASARISIZ = 4,       // the run failed; `mesaj` says why
+    YENIDEN_BASLAT = 5,  // the launcher replaced itself; the main loop re-executes it
+};
+
+extern std::atomic<int32_t> durum;
+extern std::atomic<int32_t> toplam_dosya;  // entries listed for download in this run
+extern std::atomic<int32_t> biten_dosya;   // entries downloaded, verified and put in place
+extern std::atomic<int64_t> toplam_bayt;   // manifest sizes of the listed entries
+extern std::atomic<int64_t> inen_bayt;     // bytes received so far, failed files included
+extern std::mutex kilit;                   // guards mesaj and surum
+extern std::string mesaj;                  // failure text of the last run; never cleared
+extern std::string surum;                  // version text of the last manifest that had one
+extern std::thread iplik;                  // the current worker; joined before the next starts
+
+// Stores the text under the lock, then the state BASARISIZ.
+void hata_ver(const std::string& metin);
+
+// Copies of the two texts, taken under the lock.
+std::string mesaj_al();
+std::string surum_al();
+
+}  // namespace guncelleme
+
+// "12.3 MB" below 100 MiB, "123 MB" below 1 GiB, "1.23 GB" from 1 GiB on.
+std::string boyut_yazisi(int64_t bayt);
+
+// The smoothed download rate, updated once per frame by the main loop.
+struct hiz_olcumu {
+    double hiz = 0;         // bytes per second, shown while above 1
+    int64_t ornek_bayt = 0; // byte count of the last sample
+    double ornek_zaman = 0; // steady-clock seconds of the last sample
+};
+
+// Outside INDIRILIYOR the sample follows the counter and the rate is 0; while downloading, a
+// new sample is taken once a second has passed and smoothed as 0.3 new + 0.7 previous.
+void hiz_guncelle(hiz_olcumu& h, int32_t durum, int64_t inen, double simdi);

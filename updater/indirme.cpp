@@ -1,0 +1,175 @@
+// Downloads and replacement: manifest fetch, streamed and verified file downloads, the
+// rename with its ".eski" fallback, and the start-of-run cleanup. No state of its own.
+#include "updater/indirme.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/aktarim.h"
+#include "updater/durum.h"
+
+namespace fs = std::filesystem;
+
+namespace guncelleme {
+namespace {
+
+const size_t PARCA = 65536;  // one read from curl
+
+// The transfer texts of the updater for an outcome of aktarim::getir.
+bool aktarim_hatasi(aktarim::sonuc s, std::string& hata) {
+    switch (s) {
+        case aktarim::sonuc::TAMAM: return true;
+        case aktarim::sonuc::ADRES_GECERSIZ: hata = "adres gecersiz"; break;
+        case aktarim::sonuc::CALISTIRILAMADI: hata = "curl calistirilamadi"; break;
+        case aktarim::sonuc::REDDEDILDI: hata = "diske yazilamadi"; break;
+        case aktarim::sonuc::SUNUCU_HATASI: hata = "sunucuya ulasilamadi"; break;
+        case aktarim::sonuc::DURDURULDU: break;
+    }
+    return false;
+}
+
+bool tumunu_yaz(int fd, const char* veri, size_t n) {
+    while (n > 0) {
+        ssize_t yazilan = ::write(fd, veri, n);
+        if (yazilan <= 0) return false;
+        veri += yazilan;
+        n -= size_t(yazilan);
+    }
+    return true;
+}
+
+void ilk_dort_bayt(const std::string& yol, uint8_t b[4]) {
+    b[0] = b[1] = b[2] = b[3] = 0;
+    int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ssize_t n = ::read(fd, b, 4);
+    (void)n;
+    ::close(fd);
+}
+
+void calistirma_izni_ver(const std::string& yol) {
+    uint8_t b[4];
+    ilk_dort_bayt(yol, b);
+    if (!calistirilabilir_mi(b[0], b[1], b[2], b[3])) return;
+    std::error_code ec;
+    fs::permissions(yol, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add, ec);
+}
+
+// Ends a failed step: the ".indir" file goes, the cache is saved, the text is reported.
+adim_sonucu basarisiz(const std::string& gecici, const onbellek& tablo, const std::string& metin) {
+    if (!gecici.empty()) ::unlink(gecici.c_str());
+    onbellek_yaz(tablo);
+    hata_ver(metin);
+    return adim_sonucu::BASARISIZ;
+}
+
+}  // namespace
+
+bool liste_al(const std::string& url, std::string& govde, std::string& hata) {
+    auto parca = [&](const char* veri, size_t n) {
+        govde.append(veri, n);
+        return int64_t(govde.size()) <= LISTE_SINIRI;
+    };
+    return aktarim_hatasi(aktarim::getir(url, PARCA, parca, kapaniyor), hata);
+}
+
+bool dosya_indir(const std::string& url, indirme_hedefi& hedef, std::string& hata) {
+    auto parca = [&](const char* veri, size_t n) {
+        sha256::ekle(hedef.ozet, reinterpret_cast<const uint8_t*>(veri), n);
+        hedef.alinan += int64_t(n);
+        inen_bayt.fetch_add(int64_t(n));
+        return tumunu_yaz(hedef.fd, veri, n);
+    };
+    return aktarim_hatasi(aktarim::getir(url, PARCA, parca, kapaniyor), hata);
+}
+
+std::string yol_kodla(const std::string& yol) {
+    static const char rakam[] = "0123456789ABCDEF";
+    std::string kodlu;
+    for (unsigned char c : yol) {
+        bool duz = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                   c == '-' || c == '.' || c == '/' || c == '~' || c == '_';
+        if (duz) {
+            kodlu += char(c);
+        } else {
+            kodlu += '%';
+            kodlu += rakam[c >> 4];
+            kodlu += rakam[c & 15];
+        }
+    }
+    return kodlu;
+}
+
+bool calistirilabilir_mi(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
+    if (b0 == 0x7F && b1 == 'E' && b2 == 'L' && b3 == 'F') return true;
+    if (b0 == '#' && b1 == '!') return true;
+    if (b0 == 0xCF && b1 == 0xFA) return true;
+    return b0 == 0xCA && b1 == 0xFE;
+}
+
+yerlestirme yerlestir(const fs::path& gecici, const fs::path& hedef) {
+    yerlestirme s;
+    std::error_code ec;
+    fs::rename(gecici, hedef, ec);
+    if (!ec) {
+        s.tamam = true;
+        return s;
+    }
+    fs::path eski = hedef;
+    eski += ".eski";
+    fs::remove(eski, ec);
+    fs::rename(hedef, eski, ec);
+    if (ec) return s;
+    fs::rename(gecici, hedef, ec);
+    s.tamam = !ec;
+    s.eski_kullanildi = s.tamam;
+    return s;
+}
+
+adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::string& kendi_yolu,
+                           onbellek& tablo, bool& yeniden) {
+    const fs::path hedef = e.yol;
+    const std::string gecici = e.yol + ".indir";
+    std::error_code ec;
+    if (hedef.has_parent_path()) fs::create_directories(hedef.parent_path(), ec);
+
+    int fd = ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+    sha256::baglam ozet;
+    sha256::baslangic(ozet);
+    indirme_hedefi sink{ozet, 0, fd};
+    std::string hata;
+    const bool indi = dosya_indir(adres + yol_kodla(e.yol), sink, hata);
+    ::close(fd);
+
+    if (kapaniyor.load()) {
+        ::unlink(gecici.c_str());
+        return adim_sonucu::DURDURULDU;
+    }
+    if (!indi) return basarisiz(gecici, tablo, "İndirme başarısız: " + e.yol + " (" + hata + ")");
+    if (sink.alinan != e.boyut || sha256::onaltilik(sha256::bitir(ozet)) != e.ozet)
+        return basarisiz(gecici, tablo, "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)");
+    calistirma_izni_ver(gecici);
+    yerlestirme y = yerlestir(gecici, hedef);
+    if (!y.tamam) return basarisiz(gecici, tablo, "Dosya değiştirilemedi: " + e.yol + " (açık olabilir)");
+    if (y.eski_kullanildi || e.yol == kendi_yolu) yeniden = true;
+
+    int64_t boyut = 0, zaman = 0;
+    dosya_bilgisi(e.yol, boyut, zaman);
+    tablo[e.yol] = onbellek_kaydi{e.boyut, zaman, e.ozet};
+    biten_dosya.fetch_add(1);
+    return adim_sonucu::TAMAM;
+}
+
+void temizle() {
+    std::error_code ec;
+    fs::directory_iterator it(".", ec), son;
+    for (; !ec && it != son; it.increment(ec)) {
+        if (it->path().extension() != ".eski") continue;
+        std::error_code silme;
+        fs::remove(it->path(), silme);
+    }
+}
+
+}  // namespace guncelleme

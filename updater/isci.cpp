@@ -1,0 +1,105 @@
+// The update worker: manifest, check phase, downloads, and the state changes of a run.
+// Shared state lives in updater/durum.cpp; this file keeps none of its own.
+#include "updater/isci.h"
+
+#include "updater/durum.h"
+#include "updater/indirme.h"
+#include "updater/sha256.h"
+
+namespace guncelleme {
+namespace {
+
+// An entry is current when the local file has its size and digest. The digest comes from the
+// cache when size and time match the record; otherwise the file is hashed and recorded.
+bool guncel_mi(const kayit& e, onbellek& tablo) {
+    int64_t boyut = -1, zaman = 0;
+    if (!dosya_bilgisi(e.yol, boyut, zaman)) return false;
+    if (boyut != e.boyut) return false;
+    auto it = tablo.find(e.yol);
+    if (it == tablo.end() || it->second.boyut != boyut || it->second.zaman != zaman) {
+        onbellek_kaydi yeni{boyut, zaman, sha256::dosya_ozeti(e.yol)};
+        it = tablo.insert_or_assign(e.yol, std::move(yeni)).first;
+    }
+    return it->second.ozet == e.ozet;
+}
+
+// Fetches and parses the manifest; reports the failure and returns false when it fails.
+bool liste_getir(const std::string& adres, liste& l) {
+    std::string govde, hata;
+    if (!liste_al(adres + "dosyalar-linux.txt", govde, hata)) {
+        if (!kapaniyor.load()) hata_ver("Güncelleme sunucusuna ulaşılamadı (" + hata + ")");
+        return false;
+    }
+    liste_sonucu s = liste_coz(govde, l);
+    if (l.surum_var) {
+        std::lock_guard<std::mutex> k(kilit);
+        surum = l.surum;
+    }
+    if (s == liste_sonucu::BOZUK) hata_ver("Güncelleme listesi bozuk");
+    if (s == liste_sonucu::GECERSIZ_SATIR) hata_ver("Güncelleme listesinde geçersiz satır");
+    return s == liste_sonucu::TAMAM;
+}
+
+void sayaclari_yayinla(int64_t toplam, size_t adet) {
+    toplam_bayt.store(toplam);
+    inen_bayt.store(0);
+    toplam_dosya.store(int32_t(adet));
+    biten_dosya.store(0);
+}
+
+// Downloads every stale entry; returns false when a step failed or the launcher is closing.
+bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& adres,
+           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
+    for (const kayit* e : indirilecekler)
+        if (dosya_guncelle(*e, adres, kendi_yolu, tablo, yeniden) != adim_sonucu::TAMAM) return false;
+    return true;
+}
+
+}  // namespace
+
+bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler, int64_t& toplam) {
+    for (const kayit& e : l.kayitlar) {
+        if (kapaniyor.load()) return false;
+        if (guncel_mi(e, tablo)) continue;
+        indirilecekler.push_back(&e);
+        toplam += e.boyut;
+    }
+    return true;
+}
+
+void baslat(const std::string& adres, const std::string& kendi_yolu) {
+    if (adres.empty()) {
+        durum.store(GUNCEL);
+        return;
+    }
+    if (iplik.joinable()) iplik.join();
+    temizle();
+    kapaniyor.store(false);
+    durum.store(DENETLENIYOR);
+    iplik = std::thread(calis, adres, kendi_yolu);
+}
+
+void calis(std::string adres, std::string kendi_yolu) {
+    if (adres.empty() || adres.back() != '/') adres += '/';
+    durum.store(DENETLENIYOR);
+    liste l;
+    if (!liste_getir(adres, l)) return;
+    onbellek tablo;
+    onbellek_oku(tablo);
+    std::vector<const kayit*> indirilecekler;
+    int64_t toplam = 0;
+    if (!denetle(l, tablo, indirilecekler, toplam)) return;
+    sayaclari_yayinla(toplam, indirilecekler.size());
+    if (indirilecekler.empty()) {
+        onbellek_yaz(tablo);
+        durum.store(GUNCEL);
+        return;
+    }
+    durum.store(INDIRILIYOR);
+    bool yeniden = false;
+    if (!indir(indirilecekler, adres, kendi_yolu, tablo, yeniden)) return;
+    onbellek_yaz(tablo);
+    durum.store(yeniden ? YENIDEN_BASLAT : GUNCEL);
+}
+
+}  // namespace guncelleme

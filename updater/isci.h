@@ -1,0 +1,29 @@
+// The update worker: fetches the manifest below the update URL, checks every listed file by
+// size and (through the digest cache) by SHA-256, downloads what differs and publishes its
+// progress in the shared update state. At most one worker runs at a time.
+//
+// baslat is called from the main thread (start-up and the retry action) and returns at once;
+// the outcome is the state in updater/durum.h.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "updater/liste.h"
+#include "updater/onbellek.h"
+
+namespace guncelleme {
+
+// Empty URL: state GUNCEL, no worker. Otherwise joins the previous worker, removes "*.eski"
+// leftovers, clears `kapaniyor` and starts a new worker.
+void baslat(const std::string& adres, const std::string& kendi_yolu);
+
+// The worker's body; owns copies of both strings.
+void calis(std::string adres, std::string kendi_yolu);
+
+// The check phase: appends every stale entry to `indirilecekler` and sums their sizes,
+// reading and filling the cache table. False when the launcher is closing.
+bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler,
+             int64_t& toplam);
+
+}  // namespace guncelleme

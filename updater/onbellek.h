@@ -1,0 +1,31 @@
+// The digest cache "guncelleme.cache": per manifest path, the size, last-write time and
+// SHA-256 text of the local file, so that an unchanged installation is not hashed again.
+//
+// File: one "size time digest path" line per record, in ascending path order; the path is the
+// rest of the line and may hold spaces. Records are never dropped, the last line of a path
+// wins. Used by the update worker thread only.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace guncelleme {
+
+struct onbellek_kaydi {
+    int64_t boyut = 0;  // file size when the digest was taken
+    int64_t zaman = 0;  // last-write time then (file clock ticks; 0 when unreadable)
+    std::string ozet;   // digest text
+};
+
+using onbellek = std::map<std::string, onbellek_kaydi>;  // keyed by manifest path
+
+// Fills the table from "guncelleme.cache" in the working directory; a missing file adds nothing.
+void onbellek_oku(onbellek& tablo);
+// Replaces "guncelleme.cache" with the table; errors are ignored.
+void onbellek_yaz(const onbellek& tablo);
+
+// Size and last-write time of a regular file (symbolic links followed) with one system call.
+// False when the path is no regular file or cannot be examined.
+bool dosya_bilgisi(const std::string& yol, int64_t& boyut, int64_t& zaman);
+
+}  // namespace guncelleme
