@@ -1,0 +1,63 @@
+// The updater inside the real launcher under an X server: the self-restart after the launcher
+// replaced its own executable, and closing the window while a download is stalled.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/yardimci.h"
+
+namespace {
+
+bool bekle_ki(const std::function<bool()>& kosul, double saniye) {
+    auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
+    while (std::chrono::steady_clock::now() < son) {
+        if (kosul()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return kosul();
+}
+
+TEST(GuncellemePencere, ReplacedLauncherRestartsTheNewExecutable) {
+    yardimci::gecici_dizin dizin, sunucu_dizini;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::calisma_dizini_kur(dizin.yol, true);
+    yardimci::dosya_yaz(dizin.yol + "/launcher.ini", "guncelleme=" + sunucu.adres() + "\n");
+    // The "new launcher" records how it was started and where it runs.
+    const std::string yeni = "#!/bin/sh\necho \"$0 $(pwd)\" > yeniden.txt\n";
+    sunucu.dosya("MorvatanLauncher", yeni);
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(yeni) + " " +
+                                           std::to_string(yeni.size()) + " MorvatanLauncher\n");
+    const std::string exe = dizin.yol + "/MorvatanLauncher";
+    pid_t pid = yardimci::baslat(exe, dizin.yol + "/stderr.txt");
+    EXPECT_EQ(yardimci::bekle(pid, 20), 0) << yardimci::dosya_oku(dizin.yol + "/stderr.txt");
+    ASSERT_TRUE(bekle_ki([&] { return yardimci::dosya_oku(dizin.yol + "/yeniden.txt").size() > 0; }, 10));
+    EXPECT_EQ(yardimci::dosya_oku(dizin.yol + "/yeniden.txt"), exe + " " + dizin.yol + "\n");
+    EXPECT_EQ(yardimci::dosya_oku(exe), yeni);
+}
+
+TEST(GuncellemePencere, ClosingDuringAStalledDownloadEndsWithinTwoSeconds) {
+    yardimci::gecici_dizin dizin, sunucu_dizini;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::calisma_dizini_kur(dizin.yol, true);
+    yardimci::dosya_yaz(dizin.yol + "/launcher.ini", "guncelleme=" + sunucu.adres() + "\n");
+    const std::string buyuk(8 << 20, 'b');
+    sunucu.dosya("buyuk.pak", buyuk);
+    sunucu.hata("takil", "buyuk.pak");
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(buyuk) + " " +
+                                           std::to_string(buyuk.size()) + " buyuk.pak\n");
+    pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", dizin.yol + "/stderr.txt");
+    std::string id = yardimci::pencere_bul(pid, 20);
+    ASSERT_FALSE(id.empty());
+    ASSERT_TRUE(bekle_ki([&] { return sunucu.istekler().find("buyuk.pak") != std::string::npos; }, 10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    auto bas = std::chrono::steady_clock::now();
+    yardimci::komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
+    EXPECT_EQ(yardimci::bekle(pid, 10), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - bas, std::chrono::seconds(2));
+    EXPECT_EQ(yardimci::komut("pgrep -f '[c]url.*:" + std::to_string(sunucu.port) + "/buyuk'"), "");
+    EXPECT_FALSE(std::filesystem::exists(dizin.yol + "/buyuk.pak.indir"));
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// The operator tool morvatan-liste: the manifest it writes, what it refuses, and that the
+// launcher's worker accepts and applies what it publishes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/yardimci.h"
+#include "updater/durum.h"
+#include "updater/isci.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using yardimci::dosya_oku;
+using yardimci::dosya_yaz;
+using yardimci::ozet;
+
+TEST(MorvatanListe, WritesSortedEntriesWithVersionAndSkipsItself) {
+    yardimci::gecici_dizin d;
+    fs::create_directories(d.yol + "/veri/font");
+    dosya_yaz(d.yol + "/b.bin", "bbb");
+    dosya_yaz(d.yol + "/a b.txt", "");
+    dosya_yaz(d.yol + "/veri/font/\xC3\xA7.ttf", "font");
+    dosya_yaz(d.yol + "/MorvatanLauncher", "#!/bin/sh\n");
+    int durum = -1;
+    yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol + " 1.2.0", &durum);
+    ASSERT_EQ(durum, 0);
+    const std::string beklenen = "morvatan-liste 1\nsurum 1.2.0\n" +
+                                 ozet("#!/bin/sh\n") + " 10 MorvatanLauncher\n" +
+                                 ozet("") + " 0 a b.txt\n" +
+                                 ozet("bbb") + " 3 b.bin\n" +
+                                 ozet("font") + " 4 veri/font/\xC3\xA7.ttf\n";
+    EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt"), beklenen);
+    yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol + " 1.2.0", &durum);
+    EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt"), beklenen);  // not listed on the next run
+    yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol, &durum);
+    EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt").rfind("morvatan-liste 1\n" + ozet("#!/bin/sh\n"), 0), 0u);
+}
+
+TEST(MorvatanListe, RefusesPathsTheLauncherWouldRefuse) {
+    yardimci::gecici_dizin d;
+    dosya_yaz(d.yol + "/iyi.txt", "1");
+    dosya_yaz(d.yol + "/c:kotu.txt", "2");
+    int durum = -1;
+    std::string hata = yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol + " 2>&1", &durum);
+    EXPECT_EQ(durum, 1);
+    EXPECT_NE(hata.find("c:kotu.txt"), std::string::npos) << hata;
+    EXPECT_FALSE(fs::exists(d.yol + "/dosyalar-linux.txt"));
+}
+
+TEST(MorvatanListe, PublishedDirectoryUpdatesALauncherDirectory) {
+    yardimci::gecici_dizin sunucu_dizini, kurulum;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    sunucu.dosya("veri/harita 1.dat", std::string(70000, 'h'));
+    sunucu.dosya("oyun", "\x7f" "ELF....");
+    int durum = -1;
+    yardimci::komut(std::string(MORVATAN_LISTE) + " " + sunucu.kok + " 3.1", &durum);
+    ASSERT_EQ(durum, 0);
+    char eski[4096];
+    ASSERT_NE(getcwd(eski, sizeof eski), nullptr);
+    ASSERT_EQ(chdir(kurulum.yol.c_str()), 0);
+    kapaniyor = false;
+    guncelleme::calis(sunucu.adres(), "MorvatanLauncher");
+    EXPECT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_EQ(guncelleme::surum_al(), "3.1");
+    EXPECT_EQ(dosya_oku("veri/harita 1.dat"), std::string(70000, 'h'));
+    EXPECT_NE(fs::status("oyun").permissions() & fs::perms::owner_exec, fs::perms::none);
+    ASSERT_EQ(chdir(eski), 0);
+}
+
+}  // namespace
