@@ -2,11 +2,40 @@
 // No state of its own.
 #include "platform/aktarim.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/surec.h"
 
 namespace aktarim {
+namespace {
+
+const int CURL_YAZMA_HATASI = 23;                        // curl could not write its output
+const auto BEKLEME = std::chrono::microseconds(500);     // pause when the file has no new bytes
+
+sonuc cikis_sonucu(int durum) {
+    if (WIFEXITED(durum) && WEXITSTATUS(durum) == 0) return sonuc::TAMAM;
+    if (WIFEXITED(durum) && WEXITSTATUS(durum) == CURL_YAZMA_HATASI) return sonuc::REDDEDILDI;
+    return sonuc::SUNUCU_HATASI;
+}
+
+// Hands every byte that has landed in the file to `parca`; returns false on a read error.
+bool yetis(int okuma_fd, std::vector<char>& tampon, const std::function<void(const char*, size_t)>& parca,
+           bool& yeni) {
+    yeni = false;
+    ssize_t n;
+    while ((n = ::read(okuma_fd, tampon.data(), tampon.size())) > 0) {
+        parca(tampon.data(), size_t(n));
+        yeni = true;
+    }
+    return n == 0;
+}
+
+}  // namespace
 
 bool adres_guvenli(const std::string& adres) { return adres.find('\'') == std::string::npos; }
 
@@ -38,3 +67,32 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
 
 }  // namespace aktarim
 
+
+namespace aktarim {
+
+sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu,
+                    const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur) {
+    if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
+    surec::boru b;
+    if (!surec::dosyaya_ac(getir_komutu(adres), yazma_fd, b)) return sonuc::CALISTIRILAMADI;
+    std::vector<char> tampon(parca_boyutu);
+    int durum = 0;
+    bool yeni = false;
+    while (true) {
+        if (durdur.load()) {
+            surec::sonlandir(b);
+            return sonuc::DURDURULDU;
+        }
+        const bool bitti = surec::bitti_mi(b, durum);
+        // Bytes written before the child ended are all in the file by now: one last pass.
+        if (!yetis(okuma_fd, tampon, parca, yeni)) {
+            surec::sonlandir(b);
+            return sonuc::REDDEDILDI;
+        }
+        if (bitti) break;
+        if (!yeni) std::this_thread::sleep_for(BEKLEME);
+    }
+    return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum);
+}
+
+}  // namespace aktarim

@@ -32,4 +32,11 @@ enum class sonuc {
 sonuc getir(const std::string& adres, size_t parca_boyutu,
             const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur);
 
+// Like getir, but curl's standard output is the open file `yazma_fd` itself, so the body goes
+// to disk without passing through a pipe; the caller sees every byte once it has landed,
+// read back through `okuma_fd` (the same file, opened for reading at offset 0). A write
+// error of curl (exit status 23, such as a full disk) gives REDDEDILDI.
+sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu,
+                    const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur);
+
 }  // namespace aktarim

@@ -16,28 +16,49 @@ namespace {
 const int BEKLEME_MS = 50;            // how long one wait for data lasts before the flag is checked
 const int BORU_BOYUTU = 1 << 20;      // a larger pipe lets the transfer run ahead of the reader
 
+// Forks "/bin/sh -c komut" in its own process group with `cikis` as standard output.
+pid_t kabuk_baslat(const std::string& komut, int cikis) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        dup2(cikis, STDOUT_FILENO);
+        execl("/bin/sh", "sh", "-c", komut.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid > 0) setpgid(pid, pid);  // also from the parent, so a kill never races the child's call
+    return pid;
+}
+
 }  // namespace
 
 bool boru_ac(const std::string& komut, boru& b) {
     int uclar[2];
     if (pipe2(uclar, O_CLOEXEC) != 0) return false;
     fcntl(uclar[0], F_SETPIPE_SZ, BORU_BOYUTU);
-    pid_t pid = fork();
+    pid_t pid = kabuk_baslat(komut, uclar[1]);
+    close(uclar[1]);
     if (pid < 0) {
         close(uclar[0]);
-        close(uclar[1]);
         return false;
     }
-    if (pid == 0) {
-        setpgid(0, 0);
-        dup2(uclar[1], STDOUT_FILENO);
-        execl("/bin/sh", "sh", "-c", komut.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    setpgid(pid, pid);  // also from the parent, so a kill never races the child's own call
-    close(uclar[1]);
     b.pid = pid;
     b.fd = uclar[0];
+    return true;
+}
+
+bool dosyaya_ac(const std::string& komut, int cikis, boru& b) {
+    pid_t pid = kabuk_baslat(komut, cikis);
+    if (pid < 0) return false;
+    b.pid = pid;
+    b.fd = -1;
+    return true;
+}
+
+bool bitti_mi(boru& b, int& durum) {
+    if (b.pid <= 0) return true;
+    pid_t r = waitpid(b.pid, &durum, WNOHANG);
+    if (r != b.pid) return false;
+    b.pid = -1;  // reaped: nothing left to wait for or to kill
     return true;
 }
 
@@ -58,7 +79,7 @@ int kapat(boru& b) {
     if (b.fd >= 0) close(b.fd);
     b.fd = -1;
     int durum = 0;
-    while (waitpid(b.pid, &durum, 0) < 0 && errno == EINTR) {
+    while (b.pid > 0 && waitpid(b.pid, &durum, 0) < 0 && errno == EINTR) {
     }
     b.pid = -1;
     return durum;

@@ -21,6 +21,13 @@ struct boru {
 // Starts the command. False when the pipe or the child process cannot be created.
 bool boru_ac(const std::string& komut, boru& b);
 
+// Starts the command with its standard output going straight into the open file `cikis`
+// (no pipe; b.fd stays -1). False when the child process cannot be created.
+bool dosyaya_ac(const std::string& komut, int cikis, boru& b);
+
+// True once the child has ended, with its wait status in `durum`; never blocks.
+bool bitti_mi(boru& b, int& durum);
+
 // Reads up to n bytes. Returns the count, 0 at the end of the output, or -1 when `durdur`
 // was set while waiting (nothing was read then) or the read failed.
 long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur);
@@ -28,7 +35,8 @@ long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur);
 // Closes the pipe and waits for the child; returns its wait status (0: exited with 0).
 int kapat(boru& b);
 
-// Kills the child's whole process group, closes the pipe and reaps the child.
+// Kills the child's whole process group, closes the pipe and reaps the child (also one that
+// bitti_mi has already reaped: then only the pipe is closed).
 void sonlandir(boru& b);
 
 }  // namespace surec

@@ -28,16 +28,6 @@ bool aktarim_hatasi(aktarim::sonuc s, std::string& hata) {
     return false;
 }
 
-bool tumunu_yaz(int fd, const char* veri, size_t n) {
-    while (n > 0) {
-        ssize_t yazilan = ::write(fd, veri, n);
-        if (yazilan <= 0) return false;
-        veri += yazilan;
-        n -= size_t(yazilan);
-    }
-    return true;
-}
-
 void ilk_dort_bayt(const std::string& yol, uint8_t b[4]) {
     b[0] = b[1] = b[2] = b[3] = 0;
     int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
@@ -79,9 +69,8 @@ bool dosya_indir(const std::string& url, indirme_hedefi& hedef, std::string& hat
         sha256::ekle(hedef.ozet, reinterpret_cast<const uint8_t*>(veri), n);
         hedef.alinan += int64_t(n);
         inen_bayt.fetch_add(int64_t(n));
-        return tumunu_yaz(hedef.fd, veri, n);
     };
-    return aktarim_hatasi(aktarim::getir(url, PARCA, parca, kapaniyor), hata);
+    return aktarim_hatasi(aktarim::dosyaya_getir(url, hedef.fd, hedef.okuma_fd, PARCA, parca, kapaniyor), hata);
 }
 
 std::string yol_kodla(const std::string& yol) {
@@ -135,12 +124,17 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     if (hedef.has_parent_path()) fs::create_directories(hedef.parent_path(), ec);
 
     int fd = ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+    int okuma_fd = fd < 0 ? -1 : ::open(gecici.c_str(), O_RDONLY | O_CLOEXEC);
+    if (okuma_fd < 0) {
+        if (fd >= 0) ::close(fd);
+        return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+    }
     sha256::baglam ozet;
     sha256::baslangic(ozet);
-    indirme_hedefi sink{ozet, 0, fd};
+    indirme_hedefi sink{ozet, 0, fd, okuma_fd};
     std::string hata;
     const bool indi = dosya_indir(adres + yol_kodla(e.yol), sink, hata);
+    ::close(okuma_fd);
     ::close(fd);
 
     if (kapaniyor.load()) {

@@ -22,14 +22,17 @@ const int64_t LISTE_SINIRI = 67108863;  // a manifest of 64 MiB or more is refus
 // the launcher is closing.
 bool liste_al(const std::string& url, std::string& govde, std::string& hata);
 
-// Where a download goes: the digest state, the byte count and the open ".indir" file.
+// Where a download goes: the digest state, the byte count and the ".indir" file, open once
+// for curl to write and once for reading back what has landed.
 struct indirme_hedefi {
     sha256::baglam& ozet;
     int64_t alinan = 0;
-    int fd = -1;
+    int fd = -1;        // curl's standard output
+    int okuma_fd = -1;  // the same file, read behind curl
 };
 
-// Streams `url` into the sink: hash, count (also into inen_bayt), write.
+// Streams `url` into the file while every byte that lands is hashed and counted (also into
+// inen_bayt); each byte is read back once from the page cache, so nothing is re-read later.
 bool dosya_indir(const std::string& url, indirme_hedefi& hedef, std::string& hata);
 
 // Percent-encodes a manifest path for a URL (letters, digits and "-./~_" stay).

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Measures the updater against reference tools on this machine, each pair in the same run,
+# and prints the ratios:
+#   hashing 1 GiB            launcher SHA-256 vs `openssl dgst -sha256` (throughput ratio)
+#   download + verify 1 GiB  launcher worker vs `curl -s -o FILE` from the same loopback server
+#   check of 100,000 files   launcher check phase (warm cache) vs `find -printf '%s %T@\n'`
+#   the same check, cold cache (for the record)
+# Usage: bench/olc.sh [BUILD_DIR]   (default: build; configured with the benchmarks on)
+set -euo pipefail
+kok=$(cd "$(dirname "$0")/.." && pwd)
+yapi=$(cd "${1:-$kok/build}" && pwd)
+cmake --build "$yapi" --target ozet_olc indirme_olc denetim_olc -j"$(nproc)" >/dev/null
+is=$(mktemp -d /tmp/morvatan-olcum-XXXXXX)
+sunucu_pid=""
+temizle() { [ -n "$sunucu_pid" ] && kill "$sunucu_pid" 2>/dev/null; rm -rf "$is"; }
+trap temizle EXIT
+TUR=5
+
+# Best of TUR runs of a shell command, in seconds (its output is discarded). An optional
+# second command runs untimed before each run, followed by `sync`, so that writeback of an
+# earlier run's files does not land on this one.
+en_iyi() {
+  python3 - "$1" "$TUR" "${2:-true}" <<'PY'
+import subprocess, sys, time
+best = None
+for _ in range(int(sys.argv[2])):
+    subprocess.run(["bash", "-c", sys.argv[3] + "; sync"])
+    t = time.perf_counter()
+    subprocess.run(["bash", "-c", sys.argv[1]], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    t = time.perf_counter() - t
+    best = t if best is None else min(best, t)
+print(f"{best:.3f}")
+PY
+}
+# Best of TUR runs of a program that prints its own time first (untimed set-up excluded).
+ic_olcum() {
+  local best="" t
+  for _ in $(seq $TUR); do
+    bash -c "$2"; sync
+    t=$(bash -c "$1" | cut -d' ' -f1)
+    best=$(python3 -c "print(min(float('$t'), float('${best:-$t}')))")
+  done
+  printf '%.3f\n' "$best"
+}
+
+oran() { python3 -c "print(f'{$1:.3f}')"; }
+
+echo "== SHA-256 of a 1 GiB file"
+head -c 1073741824 /dev/urandom > "$is/buyuk.bin"
+ssl=$(en_iyi "openssl dgst -sha256 '$is/buyuk.bin'")
+biz=$(en_iyi "'$yapi/bench/ozet_olc' '$is/buyuk.bin'")
+echo "openssl ${ssl}s, launcher ${biz}s, throughput ratio $(oran "$ssl/$biz") (target >= 0.9)"
+
+echo "== Download and verify 1 GiB from a loopback server"
+mkdir -p "$is/sunucu/site" "$is/kurulum"
+mv "$is/buyuk.bin" "$is/sunucu/site/oyun.pak"
+ozet=$(sha256sum "$is/sunucu/site/oyun.pak" | cut -d' ' -f1)
+printf 'morvatan-liste 1\n%s 1073741824 oyun.pak\n' "$ozet" > "$is/sunucu/site/dosyalar-linux.txt"
+coproc SUNUCU { exec python3 "$kok/tests/sunucu.py" "$is/sunucu/site"; }
+sunucu_pid=$SUNUCU_PID
+read -r port <&"${SUNUCU[0]}"
+adres="http://127.0.0.1:$port/"
+crl=$(en_iyi "curl -s -o '$is/curl.pak' '${adres}oyun.pak'" "rm -f '$is/curl.pak'")
+biz=$(ic_olcum "'$yapi/bench/indirme_olc' '$is/kurulum' '$adres'" "rm -f '$is/kurulum/oyun.pak'")
+echo "curl ${crl}s, launcher ${biz}s, throughput ratio $(oran "$crl/$biz") (target >= 0.85)"
+kill "$sunucu_pid"; sunucu_pid=""
+rm -rf "$is/sunucu" "$is/kurulum"
+
+echo "== Check of an unchanged installation of 100,000 small files"
+python3 - "$is/kurulum" <<'PY'
+import hashlib, os, sys
+kok = sys.argv[1]
+satirlar = ["morvatan-liste 1"]
+for i in range(100000):
+    yol = f"veri/{i // 1000:03d}/dosya_{i:06d}.dat"
+    os.makedirs(os.path.join(kok, os.path.dirname(yol)), exist_ok=True)
+    veri = (b"%d" % i) * (1 + i % 40)
+    with open(os.path.join(kok, yol), "wb") as f:
+        f.write(veri)
+    satirlar.append(f"{hashlib.sha256(veri).hexdigest()} {len(veri)} {yol}")
+with open(os.path.join(kok, "dosyalar-linux.txt"), "w") as f:
+    f.write("\n".join(satirlar) + "\n")
+PY
+soguk=$("$yapi/bench/denetim_olc" "$is/kurulum")
+fnd=$(en_iyi "find '$is/kurulum' -type f -printf '%s %T@\n'")
+biz=$(en_iyi "'$yapi/bench/denetim_olc' '$is/kurulum'")
+echo "find ${fnd}s, launcher (warm cache) ${biz}s, time ratio $(oran "$biz/$fnd") (target <= 2)"
+echo "launcher (cold cache, every file hashed once) ${soguk%% *}s"
