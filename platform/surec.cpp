@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,13 +17,19 @@ namespace {
 const int BEKLEME_MS = 50;            // how long one wait for data lasts before the flag is checked
 const int BORU_BOYUTU = 1 << 20;      // a larger pipe lets the transfer run ahead of the reader
 
-// Forks "/bin/sh -c komut" in its own process group with `cikis` as standard output.
+// Forks "/bin/sh -c komut" in its own process group with `cikis` as standard output. The
+// shell replaces itself with the command ("exec"), and the command is killed when the thread
+// that started it dies, so a launcher that crashes or is killed leaves no transfer behind.
 pid_t kabuk_baslat(const std::string& komut, int cikis) {
+    const std::string satir = "exec " + komut;  // built before fork: the child only execs
+    const pid_t ebeveyn = getpid();
     pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != ebeveyn) _exit(127);  // the parent died before prctl took effect
         dup2(cikis, STDOUT_FILENO);
-        execl("/bin/sh", "sh", "-c", komut.c_str(), static_cast<char*>(nullptr));
+        execl("/bin/sh", "sh", "-c", satir.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     if (pid > 0) setpgid(pid, pid);  // also from the parent, so a kill never races the child's call

@@ -1,8 +1,8 @@
 // Child processes with a pipe: the one way the launcher runs a shell command and reads its
 // standard output, so that a transfer can be abandoned at any moment without waiting for it.
 //
-// The command runs as "/bin/sh -c COMMAND" in a process group of its own; standard error and
-// standard input are inherited. Reads wait in short slices and give up as soon as the caller's
+// The command runs as "/bin/sh -c 'exec COMMAND'" in a process group of its own, and dies with
+// the thread that started it; standard error and standard input are inherited. Reads wait in short slices and give up as soon as the caller's
 // stop flag is set; sonlandir then ends the whole group and reaps it. Any thread may use it.
 #pragma once
 #include <sys/types.h>

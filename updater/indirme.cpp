@@ -123,6 +123,9 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     std::error_code ec;
     if (hedef.has_parent_path()) fs::create_directories(hedef.parent_path(), ec);
 
+    // A fresh file rather than a truncated one: whatever might still hold the old one open
+    // (a transfer of a killed launcher) can no longer write into this download.
+    ::unlink(gecici.c_str());
     int fd = ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     int okuma_fd = fd < 0 ? -1 : ::open(gecici.c_str(), O_RDONLY | O_CLOEXEC);
     if (okuma_fd < 0) {
