@@ -192,7 +192,16 @@ TEST_F(GuncellemeTest, UnwritableTemporaryFileAndDirectoryInTheWay) {
     EXPECT_EQ(guncelleme::mesaj_al(), "Dosya yazılamadı: k.bin");
     fs::remove_all("k.bin.indir");
 
-    fs::create_directories("k.bin/icinde");  // a directory where the file goes
+    // A non-empty directory in the way whose ".eski" name is taken by another non-empty
+    // directory: neither rename can succeed.
+    fs::create_directories("k.bin/icinde");
+    fs::create_directories("k.bin.eski/dolu");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Dosya değiştirilemedi: k.bin (açık olabilir)");
+    EXPECT_FALSE(fs::exists("k.bin.indir"));
+    EXPECT_NE(dosya_oku("guncelleme.cache"), "");
+
+    fs::remove_all("k.bin.eski");
     EXPECT_EQ(calistir(), guncelleme::YENIDEN_BASLAT);
     EXPECT_EQ(dosya_oku("k.bin"), "icerik");
     EXPECT_TRUE(fs::is_directory("k.bin.eski/icinde"));
