@@ -6,6 +6,7 @@
 #include <string>
 
 struct GLFWwindow;
+struct hiz_olcumu;
 
 extern GLFWwindow* pencere;     // the one window; null until created
 extern int tuval_genislik;      // logical canvas width: 800, 1280 on the closing screen
@@ -14,6 +15,7 @@ extern int oyun_durumu;         // 0 launcher in use, 1 game running (hidden), 2
 extern int acik_panel;          // 0 none, 1 login panel, 2 settings dialog
 extern bool beni_hatirla;       // remember-me box of the login panel
 extern std::string calistirilan_yol;  // "/proc/self/exe" as read at start-up (restart, desktop entry)
+extern hiz_olcumu indirme_hizi;       // smoothed download rate, updated once per frame
 
 // Monotonic clock in seconds (nanoseconds / 1e9).
 double steady_saniye();

@@ -13,12 +13,16 @@
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
 #include "app/pencere.h"
+#include "screens/ana_ekran.h"
 #include "ui/doku.h"
 #include "ui/girdi.h"
+#include "ui/klavye.h"
+#include "ui/metin_alani.h"
 #include "ui/yazi.h"
 #include "updater/durum.h"
 #include "updater/isci.h"
 #include "updater/yeniden.h"
+#include "web/haber.h"
 
 // ---- shell state (main thread) ----
 GLFWwindow* pencere = nullptr;
@@ -28,6 +32,7 @@ int oyun_durumu = 0;
 int acik_panel = 0;
 bool beni_hatirla = true;
 std::string calistirilan_yol;
+hiz_olcumu indirme_hizi;
 
 double steady_saniye() {
     auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -52,7 +57,6 @@ struct surukleme_durumu {
     double imlec_x = 0, imlec_y = 0;       // pointer on the screen at the press
 };
 surukleme_durumu surukleme;
-hiz_olcumu indirme_hizi;                   // smoothed download rate shown by the main screen
 double imlec_x = 0, imlec_y = 0;           // cursor in window coordinates, read each pass
 
 // ---- start-up ----
@@ -73,7 +77,13 @@ void calisma_dizinine_gec() {
 void ayarlari_oku() {
     ini_oku("launcher.ini", ayarlar.kisisel);
     ini_oku("varsayilan.ini", ayarlar.varsayilan);
+}
+
+// The user-name field follows the sign-in road, and a remembered name is filled in.
+void alanlari_hazirla() {
+    hesap_alanini_hazirla(hesap_api_var());
     beni_hatirla = ayar_al("hatirla", "1") == "1";
+    if (beni_hatirla) kullanici_alani.metin = ayar_al("kullanici", "");
 }
 
 void ikon_koy() {
@@ -86,6 +96,10 @@ void ikon_koy() {
 }
 
 void fare_geri_cagrisi(GLFWwindow*, int dugme, int eylem, int) { fare_dugmesi(dugme, eylem); }
+void karakter_geri_cagrisi(GLFWwindow*, unsigned int c) { arayuz::karakter(c); }
+void tus_geri_cagrisi(GLFWwindow*, int tus, int tarama, int eylem, int degistirici) {
+    arayuz::tus(tus, tarama, eylem, degistirici);
+}
 
 bool pencere_ac() {
     if (!glfwInit()) {
@@ -104,6 +118,8 @@ bool pencere_ac() {
     ikon_koy();
     glfwMakeContextCurrent(pencere);
     glfwSwapInterval(1);
+    glfwSetCharCallback(pencere, karakter_geri_cagrisi);
+    glfwSetKeyCallback(pencere, tus_geri_cagrisi);
     glfwSetMouseButtonCallback(pencere, fare_geri_cagrisi);
     pencereyi_ortala(800, 610);
     el_imleci = glfwCreateStandardCursor(GLFW_HAND_CURSOR);
@@ -122,7 +138,10 @@ void kareyi_hazirla() {
     girdi.fare_y = float(imlec_y * tuval_yukseklik / (wh > 1 ? wh : 1));
 
     float s = float(fw) / float(tuval_genislik);
-    if (std::fabs(s - olcek) > OLCEK_ESIGI && s > 0) olcek = s;
+    if (std::fabs(s - olcek) > OLCEK_ESIGI && s > 0) {
+        olcek = s;
+        yazi::atlaslari_bosalt();  // text is rebuilt at the new pixel density
+    }
 
     tuvali_kur(fw, fh);
     girdi.yazi_imleci = false;
@@ -153,6 +172,13 @@ void imleci_sec() {
     glfwSetCursor(pencere, c);
 }
 
+// Later screens are drawn over earlier ones; the message box last, on its own layer.
+void ekranlari_ciz() {
+    girdi.katman = mesaj_kutusu.acik ? 2 : acik_panel != 0 ? 1 : 0;
+    ekran::ana();
+    if (mesaj_kutusu.acik) mesaj_ciz();
+}
+
 void kareyi_bitir() {
     pencereyi_surukle();
     imleci_sec();
@@ -164,9 +190,11 @@ void kareyi_bitir() {
 
 void kare_isle() {
     glfwWaitEventsTimeout(oyun_durumu == 1 ? OYUN_BEKLEME : KARE_BEKLEME);
+    webhaber::devral();
     hiz_guncelle(indirme_hizi, guncelleme::durum.load(), guncelleme::inen_bayt.load(), steady_saniye());
     guncelleme::yeniden_baslat();
     kareyi_hazirla();
+    ekranlari_ciz();
     kareyi_bitir();
 }
 
@@ -187,6 +215,8 @@ int calistir() {
     calisma_dizinine_gec();
     ayarlari_oku();
     guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher");
+    webhaber::baslat();
+    alanlari_hazirla();
     if (!yazi::yukle()) {
         hata_yaz("veri\\font klasoru eksik. Launcher'i veri klasoruyle birlikte calistir.");
         guncellemeyi_durdur();

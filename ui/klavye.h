@@ -1,0 +1,28 @@
+// The keyboard: typed characters into the focused field, and the keys Enter, keypad Enter,
+// Escape, Tab, Backspace and Ctrl+V. While the message box is shown, Enter and Escape close
+// it and everything else is ignored; while the game runs, everything is ignored.
+//
+// The actions behind Enter and Escape belong to the screens and the login flow; they register
+// themselves in `eylemler`. Main thread only (GLFW callbacks).
+#pragma once
+#include <cstdint>
+
+namespace arayuz {
+
+struct klavye_eylemleri {
+    void (*giris_baslat)() = nullptr;  // Enter in the login panel
+    void (*ayar_kaydet)() = nullptr;   // Enter in the settings dialog
+    void (*panel_kapat)() = nullptr;   // Escape with a panel open (null: close it, clear focus)
+};
+extern klavye_eylemleri eylemler;
+
+// Two-step code mode of the login panel: Tab from the user name goes to the code field.
+extern bool (*kod_modu_mu)();
+
+// Character callback: a Unicode code point.
+void karakter(uint32_t c);
+
+// Key callback: GLFW key, scan code, action and modifier bits.
+void tus(int tus_kodu, int tarama, int eylem, int degistirici);
+
+}  // namespace arayuz
