@@ -45,7 +45,6 @@ namespace {
 
 const double KARE_BEKLEME = 1.0 / 60.0;   // longest sleep per pass while the launcher is in use
 const double OYUN_BEKLEME = 0.5;          // longest sleep per pass while the game runs
-const float OLCEK_ESIGI = 0.01f;          // smaller scale changes keep the text atlases
 
 GLFWcursor* el_imleci = nullptr;    // hand, over clickable widgets
 GLFWcursor* yazi_imleci = nullptr;  // I-beam, over text fields
@@ -137,11 +136,7 @@ void kareyi_hazirla() {
     girdi.fare_x = float(imlec_x * tuval_genislik / (ww > 1 ? ww : 1));
     girdi.fare_y = float(imlec_y * tuval_yukseklik / (wh > 1 ? wh : 1));
 
-    float s = float(fw) / float(tuval_genislik);
-    if (std::fabs(s - olcek) > OLCEK_ESIGI && s > 0) {
-        olcek = s;
-        yazi::atlaslari_bosalt();  // text is rebuilt at the new pixel density
-    }
+    yazi::olcegi_guncelle(float(fw) / float(tuval_genislik));  // text follows the pixel density
 
     tuvali_kur(fw, fh);
     girdi.yazi_imleci = false;

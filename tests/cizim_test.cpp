@@ -10,6 +10,7 @@
 #include "app/pencere.h"
 #include "tests/yardimci.h"
 #include "ui/doku.h"
+#include "ui/yazi.h"
 
 namespace {
 
@@ -22,6 +23,11 @@ protected:
         pencere = glfwCreateWindow(800, 610, "cizim testi", nullptr, nullptr);
         ASSERT_NE(pencere, nullptr);
         glfwMakeContextCurrent(pencere);
+        char eski[4096];
+        ASSERT_NE(getcwd(eski, sizeof eski), nullptr);
+        ASSERT_EQ(chdir(MORVATAN_KAYNAK_DIZINI), 0);
+        ASSERT_TRUE(yazi::yukle());
+        ASSERT_EQ(chdir(eski), 0);
     }
     static void TearDownTestSuite() {
         glfwDestroyWindow(pencere);
@@ -108,6 +114,43 @@ TEST_F(CizimTest, ScissorClipsDrawingToTheBox) {
     EXPECT_EQ(ic[0], 255);
     EXPECT_NEAR(dis_sol[0], 13, 1);
     EXPECT_NEAR(dis_alt[0], 13, 1);
+}
+
+TEST_F(CizimTest, AtlasCacheSharesTenthsAndScaleChangeRebuilds) {
+    yazi::atlaslari_bosalt();
+    olcek = 1.0f;
+    yazi::atlas* a = yazi::atlas_al(yazi::GOVDE, 13);
+    ASSERT_NE(a->tex, 0u);
+    EXPECT_EQ(yazi::atlas_al(yazi::GOVDE, 13), a);
+    EXPECT_EQ(yazi::atlas_al(yazi::GOVDE, 13.04f), a);
+    EXPECT_NE(yazi::atlas_al(yazi::GOVDE, 13.1f), a);
+    EXPECT_EQ(yazi::atlas_sayisi(), 2u);
+    const float bir = yazi::genislik(*a, "Oyun güncel", 0);
+    EXPECT_FALSE(yazi::olcegi_guncelle(1.01f));  // within 0.01: kept
+    EXPECT_EQ(yazi::atlas_sayisi(), 2u);
+    EXPECT_TRUE(yazi::olcegi_guncelle(2.0f));
+    EXPECT_EQ(yazi::atlas_sayisi(), 0u);
+    yazi::atlas* iki = yazi::atlas_al(yazi::GOVDE, 13);
+    EXPECT_NEAR(yazi::genislik(*iki, "Oyun güncel", 0), bir, bir * 0.01f);
+    yazi::olcegi_guncelle(1.0f);
+}
+
+TEST_F(CizimTest, TextDrawsInsideItsBoxOnly) {
+    yazi::atlas* a = yazi::atlas_al(yazi::BASLIK, 20);
+    const float w = yazi::genislik(*a, "MORVATAN", 0);
+    yazi::yaz(*a, "MORVATAN", 0xFFFFFF, yazi::DUZ, 100, 200, 0);
+    glFinish();
+    std::vector<unsigned char> p(800 * 610 * 4);
+    glReadPixels(0, 0, 800, 610, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+    int icerde = 0, disarida = 0;
+    for (int y = 0; y < 610; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const bool parlak = p[size_t((609 - y) * 800 + x) * 4] > 128;
+            const bool kutuda = x >= 98 && x <= 102 + w && y >= 200 - a->ascent - 2 && y <= 200 - a->descent + 2;
+            if (parlak) ++(kutuda ? icerde : disarida);
+        }
+    EXPECT_GT(icerde, 150);
+    EXPECT_EQ(disarida, 0);
 }
 
 }  // namespace

@@ -72,6 +72,11 @@ int bekle(pid_t pid, double saniye) {
     return -1;
 }
 
+bool calisiyor_mu(pid_t pid) {
+    int durum = 0;
+    return waitpid(pid, &durum, WNOHANG) == 0;
+}
+
 void calisma_dizini_kur(const std::string& hedef, bool fontlarla) {
     const fs::path kaynak = MORVATAN_CALISMA_DIZINI;
     fs::copy_file(kaynak / "MorvatanLauncher", fs::path(hedef) / "MorvatanLauncher",

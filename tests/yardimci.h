@@ -26,6 +26,9 @@ pid_t baslat(const std::string& yol, const std::string& hata_dosyasi);
 // then killed), or 128 + signal when a signal ended it.
 int bekle(pid_t pid, double saniye);
 
+// True while the child has not ended (it is not reaped or killed).
+bool calisiyor_mu(pid_t pid);
+
 // Copies the built launcher, its veri/ and varsayilan.ini into `hedef`.
 void calisma_dizini_kur(const std::string& hedef, bool fontlarla);
 

@@ -51,11 +51,14 @@ void sekme() {
 
 void yapistir() {
     const char* pano = glfwGetClipboardString(pencere);
-    const std::string metin = pano ? pano : "";
-    for (size_t i = 0; i < metin.size();) karakter(uint32_t(yazi::utf8_coz(metin, i)));
+    metni_yapistir(pano ? pano : "");
 }
 
 }  // namespace
+
+void metni_yapistir(const std::string& metin) {
+    for (size_t i = 0; i < metin.size();) karakter(uint32_t(yazi::utf8_coz(metin, i)));
+}
 
 void karakter(uint32_t c) {
     if (!odak || mesaj_kutusu.acik || oyun_durumu != 0) return;

@@ -6,6 +6,7 @@
 // themselves in `eylemler`. Main thread only (GLFW callbacks).
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace arayuz {
 
@@ -21,6 +22,10 @@ extern bool (*kod_modu_mu)();
 
 // Character callback: a Unicode code point.
 void karakter(uint32_t c);
+
+// Feeds every code point of a pasted text through the character input, so the class
+// filter and the length limit apply; line feeds and other control characters are dropped.
+void metni_yapistir(const std::string& metin);
 
 // Key callback: GLFW key, scan code, action and modifier bits.
 void tus(int tus_kodu, int tarama, int eylem, int degistirici);

@@ -75,6 +75,10 @@ atlas* atlas_al(int font, float px);
 // Deletes every atlas texture and empties the cache (the frame loop's scale change).
 void atlaslari_bosalt();
 
+// The frame loop's scale check: a framebuffer-to-canvas ratio `s` that differs from `olcek` by
+// more than 0.01 becomes the new scale and empties the cache. Returns whether it did.
+bool olcegi_guncelle(float s);
+
 // Number of cached atlases (for the scale-change rule and its tests).
 size_t atlas_sayisi();
 

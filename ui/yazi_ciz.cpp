@@ -2,6 +2,7 @@
 // drawing pass and the three effects. The cache is owned here; main thread only.
 #include <GLFW/glfw3.h>
 
+#include <cmath>
 #include <map>
 
 #include "ui/doku.h"
@@ -11,6 +12,7 @@ namespace yazi {
 namespace {
 
 std::map<int32_t, atlas> onbellek;  // key (anahtar) -> atlas; emptied on a scale change
+const float OLCEK_ESIGI = 0.01f;    // smaller scale changes keep the atlases
 
 void yukle_doku(atlas& a, const std::vector<unsigned char>& bitmap) {
     glGenTextures(1, &a.tex);
@@ -42,6 +44,13 @@ atlas* atlas_al(int font, float px) {
 void atlaslari_bosalt() {
     for (auto& [k, a] : onbellek) glDeleteTextures(1, &a.tex);
     onbellek.clear();
+}
+
+bool olcegi_guncelle(float s) {
+    if (!(std::fabs(s - olcek) > OLCEK_ESIGI && s > 0)) return false;
+    olcek = s;
+    atlaslari_bosalt();
+    return true;
 }
 
 size_t atlas_sayisi() { return onbellek.size(); }

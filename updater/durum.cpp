@@ -16,7 +16,9 @@ std::atomic<int64_t> inen_bayt{0};       // worker (download routine)
 std::mutex kilit;
 std::string mesaj;                        // worker, under kilit
 std::string surum;                        // worker, under kilit
-std::thread iplik;                        // main thread only
+// Never destroyed: when the process ends without the orderly shutdown (the window system
+// going away calls exit()), a finished but unjoined worker must not abort the exit.
+std::thread& iplik = *new std::thread;    // main thread only
 
 void hata_ver(const std::string& metin) {
     {

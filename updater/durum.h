@@ -33,7 +33,7 @@ extern std::atomic<int64_t> inen_bayt;     // bytes received so far, failed file
 extern std::mutex kilit;                   // guards mesaj and surum
 extern std::string mesaj;                  // failure text of the last run; never cleared
 extern std::string surum;                  // version text of the last manifest that had one
-extern std::thread iplik;                  // the current worker; joined before the next starts
+extern std::thread& iplik;                 // the current worker; joined before the next starts
 
 // Stores the text under the lock, then the state BASARISIZ.
 void hata_ver(const std::string& metin);

@@ -66,13 +66,17 @@ std::vector<haber> coz(const std::string& metin) {
     return cikti;
 }
 
-void devral() {
-    if (alindi || !sonuc || !sonuc->bitti.load()) return;
-    alindi = true;
-    std::vector<haber> yeni = coz(sonuc->metin);
+void uygula(const std::string& metin) {
+    std::vector<haber> yeni = coz(metin);
     if (yeni.empty()) return;
     haberler = std::move(yeni);
     var = true;
+}
+
+void devral() {
+    if (alindi || !sonuc || !sonuc->bitti.load()) return;
+    alindi = true;
+    uygula(sonuc->metin);
 }
 
 }  // namespace webhaber

@@ -29,6 +29,9 @@ void baslat();
 // The main loop's hand-over: once the fetch has finished, its items (if any) replace haberler.
 void devral();
 
+// Applies a fetched feed: its items, if it has any, replace haberler and set `var`.
+void uygula(const std::string& metin);
+
 // Parses a feed into items.
 std::vector<haber> coz(const std::string& metin);
 

@@ -1,0 +1,95 @@
+// Text with the real fonts and no display: code points, UTF-8, measuring with kerning and
+// tracking, the cache key, the scale rule for measuring, and word wrap.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "ui/doku.h"
+#include "ui/yazi.h"
+
+namespace {
+
+class YaziTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        char eski[4096];
+        ASSERT_NE(getcwd(eski, sizeof eski), nullptr);
+        ASSERT_EQ(chdir(MORVATAN_KAYNAK_DIZINI), 0);
+        ASSERT_TRUE(yazi::yukle());
+        ASSERT_EQ(chdir(eski), 0);
+    }
+    static yazi::atlas paket(int font, float px, float s = 1.0f) {
+        yazi::atlas a;
+        std::vector<unsigned char> bitmap;
+        olcek = s;
+        yazi::atlas_paketle(font, px, s, a, bitmap);
+        return a;
+    }
+    void TearDown() override { olcek = 1.0f; }
+};
+
+TEST_F(YaziTest, CodePointListAndTurkishLettersMeasure) {
+    ASSERT_EQ(yazi::kod_noktalari().size(), 205u);
+    yazi::atlas a = paket(yazi::GOVDE, 18);
+    EXPECT_EQ(a.width, a.height);
+    EXPECT_GT(a.ascent, 0);
+    EXPECT_LT(a.descent, 0);
+    for (const char* harf : {"İ", "Ş", "Ğ", "ı", "ş", "ğ", "ü", "ö", "ç", "–", "“", "•", "…", "·"})
+        EXPECT_GT(yazi::genislik(a, harf, 0), 1.0f) << harf;
+    EXPECT_FLOAT_EQ(yazi::genislik(a, "a\xE2\x82\xAC" "b", 0), yazi::genislik(a, "ab", 0));  // euro skipped
+    EXPECT_EQ(yazi::genislik(a, "", 3), 0);
+    yazi::atlas b = paket(yazi::BASLIK, 13);
+    EXPECT_GT(yazi::genislik(b, "GÜNCELLEME BAŞARISIZ", 0), 100);
+}
+
+TEST_F(YaziTest, TrackingAddsPerDrawnGlyphAndKerningApplies) {
+    yazi::atlas a = paket(yazi::GOVDE, 18);
+    const std::string s = "Şifre\xE2\x82\xAC ağ";  // 8 drawable code points, the euro is not
+    EXPECT_NEAR(yazi::genislik(a, s, 2.5f) - yazi::genislik(a, s, 0), 8 * 2.5f, 1e-3);
+    // The fonts carry kerning: a kerned pair is narrower than its letters apart.
+    yazi::atlas b = paket(yazi::BASLIK, 20);
+    EXPECT_LT(yazi::genislik(b, "AV", 0), yazi::genislik(b, "A", 0) + yazi::genislik(b, "V", 0) - 0.5f);
+}
+
+TEST_F(YaziTest, CacheKeyTruncatesTenths) {
+    EXPECT_EQ(yazi::anahtar(yazi::GOVDE, 13.0f), 10130);
+    EXPECT_EQ(yazi::anahtar(yazi::GOVDE, 13.04f), 10130);
+    EXPECT_EQ(yazi::anahtar(yazi::GOVDE, 13.1f), 10131);
+    EXPECT_EQ(yazi::anahtar(yazi::BASLIK, 20.0f), 200);
+}
+
+TEST_F(YaziTest, DoubleScaleKeepsLogicalWidth) {
+    const std::string s = "Güncellemeler denetleniyor...";
+    const float bir = yazi::genislik(paket(yazi::GOVDE, 13, 1.0f), s, 0);
+    yazi::atlas iki = paket(yazi::GOVDE, 13, 2.0f);
+    EXPECT_NEAR(yazi::genislik(iki, s, 0), bir, bir * 0.01f);
+    EXPECT_GE(iki.width, 512);
+}
+
+TEST_F(YaziTest, Utf8IsLenientAndNeverReadsPastTheEnd) {
+    std::string s = "a\xC4\x9F\xE2\x80";  // a, ğ, a cut-off 3-byte sequence
+    size_t i = 0;
+    EXPECT_EQ(yazi::utf8_coz(s, i), 'a');
+    EXPECT_EQ(yazi::utf8_coz(s, i), 0x011F);
+    EXPECT_EQ(yazi::utf8_coz(s, i), (0x2 << 6) | 0x0);  // partial value
+    EXPECT_EQ(i, s.size());
+    std::string stray = "\x9F";
+    i = 0;
+    EXPECT_EQ(yazi::utf8_coz(stray, i), 0x1F);
+    EXPECT_EQ(i, 1u);
+}
+
+TEST_F(YaziTest, WordWrapRules) {
+    yazi::atlas a = paket(yazi::GOVDE, 18);
+    const float w = yazi::genislik(a, "Sunucuya", 0);
+    auto satirlar = yazi::sar("Sunucuya ulaşılamadı", a, w + 5);
+    ASSERT_EQ(satirlar.size(), 2u);
+    EXPECT_EQ(satirlar[0], "Sunucuya");
+    EXPECT_EQ(satirlar[1], "ulaşılamadı");
+    EXPECT_EQ(yazi::sar("a\n\nb", a, 356), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(yazi::sar("Çokuzunbirkelimeaslabolunmez", a, 20), (std::vector<std::string>{"Çokuzunbirkelimeaslabolunmez"}));
+    EXPECT_EQ(yazi::sar("iki  bosluk", a, 356), (std::vector<std::string>{"iki  bosluk"}));
+    EXPECT_EQ(yazi::sar("son\n", a, 356), (std::vector<std::string>{"son"}));
+    EXPECT_TRUE(yazi::sar("", a, 356).empty());
+}
+
+}  // namespace
