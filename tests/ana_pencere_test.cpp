@@ -13,17 +13,10 @@
 
 namespace {
 
+using yardimci::bekle_ki;
+
 using yardimci::komut;
 using rgb = std::array<int, 3>;
-
-bool bekle_ki(const std::function<bool()>& kosul, double saniye) {
-    auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
-    while (std::chrono::steady_clock::now() < son) {
-        if (kosul()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return kosul();
-}
 
 // A launcher started in a fresh run-time directory with the given user settings.
 struct calisan_launcher {

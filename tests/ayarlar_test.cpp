@@ -11,14 +11,8 @@ namespace {
 class AyarlarTest : public ::testing::Test {
 protected:
     yardimci::gecici_dizin dizin;
-    std::string eski;
-    void SetUp() override {
-        char t[4096];
-        eski = getcwd(t, sizeof t);
-        ASSERT_EQ(chdir(dizin.yol.c_str()), 0);
-        ayarlar = ayar_tablosu{};
-    }
-    void TearDown() override { ASSERT_EQ(chdir(eski.c_str()), 0); }
+    yardimci::dizin_degistir burada{dizin.yol};
+    void SetUp() override { ayarlar = ayar_tablosu{}; }
     void oku(const std::string& kisisel, const std::string& varsayilan) {
         yardimci::dosya_yaz("launcher.ini", kisisel);
         yardimci::dosya_yaz("varsayilan.ini", varsayilan);

@@ -23,11 +23,8 @@ protected:
         pencere = glfwCreateWindow(800, 610, "cizim testi", nullptr, nullptr);
         ASSERT_NE(pencere, nullptr);
         glfwMakeContextCurrent(pencere);
-        char eski[4096];
-        ASSERT_NE(getcwd(eski, sizeof eski), nullptr);
-        ASSERT_EQ(chdir(MORVATAN_KAYNAK_DIZINI), 0);
+        yardimci::dizin_degistir kaynak(MORVATAN_KAYNAK_DIZINI);
         ASSERT_TRUE(yazi::yukle());
-        ASSERT_EQ(chdir(eski), 0);
     }
     static void TearDownTestSuite() {
         glfwDestroyWindow(pencere);
@@ -59,14 +56,15 @@ TEST_F(CizimTest, TextureAtHalfOpacityFadesUniformlyAndKeepsFirstRowOnTop) {
     yardimci::gecici_dizin dizin;
     const unsigned char kirmizi_mavi[8] = {255, 0, 0, 255, 0, 0, 255, 255};
     png(dizin.yol, "iki.png", 1, 2, kirmizi_mavi);
-    char eski[4096];
-    ASSERT_NE(getcwd(eski, sizeof eski), nullptr);
-    ASSERT_EQ(chdir(dizin.yol.c_str()), 0);
-    doku d = doku_yukle("iki.png");
-    testing::internal::CaptureStderr();
-    doku yok = doku_yukle("yok.png");
-    std::string hata = testing::internal::GetCapturedStderr();
-    ASSERT_EQ(chdir(eski), 0);
+    doku d, yok;
+    std::string hata;
+    {
+        yardimci::dizin_degistir burada(dizin.yol);
+        d = doku_yukle("iki.png");
+        testing::internal::CaptureStderr();
+        yok = doku_yukle("yok.png");
+        hata = testing::internal::GetCapturedStderr();
+    }
 
     ASSERT_NE(d.tex, 0u);
     EXPECT_EQ(d.width, 1);

@@ -10,14 +10,7 @@
 
 namespace {
 
-bool bekle_ki(const std::function<bool()>& kosul, double saniye) {
-    auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
-    while (std::chrono::steady_clock::now() < son) {
-        if (kosul()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    return kosul();
-}
+using yardimci::bekle_ki;
 
 TEST(GuncellemePencere, ReplacedLauncherRestartsTheNewExecutable) {
     yardimci::gecici_dizin dizin, sunucu_dizini;

@@ -27,13 +27,10 @@ using yardimci::dosya_yaz;
 class GuncellemeTest : public ::testing::Test {
 protected:
     yardimci::gecici_dizin kurulum, sunucu_dizini;
+    yardimci::dizin_degistir burada{kurulum.yol};
     std::unique_ptr<yardimci::test_sunucusu> sunucu;
-    std::string eski;
 
     void SetUp() override {
-        char t[4096];
-        eski = getcwd(t, sizeof t);
-        ASSERT_EQ(chdir(kurulum.yol.c_str()), 0);
         sunucu = std::make_unique<yardimci::test_sunucusu>(sunucu_dizini.yol);
         ASSERT_GT(sunucu->port, 0);
         guncelleme::durum = guncelleme::BASLAMADI;
@@ -45,7 +42,6 @@ protected:
         kapaniyor = true;
         if (guncelleme::iplik.joinable()) guncelleme::iplik.join();
         kapaniyor = false;
-        ASSERT_EQ(chdir(eski.c_str()), 0);
     }
 
     // Publishes the files and a manifest listing them (plus any extra lines).

@@ -58,16 +58,13 @@ TEST(MorvatanListe, PublishedDirectoryUpdatesALauncherDirectory) {
     int durum = -1;
     yardimci::komut(std::string(MORVATAN_LISTE) + " " + sunucu.kok + " 3.1", &durum);
     ASSERT_EQ(durum, 0);
-    char eski[4096];
-    ASSERT_NE(getcwd(eski, sizeof eski), nullptr);
-    ASSERT_EQ(chdir(kurulum.yol.c_str()), 0);
+    yardimci::dizin_degistir burada(kurulum.yol);
     kapaniyor = false;
     guncelleme::calis(sunucu.adres(), "MorvatanLauncher");
     EXPECT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
     EXPECT_EQ(guncelleme::surum_al(), "3.1");
     EXPECT_TRUE(dosya_oku("veri/harita 1.dat") == std::string(70000, 'h'));
     EXPECT_NE(fs::status("oyun").permissions() & fs::perms::owner_exec, fs::perms::none);
-    ASSERT_EQ(chdir(eski), 0);
 }
 
 }  // namespace

@@ -13,13 +13,7 @@ namespace {
 class OnbellekTest : public ::testing::Test {
 protected:
     yardimci::gecici_dizin dizin;
-    std::string eski;
-    void SetUp() override {
-        char t[4096];
-        eski = getcwd(t, sizeof t);
-        ASSERT_EQ(chdir(dizin.yol.c_str()), 0);
-    }
-    void TearDown() override { ASSERT_EQ(chdir(eski.c_str()), 0); }
+    yardimci::dizin_degistir burada{dizin.yol};
 };
 
 TEST_F(OnbellekTest, MissingFileIsAnEmptyTable) {

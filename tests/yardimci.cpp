@@ -30,6 +30,24 @@ gecici_dizin::~gecici_dizin() {
     fs::remove_all(yol, ec);
 }
 
+dizin_degistir::dizin_degistir(const std::string& hedef) : eski(fs::current_path().string()) {
+    fs::current_path(hedef);
+}
+
+dizin_degistir::~dizin_degistir() {
+    std::error_code ec;
+    fs::current_path(eski, ec);
+}
+
+bool bekle_ki(const std::function<bool()>& kosul, double saniye) {
+    auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
+    while (std::chrono::steady_clock::now() < son) {
+        if (kosul()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return kosul();
+}
+
 std::string komut(const std::string& satir, int* durum) {
     std::string cikti;
     FILE* boru = popen(satir.c_str(), "r");

@@ -3,6 +3,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 
 namespace yardimci {
@@ -15,6 +16,18 @@ struct gecici_dizin {
     gecici_dizin(const gecici_dizin&) = delete;
     gecici_dizin& operator=(const gecici_dizin&) = delete;
 };
+
+// Works in another directory for as long as the object lives, then returns.
+struct dizin_degistir {
+    std::string eski;
+    explicit dizin_degistir(const std::string& hedef);
+    ~dizin_degistir();
+    dizin_degistir(const dizin_degistir&) = delete;
+    dizin_degistir& operator=(const dizin_degistir&) = delete;
+};
+
+// Polls the condition every 25 ms for up to `saniye`; returns its last value.
+bool bekle_ki(const std::function<bool()>& kosul, double saniye);
 
 // Runs a shell command; returns its standard output and sets `durum` to its exit status.
 std::string komut(const std::string& satir, int* durum = nullptr);

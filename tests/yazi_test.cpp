@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "tests/yardimci.h"
 #include "ui/doku.h"
 #include "ui/yazi.h"
 
@@ -11,11 +12,8 @@ namespace {
 class YaziTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        char eski[4096];
-        ASSERT_NE(getcwd(eski, sizeof eski), nullptr);
-        ASSERT_EQ(chdir(MORVATAN_KAYNAK_DIZINI), 0);
+        yardimci::dizin_degistir kaynak(MORVATAN_KAYNAK_DIZINI);
         ASSERT_TRUE(yazi::yukle());
-        ASSERT_EQ(chdir(eski), 0);
     }
     static yazi::atlas paket(int font, float px, float s = 1.0f) {
         yazi::atlas a;
