@@ -78,21 +78,37 @@ TEST(AnaPencere, ProgressBarFillsWhileDownloadingAndIsFullWhenDone) {
     sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\nsurum 1.4.2\n" + yardimci::ozet(buyuk) + " " +
                                            std::to_string(buyuk.size()) + " oyun.pak\n");
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
-    ASSERT_FALSE(l.id.empty());
+    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
     // Part-way: the left of the bar is filled, the right end not yet.
     ASSERT_TRUE(bekle_ki([&] { return altin_mi(l.piksel(420, 467)); }, 10));
     EXPECT_FALSE(altin_mi(l.piksel(716, 467)));
     ASSERT_TRUE(bekle_ki([&] { return altin_mi(l.piksel(716, 467)); }, 15));
-    EXPECT_EQ(yardimci::dosya_oku(l.dizin.yol + "/oyun.pak").size(), buyuk.size());
+    // The bar is full once every byte has arrived; the file is in place a moment later.
+    EXPECT_TRUE(bekle_ki([&] { return yardimci::dosya_oku(l.dizin.yol + "/oyun.pak").size() == buyuk.size(); }, 10));
     l.tikla(774, 26);  // the close button
     EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
+}
+
+TEST(AnaPencere, WhileCheckingTheBarIsEmptyAndStartIsDisabled) {
+    yardimci::gecici_dizin sunucu_dizini;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + std::string(100000, '#') + "\n");
+    sunucu.hata("takil", "dosyalar-linux.txt");  // the manifest never finishes
+    calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
+    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+    EXPECT_TRUE(l.renk_var(560, 418, 210, 16, {0xF0, 0xE6, 0xCC}, 30));  // the status text
+    EXPECT_FALSE(altin_mi(l.piksel(420, 467)));
+    EXPECT_TRUE(l.renk_var(380, 526, 90, 18, {0xB8, 0xAE, 0x96}, 25));   // START's muted label
+    EXPECT_FALSE(l.renk_var(380, 526, 90, 18, {0xFB, 0xE3, 0xC2}, 20));
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
+    EXPECT_EQ(yardimci::bekle(l.pid, 5), 0);
 }
 
 TEST(AnaPencere, FailureLineOpensTheBoxWhichOwnsInputUntilClosed) {
     yardimci::gecici_dizin sunucu_dizini;
     yardimci::test_sunucusu sunucu(sunucu_dizini.yol);  // serves no manifest: 404
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
-    ASSERT_FALSE(l.id.empty());
+    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
     const rgb gok = l.piksel(60, 60);
     ASSERT_TRUE(bekle_ki([&] { return l.renk_var(700, 418, 70, 16, {0xE0, 0x8A, 0x7A}, 40); }, 10));
     EXPECT_FALSE(altin_mi(l.piksel(420, 467)));  // no fill after a failure
@@ -126,7 +142,7 @@ TEST(AnaPencere, BannerShowsTheFirstNewsItem) {
     yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
     sunucu.dosya("haber.txt", "08.12|Kış Sezonu|Kuzey Dağları açıldı.\r\n05.12|Bakım Notları|Tamamlandı.\n");
     calisan_launcher l("haber_adresi=" + sunucu.adres() + "haber.txt\n");
-    ASSERT_FALSE(l.id.empty());
+    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
     const rgb gok = l.piksel(60, 60);
     // The second item's short text appears right-aligned in the first headline row.
     ASSERT_TRUE(bekle_ki([&] { return l.renk_var(715, 362, 36, 14, {0xB8, 0xAE, 0x96}, 30); }, 10));
@@ -152,13 +168,13 @@ TEST(AnaPencere, FeedOfOneMebibyteIsDiscardedAndOneByteLessIsShown) {
     sunucu.dosya("eksik.txt", feed.substr(1));
     {
         calisan_launcher l("haber_adresi=" + sunucu.adres() + "tam.txt\n");
-        ASSERT_FALSE(l.id.empty());
+        ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
         EXPECT_FALSE(bekle_ki([&] { return haber_var(l); }, 3));
         komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
         EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
     }
     calisan_launcher l("haber_adresi=" + sunucu.adres() + "eksik.txt\n");
-    ASSERT_FALSE(l.id.empty());
+    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
     EXPECT_TRUE(bekle_ki([&] { return haber_var(l); }, 10));
     komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
     EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
@@ -170,7 +186,7 @@ TEST(AnaPencere, QuotedFeedAddressIsRefusedAndAStalledFeedDoesNotHoldTheExit) {
     sunucu.dosya("haber.txt", "a|b|c\nd|e|f\n");
     {
         calisan_launcher l("haber_adresi=" + sunucu.adres() + "it's.txt\n");
-        ASSERT_FALSE(l.id.empty());
+        ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         EXPECT_EQ(sunucu.istekler(), "");  // nothing was run
         komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
@@ -178,7 +194,7 @@ TEST(AnaPencere, QuotedFeedAddressIsRefusedAndAStalledFeedDoesNotHoldTheExit) {
     }
     sunucu.hata("takil", "haber.txt");
     calisan_launcher l("haber_adresi=" + sunucu.adres() + "haber.txt\n");
-    ASSERT_FALSE(l.id.empty());
+    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
     ASSERT_TRUE(bekle_ki([&] { return sunucu.istekler().find("haber.txt") != std::string::npos; }, 10));
     komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
     EXPECT_EQ(yardimci::bekle(l.pid, 5), 0);  // the detached fetch thread is still inside curl

@@ -73,6 +73,7 @@ protected:
 };
 
 TEST_F(GuncellemeTest, FreshInstallThenUnchangedRunDownloadsAndHashesNothing) {
+    dosya_yaz("guncelleme.cache", "5 6 eskiozet artik/listede/yok.dat\n");
     const std::string betik = "#!/bin/sh\necho merhaba\n";
     yayinla({{"oyun.bin", std::string(300000, 'x')}, {"veri/a b.png", "png verisi"}, {"bin/calis.sh", betik}});
     ASSERT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
@@ -88,6 +89,7 @@ TEST_F(GuncellemeTest, FreshInstallThenUnchangedRunDownloadsAndHashesNothing) {
     EXPECT_FALSE(indir_kaldi_mi());
     std::string cache = dosya_oku("guncelleme.cache");
     EXPECT_NE(cache.find(" veri/a b.png\n"), std::string::npos) << cache;
+    EXPECT_NE(cache.find("5 6 eskiozet artik/listede/yok.dat\n"), std::string::npos);  // kept
 
     // Same size, different content, original time restored: only a trusted cache reports it
     // current, so this proves the second run hashes nothing.
