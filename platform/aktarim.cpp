@@ -16,6 +16,7 @@ namespace {
 
 const int CURL_YAZMA_HATASI = 23;                        // curl could not write its output
 const auto BEKLEME = std::chrono::microseconds(500);     // pause when the file has no new bytes
+const int YETISME_PARCA = 64;                            // reads between two looks at the stop flag
 
 sonuc cikis_sonucu(int durum) {
     if (WIFEXITED(durum) && WEXITSTATUS(durum) == 0) return sonuc::TAMAM;
@@ -23,16 +24,23 @@ sonuc cikis_sonucu(int durum) {
     return sonuc::SUNUCU_HATASI;
 }
 
-// Hands every byte that has landed in the file to `parca`; returns false on a read error.
+// Hands the bytes that have landed in the file to `parca`, at most YETISME_PARCA reads at a
+// time so that the stop flag is looked at often; returns false on a read error.
 bool yetis(int okuma_fd, std::vector<char>& tampon, const std::function<void(const char*, size_t)>& parca,
-           bool& yeni) {
+           bool& yeni, bool& sonda) {
     yeni = false;
-    ssize_t n;
-    while ((n = ::read(okuma_fd, tampon.data(), tampon.size())) > 0) {
+    sonda = false;
+    for (int i = 0; i < YETISME_PARCA; ++i) {
+        ssize_t n = ::read(okuma_fd, tampon.data(), tampon.size());
+        if (n < 0) return false;
+        if (n == 0) {
+            sonda = true;
+            return true;
+        }
         parca(tampon.data(), size_t(n));
         yeni = true;
     }
-    return n == 0;
+    return true;
 }
 
 }  // namespace
@@ -65,11 +73,6 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
     return durdur.load() ? sonuc::DURDURULDU : sonuc::TAMAM;
 }
 
-}  // namespace aktarim
-
-
-namespace aktarim {
-
 sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu,
                     const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur) {
     if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
@@ -77,19 +80,19 @@ sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t
     if (!surec::dosyaya_ac(getir_komutu(adres), yazma_fd, b)) return sonuc::CALISTIRILAMADI;
     std::vector<char> tampon(parca_boyutu);
     int durum = 0;
-    bool yeni = false;
+    bool bitti = false, yeni = false, sonda = false;
     while (true) {
         if (durdur.load()) {
             surec::sonlandir(b);
             return sonuc::DURDURULDU;
         }
-        const bool bitti = surec::bitti_mi(b, durum);
-        // Bytes written before the child ended are all in the file by now: one last pass.
-        if (!yetis(okuma_fd, tampon, parca, yeni)) {
+        // Once the child has ended, every byte it wrote is in the file: read to the end.
+        if (!bitti) bitti = surec::bitti_mi(b, durum);
+        if (!yetis(okuma_fd, tampon, parca, yeni, sonda)) {
             surec::sonlandir(b);
             return sonuc::REDDEDILDI;
         }
-        if (bitti) break;
+        if (bitti && sonda) break;
         if (!yeni) std::this_thread::sleep_for(BEKLEME);
     }
     return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum);
