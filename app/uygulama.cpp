@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
@@ -45,6 +46,7 @@ namespace {
 
 const double KARE_BEKLEME = 1.0 / 60.0;   // longest sleep per pass while the launcher is in use
 const double OYUN_BEKLEME = 0.5;          // longest sleep per pass while the game runs
+const int BAGLANTI_DENEMESI = 10;         // tries to reach the display, 100 ms apart
 
 GLFWcursor* el_imleci = nullptr;    // hand, over clickable widgets
 GLFWcursor* yazi_imleci = nullptr;  // I-beam, over text fields
@@ -100,8 +102,18 @@ void tus_geri_cagrisi(GLFWwindow*, int tus, int tarama, int eylem, int degistiri
     arayuz::tus(tus, tarama, eylem, degistirici);
 }
 
+// A display that has just lost another client (the old launcher closing during a self-restart,
+// say) can refuse a connection for a moment; a few short retries ride that out.
+bool pencere_sistemini_baslat() {
+    for (int deneme = 0; deneme < BAGLANTI_DENEMESI; ++deneme) {
+        if (glfwInit()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 bool pencere_ac() {
-    if (!glfwInit()) {
+    if (!pencere_sistemini_baslat()) {
         hata_yaz("Pencere sistemi baslatilamadi.");
         return false;
     }
