@@ -18,6 +18,8 @@ using yardimci::bekle_ki;
 using yardimci::komut;
 using rgb = std::array<int, 3>;
 
+int parlaklik(rgb c) { return c[0] + c[1] + c[2]; }
+
 // A launcher started in a fresh run-time directory with the given user settings.
 struct calisan_launcher {
     yardimci::gecici_dizin dizin;
@@ -52,6 +54,18 @@ struct calisan_launcher {
               " sleep 0.15 mousedown 1 sleep 0.15 mouseup 1 sleep 0.15");
     }
     void tus(const std::string& ad) const { komut("xdotool key " + ad + " sleep 0.2"); }
+    // Asks the window to close as a desktop does; returns the exit status.
+    int kapat_iste() {
+        komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
+        return yardimci::bekle(pid, 10);
+    }
+    // The message box dims the sky at (60, 60) that was `gok` before it opened.
+    bool kutu_acik(const rgb& gok) const {
+        return bekle_ki([&] { return parlaklik(piksel(60, 60)) < parlaklik(gok) * 0.8; }, 5);
+    }
+    bool kutu_kapali(const rgb& gok) const {
+        return bekle_ki([&] { return parlaklik(piksel(60, 60)) >= parlaklik(gok) - 6; }, 5);
+    }
     // True when any pixel of the rectangle is within `tolerans` of the colour.
     bool renk_var(int x0, int y0, int w, int h, rgb renk, int tolerans) const {
         std::istringstream s(komut(std::string(MORVATAN_PIKSEL_OKU) + " " + id + " -r " + std::to_string(x0) + " " +
@@ -66,8 +80,6 @@ struct calisan_launcher {
 };
 
 bool altin_mi(rgb c) { return c[0] > 150 && c[1] > 90 && c[2] < 140 && c[0] > c[2] + 60; }
-
-int parlaklik(rgb c) { return c[0] + c[1] + c[2]; }
 
 TEST(AnaPencere, ProgressBarFillsWhileDownloadingAndIsFullWhenDone) {
     yardimci::gecici_dizin sunucu_dizini;
@@ -100,8 +112,7 @@ TEST(AnaPencere, WhileCheckingTheBarIsEmptyAndStartIsDisabled) {
     EXPECT_FALSE(altin_mi(l.piksel(420, 467)));
     EXPECT_TRUE(l.renk_var(380, 526, 90, 18, {0xB8, 0xAE, 0x96}, 25));   // START's muted label
     EXPECT_FALSE(l.renk_var(380, 526, 90, 18, {0xFB, 0xE3, 0xC2}, 20));
-    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
-    EXPECT_EQ(yardimci::bekle(l.pid, 5), 0);
+    EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 TEST(AnaPencere, FailureLineOpensTheBoxWhichOwnsInputUntilClosed) {
@@ -114,7 +125,7 @@ TEST(AnaPencere, FailureLineOpensTheBoxWhichOwnsInputUntilClosed) {
     EXPECT_FALSE(altin_mi(l.piksel(420, 467)));  // no fill after a failure
 
     l.tikla(700, 426);  // the retry link
-    ASSERT_TRUE(bekle_ki([&] { return parlaklik(l.piksel(60, 60)) < parlaklik(gok) * 0.8; }, 5));
+    ASSERT_TRUE(l.kutu_acik(gok));
     EXPECT_TRUE(l.renk_var(222, 224, 60, 14, {0xE0, 0x7A, 0x5F}, 40));  // "HATA" in its colour
     EXPECT_TRUE(l.renk_var(222, 256, 300, 60, {236, 230, 214}, 30));    // the body text
     EXPECT_TRUE(l.renk_var(360, 366, 80, 22, {0xEF, 0xE3, 0xC4}, 40));  // "TAMAM" on its button
@@ -128,11 +139,11 @@ TEST(AnaPencere, FailureLineOpensTheBoxWhichOwnsInputUntilClosed) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_TRUE(yardimci::calisiyor_mu(l.pid));
     l.tus("Escape");
-    EXPECT_TRUE(bekle_ki([&] { return parlaklik(l.piksel(60, 60)) >= parlaklik(gok) - 6; }, 5));
+    EXPECT_TRUE(l.kutu_kapali(gok));
     l.tikla(700, 426);
-    ASSERT_TRUE(bekle_ki([&] { return parlaklik(l.piksel(60, 60)) < parlaklik(gok) * 0.8; }, 5));
+    ASSERT_TRUE(l.kutu_acik(gok));
     l.tus("Return");
-    EXPECT_TRUE(bekle_ki([&] { return parlaklik(l.piksel(60, 60)) >= parlaklik(gok) - 6; }, 5));
+    EXPECT_TRUE(l.kutu_kapali(gok));
     l.tikla(774, 26);
     EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
 }
@@ -147,12 +158,11 @@ TEST(AnaPencere, BannerShowsTheFirstNewsItem) {
     // The second item's short text appears right-aligned in the first headline row.
     ASSERT_TRUE(bekle_ki([&] { return l.renk_var(715, 362, 36, 14, {0xB8, 0xAE, 0x96}, 30); }, 10));
     l.tikla(565, 180);
-    ASSERT_TRUE(bekle_ki([&] { return parlaklik(l.piksel(60, 60)) < parlaklik(gok) * 0.8; }, 5));
+    ASSERT_TRUE(l.kutu_acik(gok));
     EXPECT_TRUE(l.renk_var(222, 224, 120, 14, {0xE2, 0xC2, 0x7A}, 40));  // the item's title colour
     l.tus("KP_Enter");
-    EXPECT_TRUE(bekle_ki([&] { return parlaklik(l.piksel(60, 60)) >= parlaklik(gok) - 6; }, 5));
-    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
-    EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
+    EXPECT_TRUE(l.kutu_kapali(gok));
+    EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 // Right end of the first headline row, where a news item's short text stands.
@@ -170,14 +180,12 @@ TEST(AnaPencere, FeedOfOneMebibyteIsDiscardedAndOneByteLessIsShown) {
         calisan_launcher l("haber_adresi=" + sunucu.adres() + "tam.txt\n");
         ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
         EXPECT_FALSE(bekle_ki([&] { return haber_var(l); }, 3));
-        komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
-        EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
+        EXPECT_EQ(l.kapat_iste(), 0);
     }
     calisan_launcher l("haber_adresi=" + sunucu.adres() + "eksik.txt\n");
     ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
     EXPECT_TRUE(bekle_ki([&] { return haber_var(l); }, 10));
-    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
-    EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
+    EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 TEST(AnaPencere, QuotedFeedAddressIsRefusedAndAStalledFeedDoesNotHoldTheExit) {
@@ -189,15 +197,13 @@ TEST(AnaPencere, QuotedFeedAddressIsRefusedAndAStalledFeedDoesNotHoldTheExit) {
         ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         EXPECT_EQ(sunucu.istekler(), "");  // nothing was run
-        komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
-        EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
+        EXPECT_EQ(l.kapat_iste(), 0);
     }
     sunucu.hata("takil", "haber.txt");
     calisan_launcher l("haber_adresi=" + sunucu.adres() + "haber.txt\n");
     ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
     ASSERT_TRUE(bekle_ki([&] { return sunucu.istekler().find("haber.txt") != std::string::npos; }, 10));
-    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
-    EXPECT_EQ(yardimci::bekle(l.pid, 5), 0);  // the detached fetch thread is still inside curl
+    EXPECT_EQ(l.kapat_iste(), 0);  // the detached fetch thread is still inside curl
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(komut("pgrep -f '[c]url.*:" + std::to_string(sunucu.port) + "/haber'"), "");
 }
