@@ -53,6 +53,7 @@ struct calisan_launcher {
         komut("xdotool mousemove " + std::to_string(x + px) + " " + std::to_string(y + py) +
               " sleep 0.15 mousedown 1 sleep 0.15 mouseup 1 sleep 0.15");
     }
+    std::string hata_metni() const { return yardimci::dosya_oku(dizin.yol + "/stderr.txt"); }
     void tus(const std::string& ad) const { komut("xdotool key " + ad + " sleep 0.2"); }
     // Asks the window to close as a desktop does; returns the exit status.
     int kapat_iste() {
@@ -90,7 +91,7 @@ TEST(AnaPencere, ProgressBarFillsWhileDownloadingAndIsFullWhenDone) {
     sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\nsurum 1.4.2\n" + yardimci::ozet(buyuk) + " " +
                                            std::to_string(buyuk.size()) + " oyun.pak\n");
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
-    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     // Part-way: the left of the bar is filled, the right end not yet.
     ASSERT_TRUE(bekle_ki([&] { return altin_mi(l.piksel(420, 467)); }, 10));
     EXPECT_FALSE(altin_mi(l.piksel(716, 467)));
@@ -107,7 +108,7 @@ TEST(AnaPencere, WhileCheckingTheBarIsEmptyAndStartIsDisabled) {
     sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + std::string(100000, '#') + "\n");
     sunucu.hata("takil", "dosyalar-linux.txt");  // the manifest never finishes
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
-    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     EXPECT_TRUE(l.renk_var(560, 418, 210, 16, {0xF0, 0xE6, 0xCC}, 30));  // the status text
     EXPECT_FALSE(altin_mi(l.piksel(420, 467)));
     EXPECT_TRUE(l.renk_var(380, 526, 90, 18, {0xB8, 0xAE, 0x96}, 25));   // START's muted label
@@ -119,7 +120,7 @@ TEST(AnaPencere, FailureLineOpensTheBoxWhichOwnsInputUntilClosed) {
     yardimci::gecici_dizin sunucu_dizini;
     yardimci::test_sunucusu sunucu(sunucu_dizini.yol);  // serves no manifest: 404
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
-    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     const rgb gok = l.piksel(60, 60);
     ASSERT_TRUE(bekle_ki([&] { return l.renk_var(700, 418, 70, 16, {0xE0, 0x8A, 0x7A}, 40); }, 10));
     EXPECT_FALSE(altin_mi(l.piksel(420, 467)));  // no fill after a failure
@@ -148,15 +149,18 @@ TEST(AnaPencere, FailureLineOpensTheBoxWhichOwnsInputUntilClosed) {
     EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
 }
 
+// Right end of the first headline row, where a news item's short text stands.
+bool haber_var(const calisan_launcher& l) { return l.renk_var(715, 362, 36, 14, {0xB8, 0xAE, 0x96}, 30); }
+
 TEST(AnaPencere, BannerShowsTheFirstNewsItem) {
     yardimci::gecici_dizin sunucu_dizini;
     yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
     sunucu.dosya("haber.txt", "08.12|Kış Sezonu|Kuzey Dağları açıldı.\r\n05.12|Bakım Notları|Tamamlandı.\n");
     calisan_launcher l("haber_adresi=" + sunucu.adres() + "haber.txt\n");
-    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     const rgb gok = l.piksel(60, 60);
     // The second item's short text appears right-aligned in the first headline row.
-    ASSERT_TRUE(bekle_ki([&] { return l.renk_var(715, 362, 36, 14, {0xB8, 0xAE, 0x96}, 30); }, 10));
+    ASSERT_TRUE(bekle_ki([&] { return haber_var(l); }, 10));
     l.tikla(565, 180);
     ASSERT_TRUE(l.kutu_acik(gok));
     EXPECT_TRUE(l.renk_var(222, 224, 120, 14, {0xE2, 0xC2, 0x7A}, 40));  // the item's title colour
@@ -164,9 +168,6 @@ TEST(AnaPencere, BannerShowsTheFirstNewsItem) {
     EXPECT_TRUE(l.kutu_kapali(gok));
     EXPECT_EQ(l.kapat_iste(), 0);
 }
-
-// Right end of the first headline row, where a news item's short text stands.
-bool haber_var(const calisan_launcher& l) { return l.renk_var(715, 362, 36, 14, {0xB8, 0xAE, 0x96}, 30); }
 
 TEST(AnaPencere, FeedOfOneMebibyteIsDiscardedAndOneByteLessIsShown) {
     yardimci::gecici_dizin sunucu_dizini;
@@ -178,12 +179,12 @@ TEST(AnaPencere, FeedOfOneMebibyteIsDiscardedAndOneByteLessIsShown) {
     sunucu.dosya("eksik.txt", feed.substr(1));
     {
         calisan_launcher l("haber_adresi=" + sunucu.adres() + "tam.txt\n");
-        ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+        ASSERT_FALSE(l.id.empty()) << l.hata_metni();
         EXPECT_FALSE(bekle_ki([&] { return haber_var(l); }, 3));
         EXPECT_EQ(l.kapat_iste(), 0);
     }
     calisan_launcher l("haber_adresi=" + sunucu.adres() + "eksik.txt\n");
-    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     EXPECT_TRUE(bekle_ki([&] { return haber_var(l); }, 10));
     EXPECT_EQ(l.kapat_iste(), 0);
 }
@@ -194,14 +195,14 @@ TEST(AnaPencere, QuotedFeedAddressIsRefusedAndAStalledFeedDoesNotHoldTheExit) {
     sunucu.dosya("haber.txt", "a|b|c\nd|e|f\n");
     {
         calisan_launcher l("haber_adresi=" + sunucu.adres() + "it's.txt\n");
-        ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+        ASSERT_FALSE(l.id.empty()) << l.hata_metni();
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         EXPECT_EQ(sunucu.istekler(), "");  // nothing was run
         EXPECT_EQ(l.kapat_iste(), 0);
     }
     sunucu.hata("takil", "haber.txt");
     calisan_launcher l("haber_adresi=" + sunucu.adres() + "haber.txt\n");
-    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(l.dizin.yol + "/stderr.txt");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     ASSERT_TRUE(bekle_ki([&] { return sunucu.istekler().find("haber.txt") != std::string::npos; }, 10));
     EXPECT_EQ(l.kapat_iste(), 0);  // the detached fetch thread is still inside curl
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

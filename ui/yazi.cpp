@@ -47,16 +47,14 @@ bool paketle(const yazi_tipi& t, int boyut, float d, int yatay, atlas& a, std::v
     return tamam != 0;
 }
 
-bool kernli(const stbtt_fontinfo& f) { return f.kern != 0 || f.gpos != 0; }
+}  // namespace
 
 float kern(const atlas& a, int32_t onceki, int32_t simdiki) {
     const stbtt_fontinfo& f = tipler[a.font].bilgi;
-    if (onceki == 0 || !kernli(f)) return 0;
+    if (onceki == 0 || (f.kern == 0 && f.gpos == 0)) return 0;
     return a.scale * float(stbtt_GetGlyphKernAdvance(&f, stbtt_FindGlyphIndex(&f, onceki),
                                                      stbtt_FindGlyphIndex(&f, simdiki)));
 }
-
-}  // namespace
 
 bool yukle() {
     yazi_tipi yeni[2];

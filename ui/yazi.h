@@ -60,6 +60,10 @@ void atlas_paketle(int font, float px, float olcek, atlas& a, std::vector<unsign
 // sequence yields its partial value).
 int32_t utf8_coz(const std::string& s, size_t& i);
 
+// Kerning between two drawable code points in logical units (0 after no glyph, or when the
+// font has neither a "kern" nor a "GPOS" table).
+float kern(const atlas& a, int32_t onceki, int32_t simdiki);
+
 // Advance width in logical units with kerning; `aralik` is added after every drawn glyph.
 float genislik(const atlas& a, const std::string& metin, float aralik);
 

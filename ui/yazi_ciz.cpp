@@ -59,17 +59,13 @@ void ciz(const atlas& a, const std::string& metin, float x, float y, float r, fl
          float aralik) {
     glColor4f(r, g, b, alfa);
     float kx = x * olcek, ky = y * olcek;
-    const stbtt_fontinfo& f = tip(a.font).bilgi;
-    const bool kernli = f.kern != 0 || f.gpos != 0;
     int32_t onceki = 0;
     glBegin(GL_QUADS);
     for (size_t i = 0; i < metin.size();) {
         const int32_t c = utf8_coz(metin, i);
         auto it = a.index.find(c);
         if (it == a.index.end()) continue;
-        if (onceki != 0 && kernli)
-            kx += a.scale * olcek *
-                  float(stbtt_GetGlyphKernAdvance(&f, stbtt_FindGlyphIndex(&f, onceki), stbtt_FindGlyphIndex(&f, c)));
+        kx += kern(a, onceki, c) * olcek;
         stbtt_aligned_quad q;
         stbtt_GetPackedQuad(a.glyphs.data(), a.width, a.height, it->second, &kx, &ky, &q, 0);
         glTexCoord2f(q.s0, q.t0); glVertex2f(q.x0 / olcek, q.y0 / olcek);
