@@ -221,6 +221,9 @@ void kapat() {
 int calistir() {
     calisma_dizinine_gec();
     ayarlari_oku();
+    // The worker may be downloading before the first frame; its first second is measured
+    // from here.
+    hiz_guncelle(indirme_hizi, guncelleme::BASLAMADI, 0, steady_saniye());
     guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher");
     webhaber::baslat();
     alanlari_hazirla();

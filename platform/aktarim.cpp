@@ -1,5 +1,5 @@
-// HTTP transfers through curl: command lines and the streaming GET.
-// No state of its own.
+// HTTP transfers through curl: command lines, the streaming GET, and the file download that
+// is held to its size and to the silent-transfer limit. Its only state is that limit.
 #include "platform/aktarim.h"
 
 #include <sys/wait.h>
@@ -14,9 +14,13 @@
 namespace aktarim {
 namespace {
 
+std::atomic<double> durgunluk{DURGUNLUK_SINIRI};  // written by tests only, before a transfer starts
+
 const int CURL_YAZMA_HATASI = 23;                        // curl could not write its output
 const auto BEKLEME = std::chrono::microseconds(500);     // pause when the file has no new bytes
 const int YETISME_PARCA = 64;                            // reads between two looks at the stop flag
+
+using saat = std::chrono::steady_clock;
 
 sonuc cikis_sonucu(int durum) {
     if (WIFEXITED(durum) && WEXITSTATUS(durum) == 0) return sonuc::TAMAM;
@@ -24,26 +28,45 @@ sonuc cikis_sonucu(int durum) {
     return sonuc::SUNUCU_HATASI;
 }
 
-// Hands the bytes that have landed in the file to `parca`, at most YETISME_PARCA reads at a
-// time so that the stop flag is looked at often; returns false on a read error.
-bool yetis(int okuma_fd, std::vector<char>& tampon, const std::function<void(const char*, size_t)>& parca,
-           bool& yeni, bool& sonda) {
-    yeni = false;
-    sonda = false;
-    for (int i = 0; i < YETISME_PARCA; ++i) {
-        ssize_t n = ::read(okuma_fd, tampon.data(), tampon.size());
-        if (n < 0) return false;
-        if (n == 0) {
-            sonda = true;
-            return true;
+// Reads what has landed in the file behind curl and hands it on, never past `en_cok`.
+struct okuyucu {
+    int fd;
+    std::vector<char> tampon;
+    int64_t en_cok;
+    const std::function<void(const char*, size_t)>& parca;
+    int64_t alinan = 0;
+
+    enum class adim { TAMAM, HATA, FAZLA };
+
+    // At most YETISME_PARCA reads, so that the stop flag is looked at often. `yeni`: bytes
+    // arrived; `sonda`: the file has no more bytes for now.
+    adim yetis(bool& yeni, bool& sonda) {
+        yeni = sonda = false;
+        for (int i = 0; i < YETISME_PARCA; ++i) {
+            ssize_t n = ::read(fd, tampon.data(), tampon.size());
+            if (n < 0) return adim::HATA;
+            if (n == 0) {
+                sonda = true;
+                return adim::TAMAM;
+            }
+            yeni = true;
+            const int64_t kalan = en_cok - alinan;
+            if (n > kalan) {
+                if (kalan > 0) parca(tampon.data(), size_t(kalan));
+                alinan = en_cok;
+                return adim::FAZLA;
+            }
+            parca(tampon.data(), size_t(n));
+            alinan += n;
         }
-        parca(tampon.data(), size_t(n));
-        yeni = true;
+        return adim::TAMAM;
     }
-    return true;
-}
+};
 
 }  // namespace
+
+double durgunluk_siniri() { return durgunluk.load(); }
+void durgunluk_siniri_koy(double saniye) { durgunluk.store(saniye); }
 
 bool adres_guvenli(const std::string& adres) { return adres.find('\'') == std::string::npos; }
 
@@ -58,7 +81,7 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
     if (!surec::boru_ac(getir_komutu(adres), b)) return sonuc::CALISTIRILAMADI;
     std::vector<char> tampon(parca_boyutu);
     while (true) {
-        long n = surec::oku(b, tampon.data(), tampon.size(), durdur);
+        long n = surec::oku(b, tampon.data(), tampon.size(), durdur, durgunluk_siniri());
         if (n == 0) break;
         if (n < 0) {
             surec::sonlandir(b);
@@ -73,12 +96,17 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
     return durdur.load() ? sonuc::DURDURULDU : sonuc::TAMAM;
 }
 
-sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu,
+sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu, int64_t en_cok,
                     const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur) {
     if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
     surec::boru b;
-    if (!surec::dosyaya_ac(getir_komutu(adres), yazma_fd, b)) return sonuc::CALISTIRILAMADI;
-    std::vector<char> tampon(parca_boyutu);
+    // One byte past the limit may land, so that "too long" can be told from "just right".
+    // (curl's --max-filesize is no help: it is checked before -f, so it turns an HTTP error
+    // page into "too long", and curl 7.88 ignores it when no length is announced.)
+    if (!surec::dosyaya_ac(getir_komutu(adres), yazma_fd, b, en_cok + 1)) return sonuc::CALISTIRILAMADI;
+    okuyucu o{okuma_fd, std::vector<char>(parca_boyutu), en_cok, parca};
+    const auto sinir = std::chrono::duration<double>(durgunluk_siniri());
+    auto son_hareket = saat::now();
     int durum = 0;
     bool bitti = false, yeni = false, sonda = false;
     while (true) {
@@ -88,12 +116,21 @@ sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t
         }
         // Once the child has ended, every byte it wrote is in the file: read to the end.
         if (!bitti) bitti = surec::bitti_mi(b, durum);
-        if (!yetis(okuma_fd, tampon, parca, yeni, sonda)) {
+        const okuyucu::adim a = o.yetis(yeni, sonda);
+        if (a != okuyucu::adim::TAMAM) {
             surec::sonlandir(b);
-            return sonuc::REDDEDILDI;
+            return a == okuyucu::adim::FAZLA ? sonuc::FAZLA : sonuc::REDDEDILDI;
         }
         if (bitti && sonda) break;
-        if (!yeni) std::this_thread::sleep_for(BEKLEME);
+        if (yeni) {
+            son_hareket = saat::now();
+            continue;
+        }
+        if (saat::now() - son_hareket > sinir) {
+            surec::sonlandir(b);
+            return sonuc::SUNUCU_HATASI;
+        }
+        std::this_thread::sleep_for(BEKLEME);
     }
     return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum);
 }

@@ -3,10 +3,13 @@
 //
 // URLs go between single quotes without escaping, so an address holding a quote is refused
 // before anything runs. A transfer can be abandoned through a stop flag: curl is killed at
-// once and the call returns DURDURULDU.
+// once and the call returns DURDURULDU. A transfer that receives nothing for a minute (a
+// connection that died without a reset) is ended like an unreachable server, while a slow
+// one that still moves is never cut. A file download never writes more than it may.
 #pragma once
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -18,6 +21,12 @@ bool adres_guvenli(const std::string& adres);
 // "curl -fsSL --connect-timeout 15 'URL'": the GET used for the manifest, files and news.
 std::string getir_komutu(const std::string& adres);
 
+const double DURGUNLUK_SINIRI = 60.0;  // seconds without a byte before a transfer is given up
+
+// The silent-transfer limit in force (DURGUNLUK_SINIRI unless a test shortened it).
+double durgunluk_siniri();
+void durgunluk_siniri_koy(double saniye);  // for tests that cannot wait a minute
+
 enum class sonuc {
     TAMAM,            // curl exited with 0 and every chunk was taken
     ADRES_GECERSIZ,   // the address holds a single quote; nothing was run
@@ -25,6 +34,7 @@ enum class sonuc {
     REDDEDILDI,       // the chunk handler refused a chunk
     SUNUCU_HATASI,    // curl exited with a non-zero status (HTTP error, no connection, no curl)
     DURDURULDU,       // the stop flag was set; curl was ended
+    FAZLA,            // the body was longer than allowed; curl was ended
 };
 
 // Reads the body of `adres` in chunks of at most `parca_boyutu` bytes into `parca`, which
@@ -35,8 +45,10 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
 // Like getir, but curl's standard output is the open file `yazma_fd` itself, so the body goes
 // to disk without passing through a pipe; the caller sees every byte once it has landed,
 // read back through `okuma_fd` (the same file, opened for reading at offset 0). A write
-// error of curl (exit status 23, such as a full disk) gives REDDEDILDI.
-sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu,
+// error of curl (exit status 23, such as a full disk) gives REDDEDILDI. A body longer than
+// `en_cok` bytes gives FAZLA: curl cannot write more than one byte past it, and `parca` is
+// never handed a byte beyond it.
+sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu, int64_t en_cok,
                     const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur);
 
 }  // namespace aktarim

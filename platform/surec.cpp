@@ -5,11 +5,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 
 namespace surec {
 namespace {
@@ -20,7 +22,7 @@ const int BORU_BOYUTU = 1 << 20;      // a larger pipe lets the transfer run ahe
 // Forks "/bin/sh -c komut" in its own process group with `cikis` as standard output. The
 // shell replaces itself with the command ("exec"), and the command is killed when the thread
 // that started it dies, so a launcher that crashes or is killed leaves no transfer behind.
-pid_t kabuk_baslat(const std::string& komut, int cikis) {
+pid_t kabuk_baslat(const std::string& komut, int cikis, int64_t dosya_siniri) {
     const std::string satir = "exec " + komut;  // built before fork: the child only execs
     const pid_t ebeveyn = getpid();
     pid_t pid = fork();
@@ -29,6 +31,13 @@ pid_t kabuk_baslat(const std::string& komut, int cikis) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != ebeveyn) _exit(127);  // the parent died before prctl took effect
         dup2(cikis, STDOUT_FILENO);
+        if (dosya_siniri > 0) {
+            // Ignored, SIGXFSZ would not kill the child but let its write fail; the
+            // disposition survives exec.
+            const rlimit sinir{rlim_t(dosya_siniri), rlim_t(dosya_siniri)};
+            setrlimit(RLIMIT_FSIZE, &sinir);
+            signal(SIGXFSZ, SIG_IGN);
+        }
         execl("/bin/sh", "sh", "-c", satir.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -42,7 +51,7 @@ bool boru_ac(const std::string& komut, boru& b) {
     int uclar[2];
     if (pipe2(uclar, O_CLOEXEC) != 0) return false;
     fcntl(uclar[0], F_SETPIPE_SZ, BORU_BOYUTU);
-    pid_t pid = kabuk_baslat(komut, uclar[1]);
+    pid_t pid = kabuk_baslat(komut, uclar[1], 0);
     close(uclar[1]);
     if (pid < 0) {
         close(uclar[0]);
@@ -53,8 +62,8 @@ bool boru_ac(const std::string& komut, boru& b) {
     return true;
 }
 
-bool dosyaya_ac(const std::string& komut, int cikis, boru& b) {
-    pid_t pid = kabuk_baslat(komut, cikis);
+bool dosyaya_ac(const std::string& komut, int cikis, boru& b, int64_t dosya_siniri) {
+    pid_t pid = kabuk_baslat(komut, cikis, dosya_siniri);
     if (pid < 0) return false;
     b.pid = pid;
     b.fd = -1;
@@ -69,12 +78,16 @@ bool bitti_mi(boru& b, int& durum) {
     return true;
 }
 
-long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur) {
+long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur, double sinir_saniye) {
+    const auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(sinir_saniye);
     while (!durdur.load()) {
         pollfd p{b.fd, POLLIN, 0};
         int hazir = poll(&p, 1, BEKLEME_MS);
         if (hazir < 0 && errno != EINTR) return -1;
-        if (hazir <= 0) continue;
+        if (hazir <= 0) {
+            if (std::chrono::steady_clock::now() > son) return ZAMAN_ASIMI;
+            continue;
+        }
         ssize_t okunan = read(b.fd, tampon, n);
         if (okunan < 0 && errno == EINTR) continue;
         return long(okunan);

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace surec {
@@ -22,15 +23,20 @@ struct boru {
 bool boru_ac(const std::string& komut, boru& b);
 
 // Starts the command with its standard output going straight into the open file `cikis`
-// (no pipe; b.fd stays -1). False when the child process cannot be created.
-bool dosyaya_ac(const std::string& komut, int cikis, boru& b);
+// (no pipe; b.fd stays -1). When `dosya_siniri` is above 0 the child can never make a file
+// longer than that many bytes: a write past it fails (EFBIG) instead of filling the disk.
+// False when the child process cannot be created.
+bool dosyaya_ac(const std::string& komut, int cikis, boru& b, int64_t dosya_siniri = 0);
 
 // True once the child has ended, with its wait status in `durum`; never blocks.
 bool bitti_mi(boru& b, int& durum);
 
-// Reads up to n bytes. Returns the count, 0 at the end of the output, or -1 when `durdur`
-// was set while waiting (nothing was read then) or the read failed.
-long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur);
+const long ZAMAN_ASIMI = -2;  // oku: nothing arrived within the caller's limit
+
+// Reads up to n bytes. Returns the count, 0 at the end of the output, -1 when `durdur` was
+// set while waiting (nothing was read then) or the read failed, or ZAMAN_ASIMI when no byte
+// arrived for `sinir_saniye` seconds.
+long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur, double sinir_saniye);
 
 // Closes the pipe and waits for the child; returns its wait status (0: exited with 0).
 int kapat(boru& b);

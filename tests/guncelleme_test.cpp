@@ -9,9 +9,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <thread>
 
+#include "platform/aktarim.h"
 #include "tests/yardimci.h"
 #include "updater/durum.h"
 #include "updater/indirme.h"
@@ -42,6 +44,7 @@ protected:
         kapaniyor = true;
         if (guncelleme::iplik.joinable()) guncelleme::iplik.join();
         kapaniyor = false;
+        aktarim::durgunluk_siniri_koy(aktarim::DURGUNLUK_SINIRI);
     }
 
     // Publishes the files and a manifest listing them (plus any extra lines).
@@ -131,6 +134,11 @@ TEST_F(GuncellemeTest, ManifestPhaseFailuresLeaveTheCacheAlone) {
     calistir();
     EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme listesinde geçersiz satır");
     EXPECT_EQ(guncelleme::surum_al(), "3");
+    std::string dev;  // sizes no 64-bit total can add up: refused before any total is formed
+    for (const char* yol : {"a", "b", "c"}) dev += std::string(64, 'a') + " 9223372036854775807 " + yol + "\n";
+    sunucu->dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + dev);
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme listesi bozuk");
     EXPECT_EQ(calistir("http://127.0.0.1:" + std::to_string(sunucu->port) + "/it's/"), guncelleme::BASARISIZ);
     EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (adres gecersiz)");
     EXPECT_EQ(dosya_oku("guncelleme.cache"), "1 2 eski yol\n");
@@ -262,6 +270,84 @@ TEST_F(GuncellemeTest, StalledTransferStopsWithinTwoSecondsWithoutLeavingCurl) {
     EXPECT_EQ(guncelleme::durum.load(), guncelleme::INDIRILIYOR);  // unchanged
     EXPECT_FALSE(fs::exists("takilan.bin.indir"));
     EXPECT_EQ(yardimci::komut("pgrep -f '[c]url.*:" + std::to_string(sunucu->port) + "/takilan'"), "");
+}
+
+// The largest size `yol` reaches while `is` runs, polled as fast as the machine allows.
+int64_t en_buyuk_boyut(const char* yol, const std::function<void()>& is) {
+    std::atomic<bool> bitti{false};
+    std::atomic<int64_t> en_buyuk{-1};
+    std::thread izle([&] {
+        while (!bitti.load()) {
+            struct stat st;
+            if (::stat(yol, &st) == 0 && st.st_size > en_buyuk.load()) en_buyuk = st.st_size;
+        }
+    });
+    is();
+    bitti = true;
+    izle.join();
+    return en_buyuk.load();
+}
+
+// A server that streams without end must not fill the disk before the size check runs.
+TEST_F(GuncellemeTest, ABodyLongerThanListedStopsAtTheListedSize) {
+    const std::string icerik(1 << 20, 'k');
+    yayinla({{"oyun.pak", icerik}});
+    for (const char* kip : {"cok:268435456", "cokuzunluksuz:268435456"}) {
+        dosya_yaz("oyun.pak", "eski");
+        sunucu->hatalari_temizle();
+        sunucu->hata(kip, "oyun.pak");
+        int d = -1;
+        const int64_t en_buyuk = en_buyuk_boyut("oyun.pak.indir", [&] { d = calistir(); });
+        EXPECT_EQ(d, guncelleme::BASARISIZ) << kip;
+        EXPECT_EQ(guncelleme::mesaj_al(), "İndirme başarısız: oyun.pak (dosya bozuk geldi)") << kip;
+        EXPECT_LE(en_buyuk, int64_t(icerik.size()) + 65536) << kip;
+        EXPECT_LE(guncelleme::inen_bayt.load(), int64_t(icerik.size())) << kip;
+        EXPECT_EQ(dosya_oku("oyun.pak"), "eski") << kip;
+        EXPECT_FALSE(indir_kaldi_mi()) << kip;
+        EXPECT_EQ(yardimci::komut("pgrep -f '[c]url.*:" + std::to_string(sunucu->port) + "/'"), "");
+    }
+    sunucu->hatalari_temizle();
+    ASSERT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_TRUE(dosya_oku("oyun.pak") == icerik);
+}
+
+// A dead connection that no reset reports must end in "tekrar dene", not in a frozen bar;
+// a slow transfer that still moves is never cut. The limit is shortened from a minute.
+TEST_F(GuncellemeTest, SilentTransfersFailAsLostConnectionsButSlowOnesFinish) {
+    aktarim::durgunluk_siniri_koy(2.0);
+    const std::string buyuk(4 << 20, 's');
+    yayinla({{"buyuk.pak", buyuk}, {"damla.txt", "abc"}});
+    sunucu->hata("takil", "buyuk.pak");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "İndirme başarısız: buyuk.pak (sunucuya ulasilamadi)");
+    EXPECT_FALSE(indir_kaldi_mi());
+    sunucu->hata("takil", "dosyalar-linux.txt");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (sunucuya ulasilamadi)");
+    sunucu->hatalari_temizle();
+    sunucu->hata("damla:0.8", "damla.txt");  // 2.4 s in all, never 2 s without a byte
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_EQ(dosya_oku("damla.txt"), "abc");
+}
+
+// Only the file that was written and hashed may go under the final name: a path that names
+// another file by now (another program replaced it) is left alone, and so is the target.
+TEST_F(GuncellemeTest, AnIndirReplacedDuringTheDownloadIsNeitherInstalledNorRemoved) {
+    const std::string yeni(6 << 20, 'n');
+    yayinla({{"oyun.pak", yeni}});
+    sunucu->hata("yavas", "oyun.pak");  // about two seconds
+    dosya_yaz("oyun.pak", "eski");
+    int d = -1;
+    std::thread t([&] { d = calistir(); });
+    const bool basladi = yardimci::bekle_ki([] { return fs::exists("oyun.pak.indir") && fs::file_size("oyun.pak.indir") > 0; }, 10);
+    dosya_yaz("baska", "baskasinin dosyasi");
+    fs::rename("baska", "oyun.pak.indir");
+    t.join();
+    ASSERT_TRUE(basladi);
+    EXPECT_EQ(d, guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "İndirme başarısız: oyun.pak (dosya bozuk geldi)");
+    EXPECT_EQ(dosya_oku("oyun.pak"), "eski");
+    EXPECT_EQ(dosya_oku("oyun.pak.indir"), "baskasinin dosyasi");
 }
 
 }  // namespace

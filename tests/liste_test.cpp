@@ -60,6 +60,10 @@ TEST(Liste, EntryFieldsAreNotTrimmedAndSizesReadLikeStrtoll) {
     EXPECT_EQ(l.kayitlar[3].yol, "son ");
     EXPECT_EQ(coz("morvatan-liste 1\n" + D + " 99999999999999999999 x\n", &l), liste_sonucu::TAMAM);
     EXPECT_EQ(l.kayitlar[0].boyut, INT64_MAX);
+    // Sizes whose sum no 64-bit total holds: the run's totals would overflow.
+    const std::string dev = D + " 9223372036854775807 x\n";
+    EXPECT_EQ(coz("morvatan-liste 1\n" + dev + dev + dev), liste_sonucu::BOZUK);
+    EXPECT_EQ(coz("morvatan-liste 1\n" + dev + D + " 0 y\n"), liste_sonucu::TAMAM);
 }
 
 TEST(Liste, InvalidEntriesFailTheWholeManifest) {
@@ -96,6 +100,26 @@ TEST(Durum, SizeTextBoundaries) {
     EXPECT_EQ(boyut_yazisi(1073741823), "1024 MB");
     EXPECT_EQ(boyut_yazisi(1073741824), "1.00 GB");
     EXPECT_EQ(boyut_yazisi(-1048576), "-1.0 MB");
+}
+
+// A run that reaches INDIRILIYOR before the first frame: the first rate shown must be the
+// real one, not one measured from the clock's epoch and then smoothed towards for seconds.
+TEST(Durum, FirstRateOfADownloadThatBeganBeforeTheFirstFrameIsTrue) {
+    const double HIZ = 8.0 * 1048576;  // bytes per second on the wire
+    const double BASLA = 7351.25;      // steady-clock seconds at the first frame
+    hiz_olcumu h;
+    double ilk = 0;
+    for (int kare = 0; kare < 240 && ilk == 0; ++kare) {
+        const double t = BASLA + kare / 60.0;
+        hiz_guncelle(h, guncelleme::INDIRILIYOR, int64_t(HIZ * (t - BASLA + 0.4)), t);  // 0.4 s already in
+        ilk = h.hiz;
+    }
+    EXPECT_NEAR(ilk, HIZ, HIZ * 0.1);
+    // A sample taken at start-up, before the worker began, measures the first second too.
+    hiz_olcumu baslangic;
+    hiz_guncelle(baslangic, guncelleme::BASLAMADI, 0, BASLA);
+    hiz_guncelle(baslangic, guncelleme::INDIRILIYOR, int64_t(HIZ * 0.95), BASLA + 1.0);
+    EXPECT_NEAR(baslangic.hiz, HIZ, HIZ * 0.1);
 }
 
 TEST(Durum, RateIsSampledOncePerSecondAndSmoothed) {

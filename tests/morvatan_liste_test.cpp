@@ -67,4 +67,38 @@ TEST(MorvatanListe, PublishedDirectoryUpdatesALauncherDirectory) {
     EXPECT_NE(fs::status("oyun").permissions() & fs::perms::owner_exec, fs::perms::none);
 }
 
+
+// A link that a player's copy could not reproduce must stop the tool, never vanish silently.
+TEST(MorvatanListe, PublishesLinkedDirectoriesAndRefusesBrokenLinks) {
+    yardimci::gecici_dizin d, dis;
+    fs::create_directories(d.yol + "/sub");
+    dosya_yaz(d.yol + "/a.txt", "aaa");
+    dosya_yaz(d.yol + "/sub/f.txt", "fff");
+    fs::create_symlink("a.txt", d.yol + "/link-file");
+    fs::create_symlink("sub", d.yol + "/link-dir");
+    const std::string arac = std::string(MORVATAN_LISTE) + " " + d.yol + " 2>&1";
+    int durum = -1;
+    yardimci::komut(arac, &durum);
+    ASSERT_EQ(durum, 0);
+    EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt"),
+              "morvatan-liste 1\n" + ozet("aaa") + " 3 a.txt\n" + ozet("fff") + " 3 link-dir/f.txt\n" +
+                  ozet("aaa") + " 3 link-file\n" + ozet("fff") + " 3 sub/f.txt\n");
+
+    struct durum_ornegi {
+        const char* ad;
+        std::string hedef;
+    };
+    fs::create_directories(dis.yol + "/d");
+    for (const durum_ornegi& o : {durum_ornegi{"dangling", "nowhere"}, durum_ornegi{"sub/loop", ".."},
+                                  durum_ornegi{"disari", dis.yol + "/d"}}) {
+        fs::remove(d.yol + "/dosyalar-linux.txt");
+        fs::create_symlink(o.hedef, d.yol + "/" + o.ad);
+        std::string cikti = yardimci::komut(arac, &durum);
+        EXPECT_EQ(durum, 1) << o.ad;
+        EXPECT_NE(cikti.find(d.yol + "/" + o.ad), std::string::npos) << cikti;
+        EXPECT_FALSE(fs::exists(d.yol + "/dosyalar-linux.txt")) << o.ad;
+        fs::remove(d.yol + "/" + o.ad);
+    }
+}
+
 }  // namespace

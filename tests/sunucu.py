@@ -10,6 +10,9 @@ leading slash, percent-encoding kept):
   eksik  send the file without its last byte
   takil  send the headers and half of the body, then stall until the server ends
   yavas  send the body in 64 KiB pieces with a short pause after each
+  cok:N  send N bytes (the file's bytes, then zeros) and announce N as the length
+  cokuzunluksuz:N  the same without a length: the body ends when the connection closes
+  damla:S  send the body one byte at a time, S seconds apart
 """
 import http.server
 import os
@@ -48,7 +51,8 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         with kilit:
             with open(KAYIT, "a", encoding="utf-8") as f:
                 f.write(yol + "\n")
-        kip = hatalar().get(yol)
+        kip, _, deger = (hatalar().get(yol) or "").partition(":")
+        kip = kip or None
         dosya = os.path.join(KOK, http.server.urllib.parse.unquote(yol))
         if kip == "404" or not os.path.isfile(dosya):
             self.send_error(404)
@@ -58,6 +62,16 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
             return
         with open(dosya, "rb") as f:
             govde = f.read()
+        if kip in ("cok", "cokuzunluksuz"):
+            self.cok_gonder(govde, int(deger), kip == "cok")
+            return
+        if kip == "damla":
+            self.baslik_gonder(len(govde))
+            for i in range(len(govde)):
+                self.wfile.write(govde[i : i + 1])
+                self.wfile.flush()
+                time.sleep(float(deger))
+            return
         if kip == "fazla":
             govde += b"!"
         elif kip == "eksik":
@@ -79,6 +93,26 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Content-Length", str(uzunluk))
         self.end_headers()
+
+    def cok_gonder(self, govde, uzunluk, uzunluk_bildir):
+        """A body far longer than the file, sent until the client hangs up."""
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if uzunluk_bildir:
+            self.send_header("Content-Length", str(uzunluk))
+        else:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        self.end_headers()
+        parca = (govde + bytes(1 << 20))[: 1 << 20]
+        gonderilen = 0
+        try:
+            while gonderilen < uzunluk:
+                n = min(len(parca), uzunluk - gonderilen)
+                self.wfile.write(parca[:n])
+                gonderilen += n
+        except OSError:
+            pass
 
     def dosya_gonder(self, dosya):
         """A file without a fault goes out with sendfile, so large bodies cost the server little."""

@@ -1,5 +1,5 @@
 // morvatan-liste DIR [VERSION]: writes DIR/dosyalar-linux.txt, the update manifest of every
-// regular file below DIR, for an operator who publishes an update.
+// regular file below DIR, for an operator who publishes an update. Links are followed.
 //
 // The manifest starts with "morvatan-liste 1", then "surum VERSION" when a version is given,
 // then "digest size path" per file in byte order of the path. The manifest itself is never
@@ -28,41 +28,95 @@ struct girdi {
     std::string yol;   // relative, "/"-separated
     int64_t boyut = 0;
     std::string ozet;
+    fs::path kaynak;   // the file whose bytes are published (a link's target)
+};
+
+bool yol_kabul_mu(const std::string& yol) {
+    if (guncelleme::yol_gecerli_mi(yol) && yol.find('\n') == std::string::npos &&
+        yol.find('\r') == std::string::npos)
+        return true;
+    std::fprintf(stderr, "morvatan-liste: launcher bu yolu kabul etmez: %s\n", yol.c_str());
+    return false;
+}
+
+bool icinde_mi(const fs::path& kok, const fs::path& yol) {
+    auto k = kok.begin(), y = yol.begin();
+    for (; k != kok.end(); ++k, ++y)
+        if (y == yol.end() || *k != *y) return false;
+    return true;
+}
+
+// Walks one directory, following links the way a player's copy will hold them: a link to a
+// file or to a directory inside the tree is published under the link's own path. A dangling
+// link, a loop, or a link to a directory outside the tree would leave a player's installation
+// silently incomplete, so each stops the tool. `ustler` holds the real paths of the
+// directories being walked, from the root down.
+struct tarayici {
+    fs::path kok;                    // canonical root
+    std::vector<fs::path> ustler;    // canonical directories on the current path
+    std::vector<girdi>& dosyalar;
+    bool tamam = true;
+
+    void hata(const fs::path& yol, const char* neden) {
+        std::fprintf(stderr, "morvatan-liste: %s: %s\n", yol.c_str(), neden);
+        tamam = false;
+    }
+
+    void klasor(const fs::path& gercek, const std::string& on_ek) {
+        std::error_code ec;
+        std::vector<fs::path> girdiler;
+        for (fs::directory_iterator it(gercek, ec), son; !ec && it != son; it.increment(ec))
+            girdiler.push_back(it->path());
+        if (ec) return hata(gercek, "klasor okunamadi");
+        ustler.push_back(gercek);
+        for (const fs::path& p : girdiler) girdi_isle(p, on_ek + p.filename().string());
+        ustler.pop_back();
+    }
+
+    void girdi_isle(const fs::path& p, const std::string& yol) {
+        std::error_code ec;
+        const bool baglanti = fs::is_symlink(fs::symlink_status(p, ec));
+        fs::path hedef = baglanti ? fs::canonical(p, ec) : p;
+        if (ec) return hata(p, "bagli oldugu yer yok");
+        fs::file_status st = fs::status(hedef, ec);
+        if (ec) return hata(p, "okunamadi");
+        if (fs::is_directory(st)) return klasor_girdisi(p, hedef, yol, baglanti);
+        if (!fs::is_regular_file(st)) return;
+        if (yol == LISTE_ADI || yol == std::string(LISTE_ADI) + ".yeni") return;
+        if (!yol_kabul_mu(yol)) {
+            tamam = false;
+            return;
+        }
+        dosyalar.push_back({yol, int64_t(fs::file_size(hedef, ec)), "", hedef});
+    }
+
+    void klasor_girdisi(const fs::path& p, const fs::path& hedef, const std::string& yol, bool baglanti) {
+        if (baglanti) {
+            if (!icinde_mi(kok, hedef)) return hata(p, "klasor baglantisi agacin disina gidiyor");
+            if (std::find(ustler.begin(), ustler.end(), hedef) != ustler.end())
+                return hata(p, "baglanti dongusu");
+        }
+        klasor(baglanti ? hedef : ustler.back() / p.filename(), yol + "/");
+    }
 };
 
 bool dosyalari_topla(const fs::path& kok, std::vector<girdi>& dosyalar) {
     std::error_code ec;
-    fs::recursive_directory_iterator it(kok, ec), son;
-    if (ec) {
-        std::fprintf(stderr, "morvatan-liste: %s okunamadi: %s\n", kok.c_str(), ec.message().c_str());
+    const fs::path gercek = fs::canonical(kok, ec);
+    if (ec || !fs::is_directory(gercek)) {
+        std::fprintf(stderr, "morvatan-liste: %s okunamadi\n", kok.c_str());
         return false;
     }
-    bool tamam = true;
-    for (; it != son; it.increment(ec)) {
-        if (ec) break;
-        if (!it->is_regular_file()) continue;
-        std::string yol = it->path().lexically_relative(kok).generic_string();
-        if (yol == LISTE_ADI || yol == std::string(LISTE_ADI) + ".yeni") continue;
-        if (!guncelleme::yol_gecerli_mi(yol) || yol.find('\n') != std::string::npos ||
-            yol.find('\r') != std::string::npos) {
-            std::fprintf(stderr, "morvatan-liste: launcher bu yolu kabul etmez: %s\n", yol.c_str());
-            tamam = false;
-            continue;
-        }
-        dosyalar.push_back({yol, int64_t(it->file_size()), ""});
-    }
-    if (ec) {
-        std::fprintf(stderr, "morvatan-liste: klasor okunamadi: %s\n", ec.message().c_str());
-        return false;
-    }
-    return tamam;
+    tarayici t{gercek, {}, dosyalar};
+    t.klasor(gercek, "");
+    return t.tamam;
 }
 
-void ozetle(const fs::path& kok, std::vector<girdi>& dosyalar) {
+void ozetle(std::vector<girdi>& dosyalar) {
     std::atomic<size_t> sira{0};
     auto isci = [&] {
         for (size_t i; (i = sira.fetch_add(1)) < dosyalar.size();)
-            dosyalar[i].ozet = sha256::dosya_ozeti((kok / dosyalar[i].yol).string());
+            dosyalar[i].ozet = sha256::dosya_ozeti(dosyalar[i].kaynak.string());
     };
     unsigned adet = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::thread> iplikler;
@@ -104,7 +158,7 @@ int main(int argc, char** argv) {
     std::vector<girdi> dosyalar;
     if (!dosyalari_topla(kok, dosyalar)) return 1;
     std::sort(dosyalar.begin(), dosyalar.end(), [](const girdi& a, const girdi& b) { return a.yol < b.yol; });
-    ozetle(kok, dosyalar);
+    ozetle(dosyalar);
     if (!liste_yaz(kok, dosyalar, surum)) return 1;
     std::printf("%zu dosya: %s\n", dosyalar.size(), (kok / LISTE_ADI).c_str());
     return 0;

@@ -53,7 +53,10 @@ std::string boyut_yazisi(int64_t bayt) {
 }
 
 void hiz_guncelle(hiz_olcumu& h, int32_t durum, int64_t inen, double simdi) {
-    if (durum != guncelleme::INDIRILIYOR) {
+    // Without a sample the first rate would be measured from the clock's epoch: near zero,
+    // and every later value smoothed towards it. A first sample only starts the measurement.
+    if (durum != guncelleme::INDIRILIYOR || !h.ornek_var) {
+        h.ornek_var = true;
         h.ornek_bayt = inen;
         h.ornek_zaman = simdi;
         h.hiz = 0;

@@ -52,8 +52,10 @@ struct hiz_olcumu {
     double hiz = 0;         // bytes per second, shown while above 1
     int64_t ornek_bayt = 0; // byte count of the last sample
     double ornek_zaman = 0; // steady-clock seconds of the last sample
+    bool ornek_var = false; // a sample has been taken (at start-up, or by the first call)
 };
 
-// Outside INDIRILIYOR the sample follows the counter and the rate is 0; while downloading, a
+// Outside INDIRILIYOR, and on the very first call, the sample follows the counter and the rate
+// is 0; while downloading, a
 // new sample is taken once a second has passed and smoothed as 0.3 new + 0.7 previous.
 void hiz_guncelle(hiz_olcumu& h, int32_t durum, int64_t inen, double simdi);

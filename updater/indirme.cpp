@@ -3,6 +3,7 @@
 #include "updater/indirme.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/aktarim.h"
@@ -23,27 +24,27 @@ bool aktarim_hatasi(aktarim::sonuc s, std::string& hata) {
         case aktarim::sonuc::CALISTIRILAMADI: hata = "curl calistirilamadi"; break;
         case aktarim::sonuc::REDDEDILDI: hata = "diske yazilamadi"; break;
         case aktarim::sonuc::SUNUCU_HATASI: hata = "sunucuya ulasilamadi"; break;
+        case aktarim::sonuc::FAZLA: hata = "dosya bozuk geldi"; break;
         case aktarim::sonuc::DURDURULDU: break;
     }
     return false;
 }
 
-void ilk_dort_bayt(const std::string& yol, uint8_t b[4]) {
-    b[0] = b[1] = b[2] = b[3] = 0;
-    int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    ssize_t n = ::read(fd, b, 4);
-    (void)n;
-    ::close(fd);
+// Adds the execute bits when the downloaded bytes start like a program; errors ignored.
+void calistirma_izni_ver(int okuma_fd, int yazma_fd) {
+    uint8_t b[4] = {0, 0, 0, 0};
+    if (::pread(okuma_fd, b, 4, 0) < 0) return;
+    if (!calistirilabilir_mi(b[0], b[1], b[2], b[3])) return;
+    struct stat st;
+    if (::fstat(yazma_fd, &st) == 0) ::fchmod(yazma_fd, (st.st_mode & 07777) | 0111);
 }
 
-void calistirma_izni_ver(const std::string& yol) {
-    uint8_t b[4];
-    ilk_dort_bayt(yol, b);
-    if (!calistirilabilir_mi(b[0], b[1], b[2], b[3])) return;
-    std::error_code ec;
-    fs::permissions(yol, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                    fs::perm_options::add, ec);
+// True while `yol` still names the very file behind `fd`: only that file was hashed, so only
+// it may be renamed into place (or removed).
+bool ayni_dosya_mi(const std::string& yol, int fd) {
+    struct stat yoldaki, bizdeki;
+    if (::stat(yol.c_str(), &yoldaki) != 0 || ::fstat(fd, &bizdeki) != 0) return false;
+    return yoldaki.st_dev == bizdeki.st_dev && yoldaki.st_ino == bizdeki.st_ino;
 }
 
 // Ends a failed step: the ".indir" file goes, the cache is saved, the text is reported.
@@ -52,6 +53,29 @@ adim_sonucu basarisiz(const std::string& gecici, const onbellek& tablo, const st
     onbellek_yaz(tablo);
     hata_ver(metin);
     return adim_sonucu::BASARISIZ;
+}
+
+// Checks what the transfer left in `gecici` (still open as sink.fd) and renames it into
+// place. When the path no longer names the file that was written, someone else's file is
+// there: nothing of it is removed and nothing is renamed.
+adim_sonucu dogrula_ve_yerlestir(const kayit& e, const std::string& gecici, const indirme_hedefi& sink, bool indi,
+                                 const std::string& hata, const onbellek& tablo, bool& yeniden) {
+    const bool bizim = ayni_dosya_mi(gecici, sink.fd);
+    const std::string silinecek = bizim ? gecici : "";
+    if (kapaniyor.load()) {
+        if (bizim) ::unlink(gecici.c_str());
+        return adim_sonucu::DURDURULDU;
+    }
+    if (!indi) return basarisiz(silinecek, tablo, "İndirme başarısız: " + e.yol + " (" + hata + ")");
+    if (!bizim || sink.alinan != e.boyut || sha256::onaltilik(sha256::bitir(sink.ozet)) != e.ozet)
+        return basarisiz(silinecek, tablo, "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)");
+    calistirma_izni_ver(sink.okuma_fd, sink.fd);
+    if (!ayni_dosya_mi(gecici, sink.fd))
+        return basarisiz("", tablo, "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)");
+    yerlestirme y = yerlestir(gecici, e.yol);
+    if (!y.tamam) return basarisiz(gecici, tablo, "Dosya değiştirilemedi: " + e.yol + " (açık olabilir)");
+    if (y.eski_kullanildi) yeniden = true;
+    return adim_sonucu::TAMAM;
 }
 
 }  // namespace
@@ -70,7 +94,8 @@ bool dosya_indir(const std::string& url, indirme_hedefi& hedef, std::string& hat
         hedef.alinan += int64_t(n);
         inen_bayt.fetch_add(int64_t(n));
     };
-    return aktarim_hatasi(aktarim::dosyaya_getir(url, hedef.fd, hedef.okuma_fd, PARCA, parca, kapaniyor), hata);
+    return aktarim_hatasi(
+        aktarim::dosyaya_getir(url, hedef.fd, hedef.okuma_fd, PARCA, hedef.en_cok, parca, kapaniyor), hata);
 }
 
 std::string yol_kodla(const std::string& yol) {
@@ -134,23 +159,14 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     }
     sha256::baglam ozet;
     sha256::baslangic(ozet);
-    indirme_hedefi sink{ozet, 0, fd, okuma_fd};
+    indirme_hedefi sink{ozet, e.boyut, 0, fd, okuma_fd};
     std::string hata;
     const bool indi = dosya_indir(adres + yol_kodla(e.yol), sink, hata);
+    const adim_sonucu s = dogrula_ve_yerlestir(e, gecici, sink, indi, hata, tablo, yeniden);
     ::close(okuma_fd);
     ::close(fd);
-
-    if (kapaniyor.load()) {
-        ::unlink(gecici.c_str());
-        return adim_sonucu::DURDURULDU;
-    }
-    if (!indi) return basarisiz(gecici, tablo, "İndirme başarısız: " + e.yol + " (" + hata + ")");
-    if (sink.alinan != e.boyut || sha256::onaltilik(sha256::bitir(ozet)) != e.ozet)
-        return basarisiz(gecici, tablo, "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)");
-    calistirma_izni_ver(gecici);
-    yerlestirme y = yerlestir(gecici, hedef);
-    if (!y.tamam) return basarisiz(gecici, tablo, "Dosya değiştirilemedi: " + e.yol + " (açık olabilir)");
-    if (y.eski_kullanildi || e.yol == kendi_yolu) yeniden = true;
+    if (s != adim_sonucu::TAMAM) return s;
+    if (e.yol == kendi_yolu) yeniden = true;
 
     int64_t boyut = 0, zaman = 0;
     dosya_bilgisi(e.yol, boyut, zaman);

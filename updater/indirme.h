@@ -26,6 +26,7 @@ bool liste_al(const std::string& url, std::string& govde, std::string& hata);
 // for curl to write and once for reading back what has landed.
 struct indirme_hedefi {
     sha256::baglam& ozet;
+    int64_t en_cok = 0;  // the listed size: a longer body fails as "dosya bozuk geldi"
     int64_t alinan = 0;
     int fd = -1;        // curl's standard output
     int okuma_fd = -1;  // the same file, read behind curl
@@ -33,6 +34,8 @@ struct indirme_hedefi {
 
 // Streams `url` into the file while every byte that lands is hashed and counted (also into
 // inen_bayt); each byte is read back once from the page cache, so nothing is re-read later.
+// A body longer than `en_cok` ends the transfer at once ("dosya bozuk geldi"); bytes past it
+// are never counted.
 bool dosya_indir(const std::string& url, indirme_hedefi& hedef, std::string& hata);
 
 // Percent-encodes a manifest path for a URL (letters, digits and "-./~_" stay).

@@ -49,6 +49,7 @@ bool yol_gecerli_mi(const std::string& yol) {
 liste_sonucu liste_coz(const std::string& govde, liste& cikti) {
     std::string_view kalan = govde;
     bool ilk = true;
+    int64_t toplam = 0;  // sizes that no 64-bit total can hold are not a real installation
     while (!kalan.empty()) {
         size_t son = kalan.find('\n');
         std::string_view satir = kalan.substr(0, son);
@@ -67,6 +68,7 @@ liste_sonucu liste_coz(const std::string& govde, liste& cikti) {
         if (satir.empty() || satir[0] == '#' || bosluk_say(satir, 2) < 2) continue;
         kayit k;
         if (!giris_coz(satir, k)) return liste_sonucu::GECERSIZ_SATIR;
+        if (__builtin_add_overflow(toplam, k.boyut, &toplam)) return liste_sonucu::BOZUK;
         cikti.kayitlar.push_back(std::move(k));
     }
     return ilk ? liste_sonucu::BOZUK : liste_sonucu::TAMAM;

@@ -28,7 +28,8 @@ bool yol_gecerli_mi(const std::string& yol);
 
 enum class liste_sonucu { TAMAM, BOZUK, GECERSIZ_SATIR };
 
-// Parses a manifest body. BOZUK: empty body or a wrong first line; GECERSIZ_SATIR: an entry line
+// Parses a manifest body. BOZUK: empty body, a wrong first line, or sizes whose sum does not fit
+// in 64 bits (so every later total of a run is safe to add up); GECERSIZ_SATIR: an entry line
 // breaks the rules. Version lines met before a failure are in `cikti` all the same.
 liste_sonucu liste_coz(const std::string& govde, liste& cikti);
 
