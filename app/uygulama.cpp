@@ -14,6 +14,7 @@
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
 #include "app/pencere.h"
+#include "platform/tekil.h"
 #include "screens/ana_ekran.h"
 #include "ui/doku.h"
 #include "ui/girdi.h"
@@ -195,8 +196,17 @@ void kareyi_bitir() {
     glfwSwapBuffers(pencere);
 }
 
+// Another start of the launcher asked for this window; while the game runs it stays hidden.
+void one_getir() {
+    if (!tekil::one_istendi_mi() || oyun_durumu == 1) return;
+    if (glfwGetWindowAttrib(pencere, GLFW_ICONIFIED)) glfwRestoreWindow(pencere);
+    glfwShowWindow(pencere);
+    glfwFocusWindow(pencere);
+}
+
 void kare_isle() {
     glfwWaitEventsTimeout(oyun_durumu == 1 ? OYUN_BEKLEME : KARE_BEKLEME);
+    one_getir();
     webhaber::devral();
     hiz_guncelle(indirme_hizi, guncelleme::durum.load(), guncelleme::inen_bayt.load(), steady_saniye());
     guncelleme::yeniden_baslat();
@@ -220,6 +230,10 @@ void kapat() {
 
 int calistir() {
     calisma_dizinine_gec();
+    if (tekil::al() == tekil::sonuc::BASKASI_CALISIYOR) {
+        hata_yaz("Launcher zaten calisiyor; acik olan pencere one getirildi.");
+        return 0;
+    }
     ayarlari_oku();
     // The worker may be downloading before the first frame; its first second is measured
     // from here.

@@ -1,0 +1,109 @@
+// The installation lock: flock on the lock file, the holder's id inside it, the hand-over to
+// a restarted launcher and the front request. State: the lock's descriptor and the request flag.
+#include "platform/tekil.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace tekil {
+namespace {
+
+const auto YOKLAMA = std::chrono::milliseconds(50);  // pause between two tries during a hand-over
+
+int kilit_fd = -1;                           // main thread; open for the life of the process
+volatile sig_atomic_t one_istegi = 0;        // set by the signal handler, cleared by the main thread
+
+void istek_isleyici(int) { one_istegi = 1; }
+
+void isleyici_kur() {
+    struct sigaction sa {};
+    sa.sa_handler = istek_isleyici;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGUSR1, &sa, nullptr);
+}
+
+bool kilitle(int fd) { return flock(fd, LOCK_EX | LOCK_NB) == 0; }
+
+pid_t sahip_oku(int fd) {
+    char tampon[32] = {0};
+    ssize_t n = pread(fd, tampon, sizeof tampon - 1, 0);
+    if (n <= 0) return 0;
+    long pid = std::strtol(tampon, nullptr, 10);
+    return pid > 0 ? pid_t(pid) : 0;
+}
+
+void sahip_yaz(int fd) {
+    const std::string metin = std::to_string(getpid()) + "\n";
+    if (ftruncate(fd, 0) != 0) return;
+    ssize_t n = pwrite(fd, metin.data(), metin.size(), 0);
+    (void)n;
+}
+
+std::string program_yolu(const std::string& baglanti) {
+    char tampon[4096];
+    ssize_t n = readlink(baglanti.c_str(), tampon, sizeof tampon - 1);
+    std::string yol(tampon, n > 0 ? size_t(n) : 0);
+    const std::string silindi = " (deleted)";  // the holder may have been replaced on disk
+    if (yol.size() > silindi.size() && yol.compare(yol.size() - silindi.size(), silindi.size(), silindi) == 0)
+        yol.resize(yol.size() - silindi.size());
+    return yol;
+}
+
+// The id in the file may be a stale one for a moment (the holder writes it just after
+// locking); only a process running this very program is sent the request.
+void one_iste(pid_t sahip) {
+    const std::string kendi = program_yolu("/proc/self/exe");
+    if (kendi.empty() || program_yolu("/proc/" + std::to_string(sahip) + "/exe") != kendi) return;
+    kill(sahip, SIGUSR1);
+}
+
+// The old launcher started this one and is closing: its lock goes when its process ends.
+bool devir_bekle(int fd) {
+    const auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(DEVIR_SURESI);
+    while (std::chrono::steady_clock::now() < son) {
+        std::this_thread::sleep_for(YOKLAMA);
+        if (kilitle(fd)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+sonuc al() {
+    isleyici_kur();
+    int fd = open(KILIT_DOSYASI, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return sonuc::KILITSIZ;
+    bool alindi = kilitle(fd);
+    if (!alindi) {
+        const pid_t sahip = sahip_oku(fd);
+        // A process releases its locks before its children are handed to another parent, so
+        // a parent that is already gone has already released the lock: the second try takes it.
+        alindi = (sahip > 0 && sahip == getppid()) ? devir_bekle(fd) : kilitle(fd);
+        if (!alindi) {
+            if (sahip > 0) one_iste(sahip);
+            close(fd);
+            return sonuc::BASKASI_CALISIYOR;
+        }
+    }
+    sahip_yaz(fd);
+    kilit_fd = fd;
+    return sonuc::ALINDI;
+}
+
+bool one_istendi_mi() {
+    if (!one_istegi) return false;
+    one_istegi = 0;
+    return true;
+}
+
+}  // namespace tekil

@@ -1,0 +1,30 @@
+// One launcher per installation: an exclusive lock on "launcher.kilit" in the launcher's
+// directory, held for the life of the process and released by the kernel when it ends, so a
+// crash never leaves a stale lock. Two launchers in one installation would unlink and
+// rename each other's downloads; the second one must touch nothing.
+//
+// The lock file holds the holder's process id, which a second start uses to ask the holder
+// (SIGUSR1) to bring its window to the front. A launcher started by the self-restart finds
+// its parent, the old launcher, holding the lock and waits a bounded time for it to end.
+// Main thread only, except the signal flag.
+#pragma once
+
+namespace tekil {
+
+enum class sonuc {
+    ALINDI,             // this process holds the lock
+    BASKASI_CALISIYOR,  // another launcher holds it and has been asked to come to the front
+    KILITSIZ,           // the lock file cannot be opened (a read-only directory): run unlocked
+};
+
+const char* const KILIT_DOSYASI = "launcher.kilit";
+const double DEVIR_SURESI = 15.0;  // seconds a restarted launcher waits for the old one to end
+
+// Takes the lock in the working directory. Installs the front-request handler first, so a
+// second start can never kill this process with its request.
+sonuc al();
+
+// True once for each front request that arrived since the last call.
+bool one_istendi_mi();
+
+}  // namespace tekil

@@ -1,0 +1,161 @@
+// One launcher per installation, with the real launcher under an X server: a second start
+// touches nothing and brings the first window back, a killed launcher leaves no stale lock,
+// and the self-restart hands the lock to the new executable.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "tests/yardimci.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using yardimci::bekle_ki;
+using yardimci::dosya_oku;
+using yardimci::komut;
+
+const std::string PENCERE_ARA = "xdotool search --onlyvisible --name '^Morvatan Online$' 2>/dev/null";
+
+int pencere_sayisi() {
+    std::string cikti = komut(PENCERE_ARA);
+    return int(std::count(cikti.begin(), cikti.end(), '\n'));
+}
+
+std::set<std::string> icerik(const std::string& dizin) {
+    std::set<std::string> adlar;
+    for (auto& e : fs::recursive_directory_iterator(dizin)) adlar.insert(e.path().string());
+    return adlar;
+}
+
+// True while some process holds the installation's lock.
+bool kilitli_mi(const std::string& dizin) {
+    int fd = open((dizin + "/launcher.kilit").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool serbest = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return !serbest;
+}
+
+pid_t kilit_sahibi(const std::string& dizin) { return pid_t(std::atol(dosya_oku(dizin + "/launcher.kilit").c_str())); }
+
+bool yasiyor_mu(pid_t pid) { return kill(pid, 0) == 0 && !komut("ps -o stat= -p " + std::to_string(pid) + " | grep -v Z").empty(); }
+
+// A launcher directory whose update brings `oyun` as oyun.pak from a slow server.
+struct kurulum {
+    yardimci::gecici_dizin dizin, kayitlar;
+    std::string exe;
+    explicit kurulum(const std::string& ayarlar) {
+        yardimci::calisma_dizini_kur(dizin.yol, true);
+        yardimci::dosya_yaz(dizin.yol + "/launcher.ini", ayarlar);
+        exe = dizin.yol + "/MorvatanLauncher";
+    }
+    pid_t baslat(const std::string& ad) { return yardimci::baslat(exe, kayitlar.yol + "/" + ad); }
+    std::string hata_metni(const std::string& ad) { return dosya_oku(kayitlar.yol + "/" + ad); }
+};
+
+TEST(Tekil, ASecondStartTouchesNothingAndTheGameIsNeverWrong) {
+    yardimci::gecici_dizin sunucu_dizini;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    std::string oyun(16 << 20, '\0');
+    for (size_t i = 0; i < oyun.size(); ++i) oyun[i] = char((i * 7 + i / 4099) % 251);
+    sunucu.dosya("oyun.pak", oyun);
+    sunucu.hata("yavas", "oyun.pak");  // about five seconds
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(oyun) + " " +
+                                           std::to_string(oyun.size()) + " oyun.pak\n");
+    const std::set<std::string> ilkinin = {"oyun.pak", "oyun.pak.indir", "guncelleme.cache"};
+    for (int gecikme_ms : {100, 800, 2000}) {
+        SCOPED_TRACE("second start after " + std::to_string(gecikme_ms) + " ms");
+        kurulum k("guncelleme=" + sunucu.adres() + "\n");
+        sunucu.istekleri_temizle();
+        const auto bas = std::chrono::steady_clock::now();
+        pid_t ilk = k.baslat("ilk.txt");
+        ASSERT_TRUE(bekle_ki([&] { return kilitli_mi(k.dizin.yol); }, 10));
+        std::this_thread::sleep_until(bas + std::chrono::milliseconds(gecikme_ms));
+
+        const std::set<std::string> once = icerik(k.dizin.yol);
+        pid_t ikinci = k.baslat("ikinci.txt");
+        EXPECT_EQ(yardimci::bekle(ikinci, 10), 0);
+        for (const std::string& ad : icerik(k.dizin.yol))
+            if (!once.count(ad)) {
+                EXPECT_TRUE(ilkinin.count(fs::path(ad).filename().string())) << ad;
+            }
+        EXPECT_NE(k.hata_metni("ikinci.txt").find("Launcher zaten calisiyor"), std::string::npos);
+
+        // Once under its final name, the game must be exactly the published file.
+        ASSERT_TRUE(bekle_ki([&] { return fs::exists(k.dizin.yol + "/oyun.pak"); }, 30)) << k.hata_metni("ilk.txt");
+        EXPECT_TRUE(dosya_oku(k.dizin.yol + "/oyun.pak") == oyun);
+        EXPECT_FALSE(fs::exists(k.dizin.yol + "/oyun.pak.indir"));
+        const std::string id = yardimci::pencere_bul(ilk, 10);
+        ASSERT_FALSE(id.empty());
+        EXPECT_EQ(pencere_sayisi(), 1);
+        EXPECT_EQ(sunucu.istekler(), "dosyalar-linux.txt\noyun.pak\n");  // the second one fetched nothing
+        komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
+        EXPECT_EQ(yardimci::bekle(ilk, 10), 0);
+    }
+}
+
+TEST(Tekil, AKilledLauncherLeavesTheNextStartFree) {
+    kurulum k("");
+    pid_t ilk = k.baslat("ilk.txt");
+    ASSERT_FALSE(yardimci::pencere_bul(ilk, 20).empty()) << k.hata_metni("ilk.txt");
+    kill(ilk, SIGKILL);
+    yardimci::bekle(ilk, 5);
+    pid_t sonraki = k.baslat("sonraki.txt");
+    const std::string id = yardimci::pencere_bul(sonraki, 20);
+    ASSERT_FALSE(id.empty()) << k.hata_metni("sonraki.txt");
+    EXPECT_EQ(kilit_sahibi(k.dizin.yol), sonraki);
+    EXPECT_TRUE(kilitli_mi(k.dizin.yol));
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
+    EXPECT_EQ(yardimci::bekle(sonraki, 10), 0);
+    EXPECT_FALSE(kilitli_mi(k.dizin.yol));
+}
+
+TEST(Tekil, ASecondStartBringsTheHiddenWindowBack) {
+    kurulum k("");
+    pid_t ilk = k.baslat("ilk.txt");
+    const std::string id = yardimci::pencere_bul(ilk, 20);
+    ASSERT_FALSE(id.empty()) << k.hata_metni("ilk.txt");
+    auto gorunur_mu = [&] { return komut("xwininfo -id " + id).find("IsViewable") != std::string::npos; };
+    komut("xdotool windowunmap " + id);
+    ASSERT_TRUE(bekle_ki([&] { return !gorunur_mu(); }, 5));
+    pid_t ikinci = k.baslat("ikinci.txt");
+    EXPECT_EQ(yardimci::bekle(ikinci, 10), 0);
+    EXPECT_TRUE(bekle_ki(gorunur_mu, 5));
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
+    EXPECT_EQ(yardimci::bekle(ilk, 10), 0);
+}
+
+// The new executable is the real launcher (with bytes appended, so its digest differs).
+TEST(Tekil, TheRestartedLauncherTakesTheLockOver) {
+    yardimci::gecici_dizin sunucu_dizini;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    const std::string yeni = dosya_oku(std::string(MORVATAN_CALISMA_DIZINI) + "/MorvatanLauncher") + "\nyeni surum\n";
+    sunucu.dosya("MorvatanLauncher", yeni);
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(yeni) + " " +
+                                           std::to_string(yeni.size()) + " MorvatanLauncher\n");
+    kurulum k("guncelleme=" + sunucu.adres() + "\n");
+    pid_t eski = k.baslat("eski.txt");
+    EXPECT_EQ(yardimci::bekle(eski, 20), 0) << k.hata_metni("eski.txt");
+    pid_t yeni_pid = 0;
+    ASSERT_TRUE(bekle_ki([&] {
+        yeni_pid = kilit_sahibi(k.dizin.yol);
+        return yeni_pid != eski && yeni_pid > 0 && kilitli_mi(k.dizin.yol);
+    }, 20));
+    const std::string id = yardimci::pencere_bul(yeni_pid, 20);
+    ASSERT_FALSE(id.empty());
+    EXPECT_TRUE(dosya_oku(k.exe) == yeni);
+    EXPECT_EQ(pencere_sayisi(), 1);
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
+    EXPECT_TRUE(bekle_ki([&] { return !yasiyor_mu(yeni_pid); }, 10));
+    EXPECT_FALSE(kilitli_mi(k.dizin.yol));
+}
+
+}  // namespace
