@@ -6,6 +6,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -54,6 +55,13 @@ struct calisan_launcher {
               " sleep 0.15 mousedown 1 sleep 0.15 mouseup 1 sleep 0.15");
     }
     std::string hata_metni() const { return yardimci::dosya_oku(dizin.yol + "/stderr.txt"); }
+    // The text in a rectangle of the window, read by OCR from a screenshot scaled up 4x.
+    std::string ekran_yazisi(int x0, int y0, int w, int h) const {
+        const std::string resim = dizin.yol + "/ekran.png";
+        komut("import -window " + id + " -crop " + std::to_string(w) + "x" + std::to_string(h) + "+" +
+              std::to_string(x0) + "+" + std::to_string(y0) + " -resize 400% -colorspace Gray -negate " + resim);
+        return komut("tesseract " + resim + " - --psm 7 2>/dev/null");
+    }
     void tus(const std::string& ad) const { komut("xdotool key " + ad + " sleep 0.2"); }
     // Asks the window to close as a desktop does; returns the exit status.
     int kapat_iste() {
@@ -100,6 +108,36 @@ TEST(AnaPencere, ProgressBarFillsWhileDownloadingAndIsFullWhenDone) {
     EXPECT_TRUE(bekle_ki([&] { return yardimci::dosya_oku(l.dizin.yol + "/oyun.pak").size() == buyuk.size(); }, 10));
     l.tikla(774, 26);  // the close button
     EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
+}
+
+// The worker is often downloading before the first frame; the first rate shown must still be
+// the real one, not one measured from the clock's epoch and smoothed towards for seconds.
+TEST(AnaPencere, TheRateShownSoonAfterTheWindowAppearsIsTheServedRate) {
+    yardimci::gecici_dizin sunucu_dizini;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    const double HIZ_MB = 4.0;
+    std::string buyuk(48 << 20, '\0');
+    for (size_t i = 0; i < buyuk.size(); ++i) buyuk[i] = char(i * 31 % 253);
+    sunucu.dosya("oyun.pak", buyuk);
+    sunucu.hata("hiz:" + std::to_string(int(HIZ_MB * 1048576)), "oyun.pak");
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(buyuk) + " " +
+                                           std::to_string(buyuk.size()) + " oyun.pak\n");
+    calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");  // returns 0.3 s after the window appears
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
+    const auto son = std::chrono::steady_clock::now() + std::chrono::milliseconds(2200);
+    const std::regex hiz_deseni(R"(([0-9]+\.[0-9]) MB/sn)");
+    std::vector<double> okunan;
+    std::string yazilar;
+    while (std::chrono::steady_clock::now() < son) {
+        const std::string yazi = l.ekran_yazisi(350, 416, 420, 22);
+        yazilar += yazi;
+        std::smatch m;
+        if (std::regex_search(yazi, m, hiz_deseni)) okunan.push_back(std::stod(m[1]));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    ASSERT_FALSE(okunan.empty()) << yazilar;
+    EXPECT_NEAR(okunan.back(), HIZ_MB, HIZ_MB * 0.25) << yazilar;
+    EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 TEST(AnaPencere, WhileCheckingTheBarIsEmptyAndStartIsDisabled) {

@@ -13,6 +13,7 @@ leading slash, percent-encoding kept):
   cok:N  send N bytes (the file's bytes, then zeros) and announce N as the length
   cokuzunluksuz:N  the same without a length: the body ends when the connection closes
   damla:S  send the body one byte at a time, S seconds apart
+  hiz:B  send the body at a steady B bytes per second
 """
 import http.server
 import os
@@ -72,6 +73,9 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
                 self.wfile.flush()
                 time.sleep(float(deger))
             return
+        if kip == "hiz":
+            self.hizla_gonder(govde, float(deger))
+            return
         if kip == "fazla":
             govde += b"!"
         elif kip == "eksik":
@@ -113,6 +117,20 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
                 gonderilen += n
         except OSError:
             pass
+
+    def hizla_gonder(self, govde, hiz):
+        """The body paced against the clock, in pieces of a twentieth of a second."""
+        self.baslik_gonder(len(govde))
+        parca = max(1, int(hiz / 20))
+        bas = time.monotonic()
+        try:
+            for i in range(0, len(govde), parca):
+                bekle = bas + i / hiz - time.monotonic()
+                if bekle > 0:
+                    time.sleep(bekle)
+                self.wfile.write(govde[i : i + parca])
+        except OSError:
+            pass  # the launcher went away mid-body
 
     def dosya_gonder(self, dosya):
         """A file without a fault goes out with sendfile, so large bodies cost the server little."""

@@ -9,7 +9,7 @@ case "$eylem" in calistir|test) ;; *) echo "kullanim: tools/kur.sh calistir|test
 
 paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev
           libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps
-          xvfb xauth x11-utils xdotool)
+          xvfb xauth x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng)
 
 eksikler=()
 for p in "${paketler[@]}"; do
