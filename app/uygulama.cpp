@@ -15,7 +15,11 @@
 #include "app/mesaj.h"
 #include "app/pencere.h"
 #include "platform/tekil.h"
+#include "platform/kisayol.h"
+#include "platform/oyun.h"
 #include "screens/ana_ekran.h"
+#include "screens/paneller.h"
+#include "server/baglanti.h"
 #include "ui/doku.h"
 #include "ui/girdi.h"
 #include "ui/klavye.h"
@@ -24,7 +28,9 @@
 #include "updater/durum.h"
 #include "updater/isci.h"
 #include "updater/yeniden.h"
+#include "web/giris_akisi.h"
 #include "web/haber.h"
+#include "web/webgiris.h"
 
 // ---- shell state (main thread) ----
 GLFWwindow* pencere = nullptr;
@@ -83,6 +89,8 @@ void ayarlari_oku() {
 
 // The user-name field follows the sign-in road, and a remembered name is filled in.
 void alanlari_hazirla() {
+    giris_hazirla();
+    arayuz::eylemler.ayar_kaydet = ayar_kaydet;
     hesap_alanini_hazirla(hesap_api_var());
     beni_hatirla = ayar_al("hatirla", "1") == "1";
     if (beni_hatirla) kullanici_alani.metin = ayar_al("kullanici", "");
@@ -180,10 +188,13 @@ void imleci_sec() {
     glfwSetCursor(pencere, c);
 }
 
-// Later screens are drawn over earlier ones; the message box last, on its own layer.
+// Later screens are drawn over earlier ones; the message box last, on its own layer. The
+// panel is read after the main screen, which may have opened it in this very pass.
 void ekranlari_ciz() {
     girdi.katman = mesaj_kutusu.acik ? 2 : acik_panel != 0 ? 1 : 0;
     ekran::ana();
+    if (acik_panel == 1) ekran::giris();
+    else if (acik_panel == 2) ekran::ayarlar();
     if (mesaj_kutusu.acik) mesaj_ciz();
 }
 
@@ -207,11 +218,20 @@ void one_getir() {
 void kare_isle() {
     glfwWaitEventsTimeout(oyun_durumu == 1 ? OYUN_BEKLEME : KARE_BEKLEME);
     one_getir();
+    sunucu::servis();
+    if (webgiris::suruyor.load() && webgiris::hazir.load()) web_cevabi_devral();
     webhaber::devral();
     hiz_guncelle(indirme_hizi, guncelleme::durum.load(), guncelleme::inen_bayt.load(), steady_saniye());
     guncelleme::yeniden_baslat();
+    // While the game runs nothing is drawn; a pass that gave the window back skips drawing too.
+    if (oyun_durumu == 1 && oyun::denetle()) return;
     kareyi_hazirla();
-    ekranlari_ciz();
+    if (oyun_durumu == 2) {
+        oyun::kapanis_ciz();
+    } else {
+        sunucu::durum_yokla();
+        ekranlari_ciz();
+    }
     kareyi_bitir();
 }
 
@@ -221,8 +241,16 @@ void guncellemeyi_durdur() {
     if (guncelleme::iplik.joinable()) guncelleme::iplik.join();
 }
 
+// A request still in flight is dropped; its transfer has already been ended by kapaniyor.
+void web_girisini_durdur() {
+    webgiris::vazgec = true;
+    if (webgiris::iplik.joinable()) webgiris::iplik.join();
+}
+
 void kapat() {
     guncellemeyi_durdur();
+    web_girisini_durdur();
+    sunucu::kapat();
     glfwTerminate();
 }
 
@@ -241,6 +269,7 @@ int calistir() {
     guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher");
     webhaber::baslat();
     alanlari_hazirla();
+    kisayol_yaz();
     if (!yazi::yukle()) {
         hata_yaz("veri\\font klasoru eksik. Launcher'i veri klasoruyle birlikte calistir.");
         guncellemeyi_durdur();

@@ -74,6 +74,34 @@ std::string getir_komutu(const std::string& adres) {
     return "curl -fsSL --connect-timeout 15 '" + adres + "'";
 }
 
+std::string json_gonder_komutu(const std::string& adres) {
+    return "curl -sS -m 15 -X POST -H 'Content-Type: application/json' --data-binary @- -w '\\n%{http_code}' '" +
+           adres + "'";
+}
+
+sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_cok, std::string& cikti,
+             const std::atomic<bool>& durdur) {
+    if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
+    surec::boru b;
+    if (!surec::girdili_ac(json_gonder_komutu(adres), govde, n, b)) return sonuc::CALISTIRILAMADI;
+    char tampon[4096];
+    while (true) {
+        long k = surec::oku(b, tampon, sizeof tampon, durdur, durgunluk_siniri());
+        if (k == 0) break;
+        if (k < 0) {
+            surec::sonlandir(b);
+            return durdur.load() ? sonuc::DURDURULDU : sonuc::SUNUCU_HATASI;
+        }
+        if (cikti.size() + size_t(k) > en_cok) {
+            surec::sonlandir(b);
+            return sonuc::FAZLA;
+        }
+        cikti.append(tampon, size_t(k));
+    }
+    surec::kapat(b);
+    return durdur.load() ? sonuc::DURDURULDU : sonuc::TAMAM;
+}
+
 sonuc getir(const std::string& adres, size_t parca_boyutu,
             const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur) {
     if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;

@@ -21,6 +21,11 @@ bool adres_guvenli(const std::string& adres);
 // "curl -fsSL --connect-timeout 15 'URL'": the GET used for the manifest, files and news.
 std::string getir_komutu(const std::string& adres);
 
+// "curl -sS -m 15 -X POST -H 'Content-Type: application/json' --data-binary @- -w
+// '\n%{http_code}' 'URL'": the JSON POST of the account login. The body goes in on standard
+// input, so it never reaches a command line or a file.
+std::string json_gonder_komutu(const std::string& adres);
+
 const double DURGUNLUK_SINIRI = 60.0;  // seconds without a byte before a transfer is given up
 
 // The silent-transfer limit in force (DURGUNLUK_SINIRI unless a test shortened it).
@@ -41,6 +46,12 @@ enum class sonuc {
 // returns false to refuse one.
 sonuc getir(const std::string& adres, size_t parca_boyutu,
             const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur);
+
+// Posts `govde` with json_gonder_komutu and collects curl's whole output (the answer, a line
+// feed and the status) into `cikti`. An output longer than `en_cok` gives FAZLA. curl's exit
+// status is not examined: what it printed tells the caller everything.
+sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_cok, std::string& cikti,
+             const std::atomic<bool>& durdur);
 
 // Like getir, but curl's standard output is the open file `yazma_fd` itself, so the body goes
 // to disk without passing through a pipe; the caller sees every byte once it has landed,

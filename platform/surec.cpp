@@ -8,6 +8,8 @@
 #include <sys/resource.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <pthread.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,7 +24,7 @@ const int BORU_BOYUTU = 1 << 20;      // a larger pipe lets the transfer run ahe
 // Forks "/bin/sh -c komut" in its own process group with `cikis` as standard output. The
 // shell replaces itself with the command ("exec"), and the command is killed when the thread
 // that started it dies, so a launcher that crashes or is killed leaves no transfer behind.
-pid_t kabuk_baslat(const std::string& komut, int cikis, int64_t dosya_siniri) {
+pid_t kabuk_baslat(const std::string& komut, int giris, int cikis, int64_t dosya_siniri) {
     const std::string satir = "exec " + komut;  // built before fork: the child only execs
     const pid_t ebeveyn = getpid();
     pid_t pid = fork();
@@ -31,6 +33,7 @@ pid_t kabuk_baslat(const std::string& komut, int cikis, int64_t dosya_siniri) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != ebeveyn) _exit(127);  // the parent died before prctl took effect
         dup2(cikis, STDOUT_FILENO);
+        if (giris >= 0) dup2(giris, STDIN_FILENO);
         if (dosya_siniri > 0) {
             // Ignored, SIGXFSZ would not kill the child but let its write fail; the
             // disposition survives exec.
@@ -45,13 +48,33 @@ pid_t kabuk_baslat(const std::string& komut, int cikis, int64_t dosya_siniri) {
     return pid;
 }
 
+// Writes the input straight from the caller's buffer (no copy is made). A child that has
+// already gone would raise SIGPIPE: it is held back for this thread and taken off again, so
+// neither the launcher dies of it nor any other thread's or child's signal handling changes.
+void girdiyi_yaz(int fd, const char* girdi, size_t n) {
+    sigset_t boru_sinyali, eski;
+    sigemptyset(&boru_sinyali);
+    sigaddset(&boru_sinyali, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &boru_sinyali, &eski);
+    for (size_t yazilan = 0; yazilan < n;) {
+        ssize_t k = write(fd, girdi + yazilan, n - yazilan);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) break;  // the child went away; its output tells the rest
+        yazilan += size_t(k);
+    }
+    const timespec hemen{0, 0};
+    while (sigtimedwait(&boru_sinyali, nullptr, &hemen) > 0) {
+    }
+    pthread_sigmask(SIG_SETMASK, &eski, nullptr);
+}
+
 }  // namespace
 
 bool boru_ac(const std::string& komut, boru& b) {
     int uclar[2];
     if (pipe2(uclar, O_CLOEXEC) != 0) return false;
     fcntl(uclar[0], F_SETPIPE_SZ, BORU_BOYUTU);
-    pid_t pid = kabuk_baslat(komut, uclar[1], 0);
+    pid_t pid = kabuk_baslat(komut, -1, uclar[1], 0);
     close(uclar[1]);
     if (pid < 0) {
         close(uclar[0]);
@@ -62,8 +85,31 @@ bool boru_ac(const std::string& komut, boru& b) {
     return true;
 }
 
+bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b) {
+    int giris[2], cikis[2];
+    if (pipe2(giris, O_CLOEXEC) != 0) return false;
+    if (pipe2(cikis, O_CLOEXEC) != 0) {
+        close(giris[0]);
+        close(giris[1]);
+        return false;
+    }
+    pid_t pid = kabuk_baslat(komut, giris[0], cikis[1], 0);
+    close(giris[0]);
+    close(cikis[1]);
+    if (pid < 0) {
+        close(giris[1]);
+        close(cikis[0]);
+        return false;
+    }
+    b.pid = pid;
+    b.fd = cikis[0];
+    girdiyi_yaz(giris[1], girdi, n);
+    close(giris[1]);
+    return true;
+}
+
 bool dosyaya_ac(const std::string& komut, int cikis, boru& b, int64_t dosya_siniri) {
-    pid_t pid = kabuk_baslat(komut, cikis, dosya_siniri);
+    pid_t pid = kabuk_baslat(komut, -1, cikis, dosya_siniri);
     if (pid < 0) return false;
     b.pid = pid;
     b.fd = -1;

@@ -22,6 +22,10 @@ struct boru {
 // Starts the command. False when the pipe or the child process cannot be created.
 bool boru_ac(const std::string& komut, boru& b);
 
+// Like boru_ac, with `girdi` written to the command's standard input, which is then closed.
+// The input never appears on a command line. Meant for inputs that fit in a pipe (64 KiB).
+bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b);
+
 // Starts the command with its standard output going straight into the open file `cikis`
 // (no pipe; b.fd stays -1). When `dosya_siniri` is above 0 the child can never make a file
 // longer than that many bytes: a write past it fails (EFBIG) instead of filling the disk.

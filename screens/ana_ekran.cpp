@@ -18,6 +18,7 @@
 #include "updater/durum.h"
 #include "updater/isci.h"
 #include "web/haber.h"
+#include "web/webgiris.h"
 
 namespace ekran {
 namespace {
@@ -122,7 +123,7 @@ void ilerleme_cubugu(float oran) {
 void dugmeler() {
     const int32_t s = guncelleme::durum.load();
     if (arayuz::dugme("start", 0, deri.ana_dugme, "START", yazi::atlas_al(yazi::BASLIK, 16), 0xFBE3C2,
-                      baslat_kapali_mi(s, baglanti_modu, false), 356, 512, 136, 45, 2)) {
+                      baslat_kapali_mi(s, baglanti_modu, webgiris::suruyor.load()), 356, 512, 136, 45, 2)) {
         acik_panel = 1;
         odak = kullanici_alani.metin.empty() ? &kullanici_alani : &sifre_alani;
         imlec_zamani = steady_saniye();

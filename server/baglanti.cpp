@@ -1,5 +1,208 @@
-// The game-server link state. Owned here; main thread only.
+// The game-server link: address parsing, the ENet host and peer, servicing with the time
+// limits, the status poll and the settings save. The globals below are the link's state.
 #include "server/baglanti.h"
 
-int sunucu_durumu = SUNUCU_BAGLANIYOR;
-int baglanti_modu = 0;
+#include <enet/enet.h>
+
+#include <algorithm>
+
+#include "app/ayarlar.h"
+#include "app/mesaj.h"
+#include "app/pencere.h"
+#include "server/cevap.h"
+#include "server/paket.h"
+#include "ui/metin_alani.h"
+
+int sunucu_durumu = SUNUCU_BAGLANIYOR;  // main thread
+int baglanti_modu = 0;                  // main thread
+double durum_sorgu_zamani = -100.0;     // main thread
+
+namespace sunucu {
+
+bool bagli = false;
+double baslangic = 0;
+std::string kullanici;
+gizli::dize sifre;
+
+namespace {
+
+ENetHost* istemci = nullptr;  // created on first use, destroyed at exit
+ENetPeer* karsi = nullptr;    // the current connection
+
+const char* const KAPALI_METNI = "Sunucuya bağlanılamadı. Sunucu kapalı olabilir.";
+
+bool istemci_hazirla() {
+    if (istemci) return true;
+    istemci = enet_host_create(nullptr, 1, 2, 0, 0);
+    if (!istemci) return false;
+    istemci->mtu = MTU;
+    istemci->checksum = enet_crc32;
+    return true;
+}
+
+bool bosluk_mu(char c) { return c == ' ' || c == '\t'; }
+
+// ENet would copy the login into a block it frees unwiped; instead the packet keeps our own
+// block, and wipes it when ENet is done with it.
+void giris_paketini_sil(ENetPacket* paket) {
+    gizli::bayt_sil(paket->data, paket->dataLength);
+    delete[] paket->data;
+}
+
+ENetPacket* giris_paketi() {
+    gizli::dize istek = giris_istegi(kullanici, sifre);
+    const size_t boyut = istek.size();
+    enet_uint8* veri = new enet_uint8[boyut];
+    std::copy(istek.begin(), istek.end(), veri);
+    gizli::sil(istek);
+    ENetPacket* paket = enet_packet_create(veri, boyut, ENET_PACKET_FLAG_RELIABLE | ENET_PACKET_FLAG_NO_ALLOCATE);
+    if (!paket) {
+        delete[] veri;
+        return nullptr;
+    }
+    paket->freeCallback = giris_paketini_sil;
+    return paket;
+}
+
+void istegi_gonder() {
+    bagli = true;
+    ENetPacket* paket = nullptr;
+    if (baglanti_modu == 2) {
+        paket = giris_paketi();
+    } else {
+        const std::vector<uint8_t> istek = durum_istegi();
+        paket = enet_packet_create(istek.data(), istek.size(), ENET_PACKET_FLAG_RELIABLE);
+    }
+    if (paket && enet_peer_send(karsi, 0, paket) < 0) enet_packet_destroy(paket);
+    gizli::sil(sifre);
+}
+
+void olayi_isle(ENetEvent& olay) {
+    switch (olay.type) {
+        case ENET_EVENT_TYPE_CONNECT:
+            if (olay.peer == karsi && karsi) istegi_gonder();
+            break;
+        case ENET_EVENT_TYPE_RECEIVE:
+            if (olay.peer == karsi && karsi) cevap_isle(olay.packet->data, olay.packet->dataLength);
+            enet_packet_destroy(olay.packet);
+            break;
+        case ENET_EVENT_TYPE_DISCONNECT:
+        default:
+            if (olay.type != ENET_EVENT_TYPE_NONE && olay.peer == karsi && karsi) {
+                karsi = nullptr;
+                basarisiz(KAPALI_METNI);
+            }
+            break;
+    }
+}
+
+void olaylari_bosalt() {
+    while (istemci) {
+        ENetEvent olay{};
+        int r = enet_host_check_events(istemci, &olay);
+        if (r <= 0) r = enet_host_service(istemci, &olay, 0);
+        if (r <= 0) return;
+        olayi_isle(olay);
+    }
+}
+
+void sureleri_denetle() {
+    if (baglanti_modu == 0) return;
+    const double t = steady_saniye() - baslangic;
+    if (!bagli && t > BAGLANMA_SINIRI) basarisiz(KAPALI_METNI);
+    else if (bagli && t > CEVAP_SINIRI) basarisiz("Sunucu cevap vermedi.");
+}
+
+}  // namespace
+
+bool adres_ayir(std::string metin, std::string& host, uint16_t& port) {
+    while (!metin.empty() && bosluk_mu(metin.back())) metin.pop_back();
+    size_t bas = 0;
+    while (bas < metin.size() && bosluk_mu(metin[bas])) ++bas;
+    metin.erase(0, bas);
+    const size_t iki_nokta = metin.find(':');
+    if (iki_nokta == std::string::npos) {
+        if (metin.empty()) return false;
+        host = metin;
+        port = VARSAYILAN_PORT;
+        return true;
+    }
+    if (metin.find(':', iki_nokta + 1) != std::string::npos) return false;
+    const std::string ad = metin.substr(0, iki_nokta), port_metni = metin.substr(iki_nokta + 1);
+    if (ad.empty() || port_metni.empty() || port_metni.size() > 5) return false;
+    long deger = 0;
+    for (char c : port_metni) {
+        if (c < '0' || c > '9') return false;
+        deger = deger * 10 + (c - '0');
+    }
+    if (deger == 0 || deger > 65535) return false;
+    host = ad;
+    port = uint16_t(deger);
+    return true;
+}
+
+void baglan(int mod) {
+    sunucu_sifirla();
+    const bool hazir = istemci_hazirla();
+    const std::string metin = ayar_al("sunucu", "127.0.0.1");
+    std::string host;
+    uint16_t port = VARSAYILAN_PORT;
+    baglanti_modu = mod;
+    baslangic = steady_saniye();
+    if (!adres_ayir(metin, host, port)) return basarisiz("Sunucu adresi hatalı: " + metin);
+    ENetAddress adres{};
+    if (!hazir || enet_address_set_host(&adres, host.c_str()) != 0)
+        return basarisiz("Sunucu adresi çözülemedi: " + host);
+    adres.port = port;
+    karsi = enet_host_connect(istemci, &adres, 2, 0);
+    if (!karsi) basarisiz("Bağlantı kurulamadı.");
+}
+
+void basarisiz(const std::string& metin) {
+    const int mod = baglanti_modu;
+    sunucu_sifirla();
+    if (mod == 0) return;
+    sunucu_durumu = SUNUCU_KAPALI;
+    if (mod == 2) hata_goster(metin);
+}
+
+void servis() {
+    if (!istemci) return;
+    olaylari_bosalt();
+    sureleri_denetle();
+    if (istemci) enet_host_flush(istemci);
+}
+
+void durum_yokla() {
+    if (oyun_durumu != 0 || sunucu_durumu == SUNUCU_ACIK || baglanti_modu != 0) return;
+    const double simdi = steady_saniye();
+    if (simdi - durum_sorgu_zamani <= SORGU_ARALIGI) return;
+    durum_sorgu_zamani = simdi;
+    baglan(1);
+}
+
+void kapat() {
+    sunucu_sifirla();
+    if (istemci) enet_host_destroy(istemci);
+    istemci = nullptr;
+}
+
+}  // namespace sunucu
+
+void sunucu_sifirla() {
+    if (sunucu::karsi) enet_peer_reset(sunucu::karsi);
+    sunucu::karsi = nullptr;
+    sunucu::bagli = false;
+    baglanti_modu = 0;
+    gizli::sil(sunucu::sifre);
+}
+
+void ayar_kaydet() {
+    const std::string metin = sunucu_alani.metin.empty() ? "127.0.0.1" : sunucu_alani.metin;
+    ayar_koy("sunucu", metin);
+    ini_yaz();
+    acik_panel = 0;
+    odak = nullptr;
+    sunucu_durumu = SUNUCU_BAGLANIYOR;
+    sunucu::baglan(1);
+}

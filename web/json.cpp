@@ -3,7 +3,6 @@
 #include "web/json.h"
 
 #include <cstdint>
-#include <cstdio>
 
 namespace {
 
@@ -75,20 +74,7 @@ size_t bosluk_atla(const std::string& metin, size_t p) {
 std::string json_kacis(const std::string& metin) {
     std::string cikti;
     cikti.reserve(metin.size() + 2);
-    cikti += '"';
-    for (unsigned char c : metin) {
-        if (c == '"' || c == '\\') {
-            cikti += '\\';
-            cikti += char(c);
-        } else if (c < 0x20) {
-            char kacis[8];
-            std::snprintf(kacis, sizeof kacis, "\\u%04x", c);
-            cikti += kacis;
-        } else {
-            cikti += char(c);
-        }
-    }
-    cikti += '"';
+    json_kacis_ekle(metin.data(), metin.size(), cikti);
     return cikti;
 }
 

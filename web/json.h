@@ -13,6 +13,27 @@
 // "\u00xx" (lower-case hex), everything else is copied.
 std::string json_kacis(const std::string& metin);
 
+// The same literal appended to `cikti`, which may be a string for secrets (gizli::dize): a
+// password is escaped straight into the request body, never into a temporary.
+template <class Dize>
+void json_kacis_ekle(const char* metin, size_t n, Dize& cikti) {
+    static const char rakam[] = "0123456789abcdef";
+    cikti += '"';
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(metin[i]);
+        if (c == '"' || c == '\\') {
+            cikti += '\\';
+            cikti += char(c);
+        } else if (c < 0x20) {
+            const char kacis[6] = {'\\', 'u', '0', '0', rakam[c >> 4], rakam[c & 15]};
+            cikti.append(kacis, 6);
+        } else {
+            cikti += char(c);
+        }
+    }
+    cikti += '"';
+}
+
 // Decodes the literal whose opening quote is at `tirnak`; `cikti` is emptied first. Returns
 // the index of the closing quote, or a position at or past the end when it is unterminated.
 size_t json_dize_oku(const std::string& metin, size_t tirnak, std::string& cikti);

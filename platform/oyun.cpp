@@ -1,0 +1,162 @@
+// Game launch and supervision: path rules, the child's environment, fork/execve, the early
+// failure rule and the closing picture. Owns the supervision state below; main thread only.
+#include "platform/oyun.h"
+
+#include <GLFW/glfw3.h>
+#include <limits.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ayarlar.h"
+#include "app/mesaj.h"
+#include "app/pencere.h"
+#include "ui/doku.h"
+#include "ui/girdi.h"
+#include "ui/metin_alani.h"
+
+extern char** environ;
+
+namespace oyun {
+
+int oyun_pid = 0;             // set by baslat, cleared by denetle
+long cikis_kodu = 0;          // set by denetle
+double baslatma_zamani = 0;   // set by the caller of baslat
+
+namespace {
+
+double kapanis_zamani = 0;  // when the closing picture appeared
+
+void ters_bolu_duzelt(std::string& yol) {
+    for (char& c : yol)
+        if (c == '\\') c = '/';
+}
+
+bool ayar_var_mi(const std::string& anahtar) {
+    for (const auto* liste : {&ayarlar.kisisel, &ayarlar.varsayilan})
+        for (const ayar& a : *liste)
+            if (a.anahtar == anahtar) return true;
+    return false;
+}
+
+// Everything the child needs, prepared while the parent may still allocate.
+struct cocuk_hazirligi {
+    std::string yol, klasor;
+    std::vector<std::string> ortam;
+    std::vector<char*> argv, envp;
+};
+
+[[noreturn]] void cocukta_calis(const cocuk_hazirligi& h) {
+    if (!h.klasor.empty() && chdir(h.klasor.c_str()) != 0) _exit(126);
+    // The game must not hold the X connection, sockets, pipes or the installation lock.
+    if (syscall(SYS_close_range, 3U, ~0U, 0U) != 0)
+        for (int fd = 3; fd < 65536; ++fd) close(fd);
+    execve(h.yol.c_str(), h.argv.data(), h.envp.data());
+    _exit(127);
+}
+
+void pencereyi_geri_ver() {
+    glfwShowWindow(pencere);
+    glfwFocusWindow(pencere);
+}
+
+void kapanisa_gec() {
+    oyun_durumu = 2;
+    kapanis_zamani = steady_saniye();
+    if (!deri.kapanis.tex) deri.kapanis = doku_yukle("kapanis.jpg");
+    tuval_genislik = 1280;
+    tuval_yukseklik = 640;
+    glfwSetWindowSize(pencere, 1280, 640);
+    pencereyi_ortala(1280, 640);
+    pencereyi_geri_ver();
+    girdi.basildi = false;
+    girdi.birakildi = false;
+}
+
+}  // namespace
+
+std::string program_yolu() {
+    std::string yol = ayar_var_mi("oyun_linux") ? ayar_al("oyun_linux", "") : ayar_al("oyun", "");
+    ters_bolu_duzelt(yol);
+    return yol;
+}
+
+std::vector<std::string> ortam_kur(char** ortam, const std::string& bilet, const std::string& sunucu) {
+    std::vector<std::string> sonuc;
+    for (char** p = ortam; p && *p; ++p) {
+        const std::string satir = *p;
+        if (satir.rfind("MORVATAN_BILET=", 0) == 0 || satir.rfind("MORVATAN_SUNUCU=", 0) == 0) continue;
+        sonuc.push_back(satir);
+    }
+    sonuc.push_back("MORVATAN_BILET=" + bilet);
+    sonuc.push_back("MORVATAN_SUNUCU=" + sunucu);
+    return sonuc;
+}
+
+bool baslat(const std::string& bilet, std::string& hata) {
+    cocuk_hazirligi h;
+    h.yol = program_yolu();
+    h.klasor = ayar_al("oyun_klasoru", "");
+    ters_bolu_duzelt(h.klasor);
+    if (h.yol.empty()) {
+        hata = "launcher.ini içinde oyun= satırı boş.";
+        return false;
+    }
+    if (access(h.yol.c_str(), X_OK) != 0) {
+        hata = "Oyun dosyaları eksik. Güncellemenin bitmesini bekle ya da launcher'ı yeniden aç.";
+        return false;
+    }
+    char tam[PATH_MAX];
+    if (realpath(h.yol.c_str(), tam)) h.yol = tam;
+    h.ortam = ortam_kur(environ, bilet, ayar_al("sunucu", "127.0.0.1"));
+    h.argv = {h.yol.data(), nullptr};
+    for (std::string& s : h.ortam) h.envp.push_back(s.data());
+    h.envp.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) cocukta_calis(h);
+    if (pid < 0) {
+        hata = "Oyun başlatılamadı.";
+        return false;
+    }
+    oyun_pid = pid;
+    return true;
+}
+
+bool erken_hata_mi(long kod, double gecen) { return kod != 0 && gecen < ERKEN_SINIR; }
+
+std::string erken_hata_metni(long kod) {
+    char onaltilik[32];
+    std::snprintf(onaltilik, sizeof onaltilik, "0x%08lX", kod);
+    return std::string("Oyun açılırken kapandı (çıkış kodu ") + onaltilik + "). Bu kodu Velmor'a gönder.";
+}
+
+bool denetle() {
+    if (oyun_pid != 0) {
+        int durum = 0;
+        const pid_t r = waitpid(oyun_pid, &durum, WNOHANG);
+        if (r == 0) return true;
+        cikis_kodu = r < 0 ? 0 : WIFSIGNALED(durum) ? 128 + WTERMSIG(durum) : WEXITSTATUS(durum);
+        oyun_pid = 0;
+    }
+    if (erken_hata_mi(cikis_kodu, steady_saniye() - baslatma_zamani)) {
+        oyun_durumu = 0;
+        acik_panel = 0;
+        odak = nullptr;
+        hata_goster(erken_hata_metni(cikis_kodu));
+        pencereyi_geri_ver();
+        return true;
+    }
+    kapanisa_gec();
+    return false;
+}
+
+void kapanis_ciz() {
+    if (deri.kapanis.tex) doku_ciz(deri.kapanis, 0, 0, 1280, 640, 1.0f);
+    if (deri.logo.tex) doku_ciz(deri.logo, 850, 401, 360, 189, 1.0f);
+    if (girdi.birakildi || steady_saniye() - kapanis_zamani > KAPANIS_SURESI) glfwSetWindowShouldClose(pencere, 1);
+}
+
+}  // namespace oyun

@@ -1,0 +1,46 @@
+// Game launch and supervision: the game started as a child with the ticket and the server
+// address in its environment, watched twice a second while the launcher hides, and the
+// closing picture once it has ended.
+//
+// The child's argument and environment arrays are built before the fork, and the child
+// calls only chdir, close_range, execve and _exit: the launcher has other threads, and a
+// lock one of them held at the fork would never be released in the child. The game inherits
+// no descriptor but 0, 1 and 2. Main thread only.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace oyun {
+
+const double ERKEN_SINIR = 20.0;    // seconds: a failure before this brings the launcher back
+const double KAPANIS_SURESI = 5.0;  // seconds the closing picture stays without a click
+
+extern int oyun_pid;             // the running game, 0 when none
+extern long cikis_kodu;          // last exit code (128 + signal when a signal ended it)
+extern double baslatma_zamani;   // steady_saniye() when the game was started
+
+// Starts the game. False with one of the three texts in `hata` when it cannot be started.
+bool baslat(const std::string& bilet, std::string& hata);
+
+// The program path the settings name (oyun_linux when present, else oyun), "\" made "/".
+std::string program_yolu();
+
+// The environment the game gets: the launcher's own, with MORVATAN_BILET and MORVATAN_SUNUCU
+// set (replacing any earlier value), one "KEY=VALUE" text each.
+std::vector<std::string> ortam_kur(char** ortam, const std::string& bilet, const std::string& sunucu);
+
+// True when an exit code and running time mean the game failed while starting.
+bool erken_hata_mi(long kod, double gecen);
+
+// "Oyun açılırken kapandı (çıkış kodu 0x00000003). Bu kodu Velmor'a gönder."
+std::string erken_hata_metni(long kod);
+
+// One supervision pass while oyun_durumu is 1. Returns true while the game still runs or
+// when the pass must not draw (the game failed early and the window was just given back).
+bool denetle();
+
+// The closing picture, in place of every other screen while oyun_durumu is 2; it asks the
+// window to close on a click or after KAPANIS_SURESI.
+void kapanis_ciz();
+
+}  // namespace oyun

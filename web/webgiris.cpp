@@ -1,0 +1,107 @@
+// The account login request: body building, the worker, curl's output parsing and the wipe
+// of held credentials. The globals below are the web login's shared state.
+#include "web/webgiris.h"
+
+#include <cstdlib>
+
+#include "app/ayarlar.h"
+#include "platform/aktarim.h"
+#include "ui/metin_alani.h"
+#include "updater/durum.h"
+#include "web/giris_akisi.h"
+#include "web/json.h"
+
+namespace webgiris {
+
+// Never destroyed: an exit() from the window system must not meet a joinable thread.
+std::thread& iplik = *new std::thread;  // main thread only
+std::atomic<bool> suruyor{false};       // set by iste, cleared by the main loop
+std::atomic<bool> hazir{false};         // set by the worker, cleared by the main loop
+bool vazgec = false;                    // main thread only
+long durum_kodu = 0;                    // worker, then main thread after the join
+std::string cevap;                      // worker, then main thread after the join
+std::string hata;                       // worker, then main thread after the join
+bool bozuk = false;                     // worker, then main thread after the join
+
+namespace {
+
+std::string adres_kur() {
+    std::string url = ayar_al("hesap_api", "");
+    if (url.empty() || url.back() != '/') url += '/';
+    return url + "ticket";
+}
+
+// {"username":...,"password":...[,"totpCode":...]} with no white space, in a wiping string.
+gizli::dize govde_kur(const std::string& kod) {
+    gizli::dize govde;
+    govde.reserve(gizli::GOVDE_KAPASITESI);
+    govde += "{\"username\":";
+    json_kacis_ekle(kullanici_alani.metin.data(), kullanici_alani.metin.size(), govde);
+    govde += ",\"password\":";
+    json_kacis_ekle(giris_sifresi.data(), giris_sifresi.size(), govde);
+    if (!kod.empty()) {
+        govde += ",\"totpCode\":";
+        json_kacis_ekle(kod.data(), kod.size(), govde);
+    }
+    govde += '}';
+    return govde;
+}
+
+void isci(std::string url, gizli::dize govde) {
+    yolla(url, govde, &durum_kodu, &cevap, &hata, &bozuk);
+    gizli::sil(govde);
+    hazir.exchange(true);
+}
+
+}  // namespace
+
+void cikti_coz(const std::string& cikti, long* durum, std::string* cevap_, std::string* hata_) {
+    const size_t lf = cikti.rfind('\n');
+    if (lf == std::string::npos) {
+        *hata_ = "giris sunucusuna ulasilamadi";
+        return;
+    }
+    *durum = std::strtol(cikti.c_str() + lf + 1, nullptr, 10);
+    cevap_->assign(cikti, 0, lf);
+    if (*durum == 0) *hata_ = "giris sunucusuna ulasilamadi";
+}
+
+void yolla(const std::string& url, const gizli::dize& govde, long* durum, std::string* cevap_, std::string* hata_,
+           bool* bozuk_cevap) {
+    *durum = 0;
+    gizli::sil(*cevap_);
+    hata_->clear();
+    *bozuk_cevap = false;
+    std::string cikti;
+    cikti.reserve(CEVAP_SINIRI + 16);  // one block: the ticket in it is wiped, not left behind
+    switch (aktarim::gonder(url, govde.data(), govde.size(), CEVAP_SINIRI + 16, cikti, kapaniyor)) {
+        case aktarim::sonuc::ADRES_GECERSIZ: *hata_ = "adres gecersiz"; break;
+        case aktarim::sonuc::CALISTIRILAMADI: *hata_ = "curl calistirilamadi"; break;
+        case aktarim::sonuc::FAZLA: *bozuk_cevap = true; break;
+        case aktarim::sonuc::DURDURULDU:
+        case aktarim::sonuc::REDDEDILDI:
+        case aktarim::sonuc::SUNUCU_HATASI: *hata_ = "giris sunucusuna ulasilamadi"; break;
+        case aktarim::sonuc::TAMAM: cikti_coz(cikti, durum, cevap_, hata_); break;
+    }
+    gizli::sil(cikti);
+}
+
+void iste(const std::string& kod) {
+    if (iplik.joinable()) iplik.join();
+    std::string url = adres_kur();
+    gizli::dize govde = govde_kur(kod);
+    suruyor.exchange(true);
+    hazir.exchange(false);
+    vazgec = false;
+    iplik = std::thread(isci, std::move(url), std::move(govde));
+}
+
+}  // namespace webgiris
+
+gizli::dize giris_sifresi;  // main thread; room reserved at start-up (giris_hazirla)
+
+void kimlik_sil() {
+    gizli::sil(giris_sifresi);
+    gizli::sil(kod_alani.metin);
+    kod_modu = false;
+}
