@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -64,8 +65,11 @@ std::string komut(const std::string& satir, int* durum) {
 }
 
 pid_t baslat(const std::string& yol, const std::string& hata_dosyasi) {
+    // The launcher writes its desktop entry under HOME: keep it inside the test's directory.
+    const std::string ev = fs::path(yol).parent_path().string() + "/ev";
     pid_t pid = fork();
     if (pid == 0) {
+        setenv("HOME", ev.c_str(), 1);
         FILE* f = std::freopen(hata_dosyasi.c_str(), "w", stderr);
         (void)f;
         execl(yol.c_str(), yol.c_str(), static_cast<char*>(nullptr));
@@ -102,6 +106,7 @@ void calisma_dizini_kur(const std::string& hedef, bool fontlarla) {
     fs::copy_file(kaynak / "varsayilan.ini", fs::path(hedef) / "varsayilan.ini",
                   fs::copy_options::overwrite_existing);
     fs::copy(kaynak / "veri", fs::path(hedef) / "veri", fs::copy_options::recursive);
+    fs::copy_file(kaynak / "demo_oyun", fs::path(hedef) / "demo_oyun", fs::copy_options::overwrite_existing);
     if (!fontlarla) fs::remove_all(fs::path(hedef) / "veri" / "font");
 }
 
@@ -128,16 +133,18 @@ std::string pencere_bul(pid_t pid, double saniye) {
     return "";
 }
 
-test_sunucusu::test_sunucusu(const std::string& ust_dizin) : ust(ust_dizin), kok(ust_dizin + "/site") {
-    fs::create_directories(kok);
+pid_t port_yazanla_baslat(const std::vector<std::string>& komut_satiri, int& port) {
+    std::vector<char*> argv;
+    for (const std::string& a : komut_satiri) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     int uclar[2];
-    if (pipe(uclar) != 0) return;
-    pid = fork();
+    port = 0;
+    if (pipe(uclar) != 0) return -1;
+    pid_t pid = fork();
     if (pid == 0) {
         dup2(uclar[1], STDOUT_FILENO);
         close(uclar[0]);
-        const std::string betik = std::string(MORVATAN_KAYNAK_DIZINI) + "/tests/sunucu.py";
-        execlp("python3", "python3", betik.c_str(), kok.c_str(), static_cast<char*>(nullptr));
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(uclar[1]);
@@ -145,15 +152,41 @@ test_sunucusu::test_sunucusu(const std::string& ust_dizin) : ust(ust_dizin), kok
     char c;
     while (read(uclar[0], &c, 1) == 1 && c != '\n') satir += c;
     close(uclar[0]);
-    port = satir.empty() ? 0 : std::stoi(satir);
+    port = satir.empty() ? 0 : std::atoi(satir.c_str());
+    return pid;
 }
 
-test_sunucusu::~test_sunucusu() {
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
+void durdur(pid_t pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
 }
+
+test_sunucusu::test_sunucusu(const std::string& ust_dizin) : ust(ust_dizin), kok(ust_dizin + "/site") {
+    fs::create_directories(kok);
+    pid = port_yazanla_baslat({"python3", std::string(MORVATAN_KAYNAK_DIZINI) + "/tests/sunucu.py", kok}, port);
+}
+
+hesap_servisi::hesap_servisi(const std::string& hesaplar_json) {
+    dosya_yaz(dizin.yol + "/hesaplar.json", hesaplar_json);
+    kayit = dizin.yol + "/kayit.jsonl";
+    pid = port_yazanla_baslat({"python3", std::string(MORVATAN_KAYNAK_DIZINI) + "/tools/hesap_sunucusu.py",
+                               dizin.yol + "/hesaplar.json", "--kayit", kayit},
+                              port);
+}
+
+hesap_servisi::~hesap_servisi() { durdur(pid); }
+
+std::string hesap_servisi::adres() const { return "http://127.0.0.1:" + std::to_string(port) + "/api"; }
+
+std::string hesap_servisi::kod(const std::string& ad) const {
+    std::string k = komut("python3 " + std::string(MORVATAN_KAYNAK_DIZINI) + "/tools/hesap_sunucusu.py " + dizin.yol +
+                          "/hesaplar.json --kod " + ad);
+    while (!k.empty() && k.back() == '\n') k.pop_back();
+    return k;
+}
+
+test_sunucusu::~test_sunucusu() { durdur(pid); }
 
 std::string test_sunucusu::adres() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace yardimci {
 
@@ -32,7 +33,8 @@ bool bekle_ki(const std::function<bool()>& kosul, double saniye);
 // Runs a shell command; returns its standard output and sets `durum` to its exit status.
 std::string komut(const std::string& satir, int* durum = nullptr);
 
-// Starts `yol` with no arguments in a child process, standard error into `hata_dosyasi`.
+// Starts `yol` with no arguments in a child process, standard error into `hata_dosyasi`, with
+// HOME set to "ev" beside it (so a launcher's desktop entry stays in the test's directory).
 pid_t baslat(const std::string& yol, const std::string& hata_dosyasi);
 
 // Waits up to `saniye` for the child; returns its exit status, or -1 on timeout (the child is
@@ -69,6 +71,26 @@ struct test_sunucusu {
     std::string istekler() const;                              // the request log
     void istekleri_temizle();
     void dosya(const std::string& yol, const std::string& icerik);  // writes site/<yol>
+};
+
+// Starts a program that prints its port on its first output line; returns its pid (the port
+// is 0 when it printed none). durdur kills and reaps it.
+pid_t port_yazanla_baslat(const std::vector<std::string>& komut_satiri, int& port);
+void durdur(pid_t pid);
+
+// The reference account service (tools/hesap_sunucusu.py) on 127.0.0.1 with the given
+// accounts; every request is logged to `kayit` as JSON lines. Killed when the object dies.
+struct hesap_servisi {
+    gecici_dizin dizin;
+    std::string kayit;
+    pid_t pid = -1;
+    int port = 0;
+    explicit hesap_servisi(const std::string& hesaplar_json);
+    ~hesap_servisi();
+    hesap_servisi(const hesap_servisi&) = delete;
+    hesap_servisi& operator=(const hesap_servisi&) = delete;
+    std::string adres() const;                     // "http://127.0.0.1:PORT/api" (no slash)
+    std::string kod(const std::string& ad) const;  // the account's current two-step code
 };
 
 // SHA-256 text of a byte string.

@@ -152,7 +152,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
             self.cevapla(403, {"message": ozel[6:]})
         elif ozel.startswith("uzun:"):
             n = int(ozel[5:])
-            self.cevapla(200, govde=(b'{"ticket":"' + b"x" * max(0, n - 14) + b'"}'))
+            self.cevapla(200, govde=(b'{"ticket":"' + b"x" * max(0, n - 13) + b'"}'))
         else:
             return False
         return True
