@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/launcher_penceresi.h"
 #include "tests/yardimci.h"
 
 namespace {
@@ -17,76 +18,9 @@ namespace {
 using yardimci::bekle_ki;
 
 using yardimci::komut;
-using rgb = std::array<int, 3>;
-
-int parlaklik(rgb c) { return c[0] + c[1] + c[2]; }
-
-// A launcher started in a fresh run-time directory with the given user settings.
-struct calisan_launcher {
-    yardimci::gecici_dizin dizin;
-    pid_t pid = -1;
-    std::string id;
-    int x = 0, y = 0;  // window origin on the screen
-
-    explicit calisan_launcher(const std::string& ayarlar) {
-        yardimci::calisma_dizini_kur(dizin.yol, true);
-        yardimci::dosya_yaz(dizin.yol + "/launcher.ini", ayarlar);
-        pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", dizin.yol + "/stderr.txt");
-        id = yardimci::pencere_bul(pid, 20);
-        std::istringstream s(komut("xdotool getwindowgeometry --shell " + id));
-        for (std::string satir; std::getline(s, satir);) {
-            if (satir.rfind("X=", 0) == 0) x = std::stoi(satir.substr(2));
-            if (satir.rfind("Y=", 0) == 0) y = std::stoi(satir.substr(2));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    }
-    ~calisan_launcher() {
-        if (pid > 0) yardimci::bekle(pid, 0.1);  // kills a launcher a failed test left running
-    }
-    rgb piksel(int px, int py) const {
-        std::istringstream s(komut(std::string(MORVATAN_PIKSEL_OKU) + " " + id + " " + std::to_string(px) + " " +
-                                   std::to_string(py)));
-        rgb c{-1, -1, -1};
-        s >> c[0] >> c[1] >> c[2];
-        return c;
-    }
-    void tikla(int px, int py) const {
-        komut("xdotool mousemove " + std::to_string(x + px) + " " + std::to_string(y + py) +
-              " sleep 0.15 mousedown 1 sleep 0.15 mouseup 1 sleep 0.15");
-    }
-    std::string hata_metni() const { return yardimci::dosya_oku(dizin.yol + "/stderr.txt"); }
-    // The text in a rectangle of the window, read by OCR from a screenshot scaled up 4x.
-    std::string ekran_yazisi(int x0, int y0, int w, int h) const {
-        const std::string resim = dizin.yol + "/ekran.png";
-        komut("import -window " + id + " -crop " + std::to_string(w) + "x" + std::to_string(h) + "+" +
-              std::to_string(x0) + "+" + std::to_string(y0) + " -resize 400% -colorspace Gray -negate " + resim);
-        return komut("tesseract " + resim + " - --psm 7 2>/dev/null");
-    }
-    void tus(const std::string& ad) const { komut("xdotool key " + ad + " sleep 0.2"); }
-    // Asks the window to close as a desktop does; returns the exit status.
-    int kapat_iste() {
-        komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
-        return yardimci::bekle(pid, 10);
-    }
-    // The message box dims the sky at (60, 60) that was `gok` before it opened.
-    bool kutu_acik(const rgb& gok) const {
-        return bekle_ki([&] { return parlaklik(piksel(60, 60)) < parlaklik(gok) * 0.8; }, 5);
-    }
-    bool kutu_kapali(const rgb& gok) const {
-        return bekle_ki([&] { return parlaklik(piksel(60, 60)) >= parlaklik(gok) - 6; }, 5);
-    }
-    // True when any pixel of the rectangle is within `tolerans` of the colour.
-    bool renk_var(int x0, int y0, int w, int h, rgb renk, int tolerans) const {
-        std::istringstream s(komut(std::string(MORVATAN_PIKSEL_OKU) + " " + id + " -r " + std::to_string(x0) + " " +
-                                   std::to_string(y0) + " " + std::to_string(w) + " " + std::to_string(h)));
-        rgb c;
-        while (s >> c[0] >> c[1] >> c[2])
-            if (std::abs(c[0] - renk[0]) <= tolerans && std::abs(c[1] - renk[1]) <= tolerans &&
-                std::abs(c[2] - renk[2]) <= tolerans)
-                return true;
-        return false;
-    }
-};
+using launcher_penceresi::calisan_launcher;
+using launcher_penceresi::parlaklik;
+using launcher_penceresi::rgb;
 
 bool altin_mi(rgb c) { return c[0] > 150 && c[1] > 90 && c[2] < 140 && c[0] > c[2] + 60; }
 

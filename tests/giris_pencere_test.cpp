@@ -1,0 +1,194 @@
+// The login panel and the game's supervision with the real launcher under an X server, the
+// reference account service and the demo game: typing with xdotool, the busy button, the code
+// field, a game that fails early, is killed, or ends normally into the closing picture, and
+// the launcher's memory holding no copy of the password once an attempt has ended.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "tests/launcher_penceresi.h"
+#include "tests/yardimci.h"
+
+namespace {
+
+using launcher_penceresi::calisan_launcher;
+using yardimci::bekle_ki;
+using yardimci::komut;
+
+const char* const HESAPLAR = R"([
+ {"ad": "mert", "sifre": "Kx9-Vm2-Zq7w", "totp": "JBSWY3DPEHPK3PXP"},
+ {"ad": "bekleyen", "sifre": "Tr4-Pq8-Lm3d", "cevap": "bekle:2"},
+ {"ad": "ucle", "sifre": "parola", "bilet_eki": ";cikis=3;sure=2"},
+ {"ad": "sifirla", "sifre": "parola", "bilet_eki": ";cikis=0;sure=1"},
+ {"ad": "uzun", "sifre": "parola", "bilet_eki": ";sure=60"}
+])";
+
+// Occurrences of `aranan` in every readable mapping of the process (the test is its parent).
+int bellekte_say(pid_t pid, const std::string& aranan) {
+    std::ifstream haritalar("/proc/" + std::to_string(pid) + "/maps");
+    const int bellek = open(("/proc/" + std::to_string(pid) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
+    int adet = 0;
+    std::vector<char> tampon;
+    for (std::string satir; std::getline(haritalar, satir);) {
+        unsigned long bas = 0, son = 0;
+        char izin[5] = {0};
+        if (std::sscanf(satir.c_str(), "%lx-%lx %4s", &bas, &son, izin) != 3 || izin[0] != 'r') continue;
+        tampon.resize(son - bas);
+        const ssize_t n = pread(bellek, tampon.data(), tampon.size(), off_t(bas));
+        if (n <= 0) continue;
+        for (auto it = tampon.begin(); (it = std::search(it, tampon.begin() + n, aranan.begin(), aranan.end())) !=
+                                       tampon.begin() + n;
+             ++it)
+            ++adet;
+    }
+    close(bellek);
+    return adet;
+}
+
+// The launcher with the reference service and the demo game as its game.
+struct oyunlu_launcher {
+    yardimci::hesap_servisi servis{HESAPLAR};
+    calisan_launcher l;
+    explicit oyunlu_launcher(const std::string& ek = "")
+        : l("hesap_api=" + servis.adres() + "\noyun=demo_oyun\n" + ek) {}
+    // Opens the panel with START and logs in with the keyboard. Without a window manager the
+    // keyboard goes to the window under the pointer, which the click leaves there.
+    void giris(const std::string& ad, const std::string& sifre) {
+        l.tikla(424, 534);
+        l.yaz(ad);
+        l.tus("Tab");
+        l.yaz(sifre);
+        l.tus("Return");
+    }
+    std::string kutu_metni() const { return l.ekran_yazisi(170, 160, 460, 290, false); }
+    pid_t oyun_pid() const {
+        const std::string p = komut("pgrep -P " + std::to_string(l.pid) + " -f demo_oyun");
+        return pid_t(std::atoi(p.c_str()));
+    }
+};
+
+// OCR reads the code's zeros as O now and then; the box text is compared with them as zeros.
+std::string sifirli(std::string s) {
+    std::replace(s.begin(), s.end(), 'O', '0');
+    std::replace(s.begin(), s.end(), 'o', '0');
+    return s;
+}
+
+TEST(GirisPenceresi, BusyButtonThenRefusalLeavesNoPasswordInMemory) {
+    oyunlu_launcher o;
+    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+    o.giris("bekleyen", "Yanlis-Parola-Q7z");
+    EXPECT_NE(o.l.ekran_yazisi(408, 355, 120, 40).find("BEKLE"), std::string::npos);
+    EXPECT_GT(bellekte_say(o.l.pid, "Yanlis-Parola-Q7z"), 0);  // held while the attempt runs: the scan sees it
+    ASSERT_TRUE(bekle_ki([&] { return o.kutu_metni().find("hatal") != std::string::npos; }, 10)) << o.kutu_metni();
+    EXPECT_EQ(bellekte_say(o.l.pid, "Yanlis-Parola-Q7z"), 0);
+    EXPECT_EQ(o.l.kapat_iste(), 0);
+}
+
+TEST(GirisPenceresi, TwoStepLoginIntoTheGameAndBackThroughTheClosingPicture) {
+    oyunlu_launcher o;
+    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+    o.giris("mert", "Kx9-Vm2-Zq7w");
+    ASSERT_TRUE(bekle_ki([&] { return o.kutu_metni().find("iki ad") != std::string::npos; }, 10)) << o.kutu_metni();
+    o.l.tus("Return");  // closes the box; the code field has the focus
+    komut("import -window " + o.l.id + " " + o.l.dizin.yol + "/kod_kipi.png");
+    o.l.yaz(o.servis.kod("mert"));
+    o.l.tus("Return");
+    ASSERT_TRUE(bekle_ki([&] { return !o.l.gorunur_mu(); }, 10));
+    pid_t oyun = 0;
+    ASSERT_TRUE(bekle_ki([&] { return (oyun = o.oyun_pid()) > 0; }, 5));
+    EXPECT_EQ(bellekte_say(o.l.pid, "Kx9-Vm2-Zq7w"), 0);
+    const std::string demo = yardimci::pencere_bul(oyun, 10);
+    ASSERT_FALSE(demo.empty());
+    komut("xdotool mousemove --window " + demo + " 100 100 sleep 0.2 key space");
+    ASSERT_TRUE(bekle_ki([&] { return o.l.gorunur_mu(); }, 5));
+    o.l.konum_oku();
+    EXPECT_NE(komut("xdotool getwindowgeometry " + o.l.id).find("1280x640"), std::string::npos);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    komut("import -window " + o.l.id + " " + o.l.dizin.yol + "/kapanis.png");
+    o.l.tikla(640, 320);
+    EXPECT_EQ(yardimci::bekle(o.l.pid, 5), 0);
+}
+
+TEST(GirisPenceresi, APanelClosedDuringTheRequestStartsNothing) {
+    oyunlu_launcher o;
+    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+    o.giris("bekleyen", "Tr4-Pq8-Lm3d");
+    o.l.tus("Escape");
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000));  // the answer (a ticket) has come
+    EXPECT_EQ(o.oyun_pid(), 0);
+    EXPECT_TRUE(o.l.gorunur_mu());
+    EXPECT_EQ(o.kutu_metni().find("Oyun"), std::string::npos);
+    EXPECT_EQ(bellekte_say(o.l.pid, "Tr4-Pq8-Lm3d"), 0);
+    EXPECT_EQ(o.l.kapat_iste(), 0);
+}
+
+TEST(OyunDenetimi, AnEarlyFailureBringsTheWindowBackWithItsCode) {
+    oyunlu_launcher o;
+    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+    o.giris("ucle", "parola");
+    ASSERT_TRUE(bekle_ki([&] { return !o.l.gorunur_mu(); }, 10));
+    ASSERT_TRUE(bekle_ki([&] { return o.l.gorunur_mu(); }, 10));
+    EXPECT_TRUE(bekle_ki([&] { return sifirli(o.kutu_metni()).find("0x00000003") != std::string::npos; }, 5))
+        << o.kutu_metni();
+    EXPECT_EQ(o.l.kapat_iste(), 0);
+}
+
+// While the game runs the launcher only wakes twice a second and draws nothing.
+TEST(OyunDenetimi, AKilledGameIsReportedAndTheHiddenLauncherIsIdle) {
+    oyunlu_launcher o;
+    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+    o.giris("uzun", "parola");
+    pid_t oyun = 0;
+    ASSERT_TRUE(bekle_ki([&] { return (oyun = o.oyun_pid()) > 0; }, 10));
+    auto islemci = [&] {
+        std::ifstream f("/proc/" + std::to_string(o.l.pid) + "/stat");
+        std::string s((std::istreambuf_iterator<char>(f)), {});
+        std::istringstream alanlar(s.substr(s.rfind(')') + 2));
+        std::string a;
+        long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && alanlar >> a; ++i) {
+            if (i == 14) utime = std::atol(a.c_str());
+            if (i == 15) stime = std::atol(a.c_str());
+        }
+        return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+    };
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const double once = islemci();
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    EXPECT_LT(islemci() - once, 0.1);  // under 1 % of one core over 10 s
+    kill(oyun, SIGKILL);
+    ASSERT_TRUE(bekle_ki([&] { return o.l.gorunur_mu(); }, 5));
+    EXPECT_TRUE(bekle_ki([&] { return sifirli(o.kutu_metni()).find("0x00000089") != std::string::npos; }, 5))
+        << o.kutu_metni();
+    EXPECT_EQ(o.l.kapat_iste(), 0);
+}
+
+TEST(OyunDenetimi, ANormalEndClosesTheLauncherByItselfAndABadFolderIs126) {
+    {
+        oyunlu_launcher o;
+        ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+        o.giris("sifirla", "parola");
+        ASSERT_TRUE(bekle_ki([&] { return !o.l.gorunur_mu(); }, 10));
+        ASSERT_TRUE(bekle_ki([&] { return o.l.gorunur_mu(); }, 10));
+        const auto bas = std::chrono::steady_clock::now();
+        EXPECT_EQ(yardimci::bekle(o.l.pid, 10), 0);
+        EXPECT_GT(std::chrono::steady_clock::now() - bas, std::chrono::seconds(4));  // it waited its 5 s
+    }
+    oyunlu_launcher o("oyun_klasoru=olmayan/dizin\n");
+    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+    o.giris("sifirla", "parola");
+    EXPECT_TRUE(bekle_ki([&] { return sifirli(o.kutu_metni()).find("0x0000007E") != std::string::npos; }, 10))
+        << o.kutu_metni();
+    EXPECT_EQ(o.l.kapat_iste(), 0);
+}
+
+}  // namespace
