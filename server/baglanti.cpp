@@ -2,9 +2,14 @@
 // limits, the status poll and the settings save. The globals below are the link's state.
 #include "server/baglanti.h"
 
+#include <arpa/inet.h>
 #include <enet/enet.h>
+#include <netdb.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
 
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
@@ -29,6 +34,18 @@ namespace {
 ENetHost* istemci = nullptr;  // created on first use, destroyed at exit
 ENetPeer* karsi = nullptr;    // the current connection
 
+// A host-name lookup runs on a thread of its own, so a name server that does not answer never
+// freezes the window. The thread owns its record together with the main thread; a lookup that
+// is no longer wanted simply finishes into a record nobody reads.
+struct cozumleme {
+    std::atomic<bool> bitti{false};
+    bool tamam = false;      // written by the lookup thread before `bitti`
+    enet_uint32 adres = 0;   // IPv4, network byte order
+};
+std::shared_ptr<cozumleme> bekleyen;  // main thread: the lookup of the current connection
+std::string bekleyen_ad;              // its host name, for the failure text
+uint16_t bekleyen_port = 0;
+
 const char* const KAPALI_METNI = "Sunucuya bağlanılamadı. Sunucu kapalı olabilir.";
 
 bool istemci_hazirla() {
@@ -41,6 +58,35 @@ bool istemci_hazirla() {
 }
 
 bool bosluk_mu(char c) { return c == ' ' || c == '\t'; }
+
+void cozumle(std::shared_ptr<cozumleme> c, std::string ad) {
+    addrinfo ipucu{};
+    ipucu.ai_family = AF_INET;
+    addrinfo* sonuc = nullptr;
+    if (getaddrinfo(ad.c_str(), nullptr, &ipucu, &sonuc) == 0 && sonuc) {
+        c->adres = reinterpret_cast<sockaddr_in*>(sonuc->ai_addr)->sin_addr.s_addr;
+        c->tamam = true;
+    }
+    if (sonuc) freeaddrinfo(sonuc);
+    c->bitti.store(true);
+}
+
+void karsiya_baglan(enet_uint32 host, uint16_t port) {
+    ENetAddress adres{};
+    adres.host = host;
+    adres.port = port;
+    karsi = enet_host_connect(istemci, &adres, 2, 0);
+    if (!karsi) basarisiz("Bağlantı kurulamadı.");
+}
+
+// Takes over a finished lookup of the current connection.
+void cozumlemeyi_al() {
+    if (!bekleyen || !bekleyen->bitti.load()) return;
+    const std::shared_ptr<cozumleme> c = std::move(bekleyen);
+    bekleyen.reset();
+    if (!c->tamam) return basarisiz("Sunucu adresi çözülemedi: " + bekleyen_ad);
+    karsiya_baglan(c->adres, bekleyen_port);
+}
 
 // ENet would copy the login into a block it frees unwiped; instead the packet keeps our own
 // block, and wipes it when ENet is done with it.
@@ -150,12 +196,13 @@ void baglan(int mod) {
     baglanti_modu = mod;
     baslangic = steady_saniye();
     if (!adres_ayir(metin, host, port)) return basarisiz("Sunucu adresi hatalı: " + metin);
-    ENetAddress adres{};
-    if (!hazir || enet_address_set_host(&adres, host.c_str()) != 0)
-        return basarisiz("Sunucu adresi çözülemedi: " + host);
-    adres.port = port;
-    karsi = enet_host_connect(istemci, &adres, 2, 0);
-    if (!karsi) basarisiz("Bağlantı kurulamadı.");
+    if (!hazir) return basarisiz("Sunucu adresi çözülemedi: " + host);
+    in_addr sayisal{};
+    if (inet_pton(AF_INET, host.c_str(), &sayisal) == 1) return karsiya_baglan(sayisal.s_addr, port);
+    bekleyen = std::make_shared<cozumleme>();
+    bekleyen_ad = host;
+    bekleyen_port = port;
+    std::thread(cozumle, bekleyen, host).detach();
 }
 
 void basarisiz(const std::string& metin) {
@@ -168,6 +215,7 @@ void basarisiz(const std::string& metin) {
 
 void servis() {
     if (!istemci) return;
+    cozumlemeyi_al();
     olaylari_bosalt();
     sureleri_denetle();
     if (istemci) enet_host_flush(istemci);
@@ -190,6 +238,7 @@ void kapat() {
 }  // namespace sunucu
 
 void sunucu_sifirla() {
+    sunucu::bekleyen.reset();
     if (sunucu::karsi) enet_peer_reset(sunucu::karsi);
     sunucu::karsi = nullptr;
     sunucu::bagli = false;

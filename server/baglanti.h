@@ -3,7 +3,9 @@
 // screens read (whether the server is open, what the link is doing).
 //
 // The ENet host is a client host with one peer and two channels, created on first use and
-// kept until exit. ENet is used from the main thread only; so is everything here.
+// kept until exit. ENet is used from the main thread only; so is everything here, except that
+// a host name is looked up on a short-lived thread of its own (a slow name server must never
+// freeze the window); the connect time limit counts the lookup in.
 #pragma once
 #include <cstdint>
 #include <string>

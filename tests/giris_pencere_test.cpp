@@ -31,27 +31,7 @@ const char* const HESAPLAR = R"([
  {"ad": "uzun", "sifre": "parola", "bilet_eki": ";sure=60"}
 ])";
 
-// Occurrences of `aranan` in every readable mapping of the process (the test is its parent).
-int bellekte_say(pid_t pid, const std::string& aranan) {
-    std::ifstream haritalar("/proc/" + std::to_string(pid) + "/maps");
-    const int bellek = open(("/proc/" + std::to_string(pid) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
-    int adet = 0;
-    std::vector<char> tampon;
-    for (std::string satir; std::getline(haritalar, satir);) {
-        unsigned long bas = 0, son = 0;
-        char izin[5] = {0};
-        if (std::sscanf(satir.c_str(), "%lx-%lx %4s", &bas, &son, izin) != 3 || izin[0] != 'r') continue;
-        tampon.resize(son - bas);
-        const ssize_t n = pread(bellek, tampon.data(), tampon.size(), off_t(bas));
-        if (n <= 0) continue;
-        for (auto it = tampon.begin(); (it = std::search(it, tampon.begin() + n, aranan.begin(), aranan.end())) !=
-                                       tampon.begin() + n;
-             ++it)
-            ++adet;
-    }
-    close(bellek);
-    return adet;
-}
+using yardimci::bellekte_say;
 
 // The launcher with the reference service and the demo game as its game.
 struct oyunlu_launcher {

@@ -24,23 +24,7 @@ namespace {
 
 using yardimci::dosya_yaz;
 
-// A reference server with the given mode, its news and accounts written into a temp dir.
-struct oyun_sunucusu {
-    yardimci::gecici_dizin dizin;
-    pid_t pid = -1;
-    int port = 0;
-    explicit oyun_sunucusu(const std::string& kip = "normal") {
-        dosya_yaz(dizin.yol + "/haberler.txt", "09.12|Kış etkinliği|Karlı haritalar açıldı.\n10.12|Bakım|Sunucular 02:00'de kapanır.\n");
-        dosya_yaz(dizin.yol + "/hesaplar.txt",
-                  "ali parola\nveli parola bilet=T-42\nkilit parola kod=3\nsurumcu parola kod=2\n"
-                  "oyunda parola kod=4\nozel parola kod=9:Hesap askida.\nbakim parola ret=tam!\n");
-        pid = yardimci::port_yazanla_baslat({MORVATAN_OYUN_SUNUCUSU, "--port", "0", "--haberler", dizin.yol + "/haberler.txt",
-                                             "--hesaplar", dizin.yol + "/hesaplar.txt", "--kip", kip},
-                                            port);
-    }
-    ~oyun_sunucusu() { yardimci::durdur(pid); }
-    std::string adres() const { return "127.0.0.1:" + std::to_string(port); }
-};
+using yardimci::oyun_sunucusu;
 
 struct SunucuBaglantisi : ::testing::Test {
     yardimci::gecici_dizin dizin;

@@ -4,10 +4,12 @@
 
 #include "updater/sha256.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -205,6 +207,41 @@ void test_sunucusu::dosya(const std::string& yol, const std::string& icerik) {
     fs::path p = fs::path(kok) / yol;
     fs::create_directories(p.parent_path());
     dosya_yaz(p.string(), icerik);
+}
+
+oyun_sunucusu::oyun_sunucusu(const std::string& kip, const std::string& ek_hesaplar) {
+    dosya_yaz(dizin.yol + "/haberler.txt",
+              "09.12|Kış etkinliği|Karlı haritalar açıldı.\n10.12|Bakım|Sunucular 02:00'de kapanır.\n");
+    dosya_yaz(dizin.yol + "/hesaplar.txt",
+              "ali parola\nveli parola bilet=T-42\nkilit parola kod=3\nsurumcu parola kod=2\n"
+              "oyunda parola kod=4\nozel parola kod=9:Hesap askida.\nbakim parola ret=tam!\n" + ek_hesaplar);
+    kayit = dizin.yol + "/kayit.txt";
+    pid = port_yazanla_baslat({MORVATAN_OYUN_SUNUCUSU, "--port", "0", "--haberler", dizin.yol + "/haberler.txt",
+                               "--hesaplar", dizin.yol + "/hesaplar.txt", "--kip", kip, "--kayit", kayit},
+                              port);
+}
+
+oyun_sunucusu::~oyun_sunucusu() { durdur(pid); }
+
+std::string oyun_sunucusu::adres() const { return "127.0.0.1:" + std::to_string(port); }
+
+int bellekte_say(pid_t pid, const std::string& aranan) {
+    std::ifstream haritalar("/proc/" + std::to_string(pid) + "/maps");
+    const int bellek = open(("/proc/" + std::to_string(pid) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
+    int adet = 0;
+    std::vector<char> tampon;
+    for (std::string satir; std::getline(haritalar, satir);) {
+        unsigned long bas = 0, son = 0;
+        char izin[5] = {0};
+        if (std::sscanf(satir.c_str(), "%lx-%lx %4s", &bas, &son, izin) != 3 || izin[0] != 'r') continue;
+        tampon.resize(son - bas);
+        const ssize_t n = pread(bellek, tampon.data(), tampon.size(), off_t(bas));
+        if (n <= 0) continue;
+        const auto sonu = tampon.begin() + n;
+        for (auto it = tampon.begin(); (it = std::search(it, sonu, aranan.begin(), aranan.end())) != sonu; ++it) ++adet;
+    }
+    if (bellek >= 0) close(bellek);
+    return adet;
 }
 
 std::string ozet(const std::string& icerik) {

@@ -93,6 +93,24 @@ struct hesap_servisi {
     std::string kod(const std::string& ad) const;  // the account's current two-step code
 };
 
+// The reference game server (tools/oyun_sunucusu) on 127.0.0.1 with a free port, two news
+// items and a set of accounts (see the constructor); every request is logged to `kayit`.
+struct oyun_sunucusu {
+    gecici_dizin dizin;
+    std::string kayit;
+    pid_t pid = -1;
+    int port = 0;
+    explicit oyun_sunucusu(const std::string& kip = "normal", const std::string& ek_hesaplar = "");
+    ~oyun_sunucusu();
+    oyun_sunucusu(const oyun_sunucusu&) = delete;
+    oyun_sunucusu& operator=(const oyun_sunucusu&) = delete;
+    std::string adres() const;  // "127.0.0.1:PORT"
+};
+
+// Occurrences of `aranan` in every readable mapping of a process (the caller may read its
+// memory: its parent, or root).
+int bellekte_say(pid_t pid, const std::string& aranan);
+
 // SHA-256 text of a byte string.
 std::string ozet(const std::string& icerik);
 

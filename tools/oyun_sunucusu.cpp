@@ -2,8 +2,9 @@
 // demo. It listens on UDP 127.0.0.1 (ENet, CRC32 checksums like the launcher), answers status
 // requests with a news list and logins from an accounts file, and can misbehave on purpose.
 //
-//   oyun_sunucusu [--port N] [--haberler FILE] [--hesaplar FILE] [--kip KIP]
+//   oyun_sunucusu [--port N] [--haberler FILE] [--hesaplar FILE] [--kip KIP] [--kayit FILE]
 //
+// With --kayit, one line per request is appended to FILE: "durum", "giris NAME" or "diger".
 // It prints its port on the first line (port 0 picks a free one) and serves until killed.
 // FILE formats, one entry a line ('#' starts a comment):
 //   haberler: kisa|baslik|metin
@@ -42,6 +43,7 @@ struct ayarlar_t {
     std::string kip = "normal";
     std::vector<std::string> haberler;  // "kisa|baslik|metin" lines
     std::map<std::string, hesap> hesaplar;
+    std::string kayit;  // request log, empty for none
 };
 
 std::vector<std::string> satirlar(const std::string& yol) {
@@ -73,6 +75,7 @@ bool ayarlari_oku(int argc, char** argv, ayarlar_t& a) {
         const std::string ad = argv[i], deger = argv[i + 1];
         if (ad == "--port") a.port = uint16_t(std::atoi(deger.c_str()));
         else if (ad == "--kip") a.kip = deger;
+        else if (ad == "--kayit") a.kayit = deger;
         else if (ad == "--haberler") a.haberler = satirlar(deger);
         else if (ad == "--hesaplar") {
             for (const std::string& s : satirlar(deger)) {
@@ -171,6 +174,16 @@ std::string cevap_kur(const ayarlar_t& a, const enet_uint8* v, size_t n) {
     return "";  // any other type: no answer
 }
 
+void kaydet(const ayarlar_t& a, const enet_uint8* v, size_t n) {
+    if (a.kayit.empty()) return;
+    std::ofstream f(a.kayit, std::ios::app);
+    uint32_t surum = 0;
+    std::string ad, sifre;
+    if (n > 0 && v[0] == 13) f << "durum\n";
+    else if (n > 0 && v[0] == 10 && giris_oku(v, n, surum, ad, sifre)) f << "giris " << ad << "\n";
+    else f << "diger\n";
+}
+
 void gonder(ENetPeer* karsi, const std::string& p) {
     if (p.empty()) return;
     ENetPacket* paket = enet_packet_create(p.data(), p.size(), ENET_PACKET_FLAG_RELIABLE);
@@ -182,7 +195,8 @@ void gonder(ENetPeer* karsi, const std::string& p) {
 int main(int argc, char** argv) {
     ayarlar_t a;
     if (!ayarlari_oku(argc, argv, a)) {
-        std::fprintf(stderr, "kullanim: oyun_sunucusu [--port N] [--haberler DOSYA] [--hesaplar DOSYA] [--kip KIP]\n");
+        std::fprintf(stderr, "kullanim: oyun_sunucusu [--port N] [--haberler DOSYA] [--hesaplar DOSYA] [--kip KIP] "
+                             "[--kayit DOSYA]\n");
         return 2;
     }
     if (enet_initialize() != 0) return 1;
@@ -206,6 +220,7 @@ int main(int argc, char** argv) {
         ENetEvent olay;
         if (enet_host_service(sunucu, &olay, 100) <= 0) continue;
         if (olay.type != ENET_EVENT_TYPE_RECEIVE) continue;
+        kaydet(a, olay.packet->data, olay.packet->dataLength);
         if (a.kip != "sessiz") gonder(olay.peer, cevap_kur(a, olay.packet->data, olay.packet->dataLength));
         enet_packet_destroy(olay.packet);
         enet_host_flush(sunucu);

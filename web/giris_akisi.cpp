@@ -179,6 +179,7 @@ void giris_hazirla() {
     sifre_alani.metin.reserve(gizli::SIFRE_KAPASITESI);
     kod_alani.metin.reserve(gizli::SIFRE_KAPASITESI);
     giris_sifresi.reserve(gizli::SIFRE_KAPASITESI);
+    sunucu::sifre.reserve(gizli::SIFRE_KAPASITESI);
     arayuz::eylemler.giris_baslat = giris_baslat;
     arayuz::eylemler.panel_kapat = panel_kapat;
     arayuz::kod_modu_mu = kod_modunda_mi;
