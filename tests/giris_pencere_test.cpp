@@ -28,7 +28,8 @@ const char* const HESAPLAR = R"([
  {"ad": "bekleyen", "sifre": "Tr4-Pq8-Lm3d", "cevap": "bekle:2"},
  {"ad": "ucle", "sifre": "parola", "bilet_eki": ";cikis=3;sure=2"},
  {"ad": "sifirla", "sifre": "parola", "bilet_eki": ";cikis=0;sure=1"},
- {"ad": "uzun", "sifre": "parola", "bilet_eki": ";sure=60"}
+ {"ad": "uzun", "sifre": "parola", "bilet_eki": ";sure=60"},
+ {"ad": "sessiz", "sifre": "parola", "cevap": "sessiz"}
 ])";
 
 using yardimci::bellekte_say;
@@ -109,6 +110,19 @@ TEST(GirisPenceresi, APanelClosedDuringTheRequestStartsNothing) {
     EXPECT_EQ(o.kutu_metni().find("Oyun"), std::string::npos);
     EXPECT_EQ(bellekte_say(o.l.pid, "Tr4-Pq8-Lm3d"), 0);
     EXPECT_EQ(o.l.kapat_iste(), 0);
+}
+
+// A service that takes the request and never answers must not hold the launcher's exit.
+TEST(GirisPenceresi, ClosingDuringAStalledRequestEndsAtOnce) {
+    oyunlu_launcher o;
+    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+    o.giris("sessiz", "parola");
+    const std::string curl = "pgrep -f '[c]url.*" + std::to_string(o.servis.port) + "'";
+    ASSERT_TRUE(bekle_ki([&] { return !komut(curl).empty(); }, 5));
+    const auto bas = std::chrono::steady_clock::now();
+    EXPECT_EQ(o.l.kapat_iste(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - bas, std::chrono::seconds(2));
+    EXPECT_EQ(komut(curl), "");
 }
 
 TEST(OyunDenetimi, AnEarlyFailureBringsTheWindowBackWithItsCode) {

@@ -138,6 +138,25 @@ TEST_F(WebGiris, RefusedAddressUnreachableServiceAndOverlongAnswer) {
     EXPECT_EQ(webgiris::cevap.size(), 60000u);
 }
 
+// Whatever a client posts, the reference service answers and goes on serving.
+TEST_F(WebGiris, TheReferenceServiceSurvivesAnyBody) {
+    yardimci::hesap_servisi servis("[{\"ad\": \"ali\", \"sifre\": \"x\"}]");
+    const std::string adres = servis.adres() + "/ticket";
+    const std::vector<std::string> govdeler = {"", "{", "[1,2]", "{\"username\":5}", "null", "\xff\xfe{}",
+                                               "{\"username\":\"ali\",\"password\":[\"x\"]}", std::string(5000, '{')};
+    for (const std::string& g : govdeler) {
+        yardimci::dosya_yaz(servis.dizin.yol + "/govde", g);
+        const std::string durum = yardimci::komut("curl -s -o /dev/null -w '%{http_code}' --data-binary @" +
+                                                  servis.dizin.yol + "/govde '" + adres + "'");
+        EXPECT_EQ(durum, "400") << g.substr(0, 40);
+    }
+    kullanici_alani.metin = "ali";
+    giris_sifresi = "x";
+    ayar_koy("hesap_api", servis.adres());
+    istek();
+    EXPECT_EQ(webgiris::durum_kodu, 200);
+}
+
 // Shutdown sets kapaniyor: a service that never answers must not hold the exit.
 TEST_F(WebGiris, AStalledServiceIsAbandonedAtOnceOnShutdown) {
     yardimci::hesap_servisi servis("[{\"ad\": \"ali\", \"sifre\": \"x\", \"cevap\": \"sessiz\"}]");
