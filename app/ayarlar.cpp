@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+#include "platform/atomik.h"
+
 ayar_tablosu ayarlar;  // written by start-up (ini_oku) and ayar_koy; main thread
 
 namespace {
@@ -50,9 +52,9 @@ void ayar_koy(const std::string& anahtar, const std::string& deger) {
 }
 
 void ini_yaz() {
-    std::ofstream dosya("launcher.ini", std::ios::binary | std::ios::trunc);
-    if (!dosya) return;
-    for (const ayar& a : ayarlar.kisisel) dosya << a.anahtar << '=' << a.deger << '\n';
+    std::string metin;
+    for (const ayar& a : ayarlar.kisisel) metin += a.anahtar + '=' + a.deger + '\n';
+    atomik_yaz("launcher.ini", metin);
 }
 
 bool hesap_api_var() { return !ayar_al("hesap_api", "").empty(); }

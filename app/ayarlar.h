@@ -31,8 +31,8 @@ std::string ayar_al(const std::string& anahtar, const std::string& yedek);
 // Overwrites the first user entry with that key, or appends one. Defaults never change.
 void ayar_koy(const std::string& anahtar, const std::string& deger);
 
-// Rewrites "launcher.ini" in the working directory from the user list (LF line ends).
-// A file that cannot be opened is silently not written.
+// Rewrites "launcher.ini" in the working directory from the user list (LF line ends),
+// crash-safely: the old file stays whole until the new one is complete. A failure is silent.
 void ini_yaz();
 
 // True when a web account service is configured (`hesap_api` not empty).

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <random>
@@ -59,6 +60,42 @@ TEST(Dayaniklilik, SigkillNeverLeavesAHalfWrittenTarget) {
         EXPECT_TRUE(yardimci::dosya_oku(kurulum.yol + "/d" + std::to_string(i) + ".bin") == yeni[i]) << i;
     // The killed runs' transfers died with them.
     EXPECT_EQ(yardimci::komut("pgrep -f '[c]url.*:" + std::to_string(sunucu.port) + "/'"), "");
+}
+
+// Settings and the digest cache survive a kill at any moment of a rewrite: what is read
+// back is always one whole version, never an empty or cut file.
+TEST(Dayaniklilik, SigkillDuringWritesLeavesWholeSettingsAndCache) {
+    yardimci::gecici_dizin dizin;
+    std::mt19937 rastgele(20261209);
+    std::uniform_int_distribution<int> gecikme_us(2000, 60000);
+    auto tek_harf = [](const std::string& s, char& harf) {
+        if (s.empty()) return false;
+        harf = s[0] == 's' ? s[7] : s[s.size() - 2];
+        return true;
+    };
+    int okunan = 0;
+    for (int tur = 0; tur < 40; ++tur) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            execl(MORVATAN_YAZMA_DONGUSU, "yazma_dongusu", dizin.yol.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(gecikme_us(rastgele)));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const std::string ini = yardimci::dosya_oku(dizin.yol + "/launcher.ini");
+        const std::string cache = yardimci::dosya_oku(dizin.yol + "/guncelleme.cache");
+        char harf = 0;
+        if (tek_harf(ini, harf)) {
+            EXPECT_EQ(ini, "sunucu=" + std::string(3000, harf) + "\nkullanici=" + std::string(1, harf) + "\n") << tur;
+            ++okunan;
+        }
+        if (!cache.empty()) {
+            EXPECT_EQ(std::count(cache.begin(), cache.end(), '\n'), 2000) << tur;
+            EXPECT_EQ(cache.back(), '\n') << tur;
+        }
+    }
+    EXPECT_GT(okunan, 30);  // the loop did get to write most of the time
 }
 
 }  // namespace

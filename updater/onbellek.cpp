@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <fstream>
+
+#include "platform/atomik.h"
 #include <cerrno>
 #include <cstdlib>
 
@@ -70,8 +72,6 @@ void onbellek_oku(onbellek& tablo) {
 }
 
 void onbellek_yaz(const onbellek& tablo) {
-    std::ofstream dosya(ONBELLEK_DOSYASI, std::ios::binary | std::ios::trunc);
-    if (!dosya) return;
     std::string metin;
     metin.reserve(tablo.size() * 128);
     for (const auto& [yol, k] : tablo) {
@@ -84,7 +84,7 @@ void onbellek_yaz(const onbellek& tablo) {
         metin += yol;
         metin += '\n';
     }
-    dosya.write(metin.data(), std::streamsize(metin.size()));
+    atomik_yaz(ONBELLEK_DOSYASI, metin);
 }
 
 bool dosya_bilgisi(const std::string& yol, int64_t& boyut, int64_t& zaman) {

@@ -1,0 +1,48 @@
+// Crash-safe file replacement through a temporary file, write, fsync and rename. No state.
+#include "platform/atomik.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace {
+
+bool hepsini_yaz(int fd, const std::string& icerik) {
+    for (size_t yazilan = 0; yazilan < icerik.size();) {
+        const ssize_t n = ::write(fd, icerik.data() + yazilan, icerik.size() - yazilan);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        yazilan += size_t(n);
+    }
+    return true;
+}
+
+// The folder of `yol` is synced too, so the rename itself survives a power cut.
+void klasoru_esitle(const std::string& yol) {
+    const size_t bolu = yol.rfind('/');
+    const std::string klasor = bolu == std::string::npos ? "." : bolu == 0 ? "/" : yol.substr(0, bolu);
+    const int fd = ::open(klasor.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+bool atomik_yaz(const std::string& yol, const std::string& icerik) {
+    // One fixed temporary name: a file left by a killed write is simply reused by the next
+    // one instead of piling up. Each file has one writer (one launcher per installation).
+    const std::string sablon = yol + ".yeni";
+    const int fd = ::open(sablon.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return false;
+    const bool tamam = hepsini_yaz(fd, icerik) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !tamam || ::rename(sablon.c_str(), yol.c_str()) != 0) {
+        ::unlink(sablon.c_str());
+        return false;
+    }
+    klasoru_esitle(yol);
+    return true;
+}
