@@ -266,7 +266,7 @@ int calistir() {
     // The worker may be downloading before the first frame; its first second is measured
     // from here.
     hiz_guncelle(indirme_hizi, guncelleme::BASLAMADI, 0, steady_saniye());
-    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher");
+    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher", ayar_al("imza_anahtari", ""));
     webhaber::baslat();
     alanlari_hazirla();
     kisayol_yaz();

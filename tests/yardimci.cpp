@@ -226,19 +226,26 @@ oyun_sunucusu::~oyun_sunucusu() { durdur(pid); }
 std::string oyun_sunucusu::adres() const { return "127.0.0.1:" + std::to_string(port); }
 
 int bellekte_say(pid_t pid, const std::string& aranan) {
+    const unsigned long PARCA = 16ul << 20;       // read in slices; mappings can be large
+    const unsigned long EN_BUYUK = 4ul << 30;     // larger ones are sanitizer shadow, not data
     std::ifstream haritalar("/proc/" + std::to_string(pid) + "/maps");
     const int bellek = open(("/proc/" + std::to_string(pid) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
     int adet = 0;
-    std::vector<char> tampon;
+    std::vector<char> tampon(PARCA + aranan.size());
     for (std::string satir; std::getline(haritalar, satir);) {
         unsigned long bas = 0, son = 0;
         char izin[5] = {0};
         if (std::sscanf(satir.c_str(), "%lx-%lx %4s", &bas, &son, izin) != 3 || izin[0] != 'r') continue;
-        tampon.resize(son - bas);
-        const ssize_t n = pread(bellek, tampon.data(), tampon.size(), off_t(bas));
-        if (n <= 0) continue;
-        const auto sonu = tampon.begin() + n;
-        for (auto it = tampon.begin(); (it = std::search(it, sonu, aranan.begin(), aranan.end())) != sonu; ++it) ++adet;
+        if (son - bas > EN_BUYUK) continue;
+        // Slices overlap by the needle's length less one, so nothing is missed or counted twice.
+        for (unsigned long p = bas; p < son; p += PARCA) {
+            const unsigned long n = std::min(son - p, PARCA + aranan.size() - 1);
+            const ssize_t okunan = pread(bellek, tampon.data(), n, off_t(p));
+            if (okunan <= 0) break;
+            const auto sonu = tampon.begin() + okunan;
+            for (auto it = tampon.begin(); (it = std::search(it, sonu, aranan.begin(), aranan.end())) != sonu; ++it)
+                if (size_t(it - tampon.begin()) < PARCA) ++adet;
+        }
     }
     if (bellek >= 0) close(bellek);
     return adet;

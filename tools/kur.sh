@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 eylem=${1:-}
 case "$eylem" in calistir|test) ;; *) echo "kullanim: tools/kur.sh calistir|test" >&2; exit 2 ;; esac
 
-paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev
+paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev libsodium-dev
           libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps
           xvfb xauth x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng)
 

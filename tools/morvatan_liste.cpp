@@ -1,5 +1,8 @@
 // morvatan-liste DIR [VERSION]: writes DIR/dosyalar-linux.txt, the update manifest of every
 // regular file below DIR, for an operator who publishes an update. Links are followed.
+// With --imzala it also writes the manifest's signature file; --anahtar-uret makes the
+// operator's key pair and --dogrula checks a published folder as a launcher would (see
+// tools/liste_imza.h).
 //
 // The manifest starts with "morvatan-liste 1", then "surum VERSION" when a version is given,
 // then "digest size path" per file in byte order of the path. The manifest itself is never
@@ -15,6 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/atomik.h"
+#include "tools/liste_imza.h"
+#include "updater/imza.h"
 #include "updater/liste.h"
 #include "updater/sha256.h"
 
@@ -23,6 +29,12 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const LISTE_ADI = "dosyalar-linux.txt";
+
+// The manifest, its signature and their temporaries are never listed themselves.
+bool yayin_dosyasi_mi(const std::string& yol) {
+    const std::string liste = LISTE_ADI, imza = guncelleme::IMZA_DOSYASI;
+    return yol == liste || yol == liste + ".yeni" || yol == imza || yol == imza + ".yeni";
+}
 
 struct girdi {
     std::string yol;   // relative, "/"-separated
@@ -82,7 +94,7 @@ struct tarayici {
         if (ec) return hata(p, "okunamadi");
         if (fs::is_directory(st)) return klasor_girdisi(p, hedef, yol, baglanti);
         if (!fs::is_regular_file(st)) return;
-        if (yol == LISTE_ADI || yol == std::string(LISTE_ADI) + ".yeni") return;
+        if (yayin_dosyasi_mi(yol)) return;
         if (!yol_kabul_mu(yol)) {
             tamam = false;
             return;
@@ -124,33 +136,22 @@ void ozetle(std::vector<girdi>& dosyalar) {
     for (auto& t : iplikler) t.join();
 }
 
-bool liste_yaz(const fs::path& kok, const std::vector<girdi>& dosyalar, const char* surum) {
-    const fs::path hedef = kok / LISTE_ADI, gecici = kok / (std::string(LISTE_ADI) + ".yeni");
-    {
-        std::ofstream f(gecici, std::ios::binary | std::ios::trunc);
-        f << "morvatan-liste 1\n";
-        if (surum) f << "surum " << surum << "\n";
-        for (const girdi& g : dosyalar) f << g.ozet << ' ' << g.boyut << ' ' << g.yol << '\n';
-        if (!f.flush()) {
-            std::fprintf(stderr, "morvatan-liste: %s yazilamadi\n", gecici.c_str());
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(gecici, hedef, ec);
-    if (ec) std::fprintf(stderr, "morvatan-liste: %s yazilamadi: %s\n", hedef.c_str(), ec.message().c_str());
-    return !ec;
+std::string liste_metni(const std::vector<girdi>& dosyalar, const char* surum) {
+    std::string metin = "morvatan-liste 1\n";
+    if (surum) metin += std::string("surum ") + surum + "\n";
+    for (const girdi& g : dosyalar) metin += g.ozet + ' ' + std::to_string(g.boyut) + ' ' + g.yol + '\n';
+    return metin;
 }
 
-}  // namespace
+bool yaz(const fs::path& hedef, const std::string& metin) {
+    if (atomik_yaz(hedef.string(), metin)) return true;
+    std::fprintf(stderr, "morvatan-liste: %s yazilamadi\n", hedef.c_str());
+    return false;
+}
 
-int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "kullanim: morvatan-liste KLASOR [SURUM]\n");
-        return 2;
-    }
-    const fs::path kok = argv[1];
-    const char* surum = argc == 3 ? argv[2] : nullptr;
+// Lists, hashes and writes DIR's manifest; `imza` (when given) signs it, and the signature
+// file follows the manifest into place.
+int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza) {
     if (surum && std::string(surum).find('\n') != std::string::npos) {
         std::fprintf(stderr, "morvatan-liste: surum tek satir olmali\n");
         return 2;
@@ -159,7 +160,47 @@ int main(int argc, char** argv) {
     if (!dosyalari_topla(kok, dosyalar)) return 1;
     std::sort(dosyalar.begin(), dosyalar.end(), [](const girdi& a, const girdi& b) { return a.yol < b.yol; });
     ozetle(dosyalar);
-    if (!liste_yaz(kok, dosyalar, surum)) return 1;
+    const std::string metin = liste_metni(dosyalar, surum);
+    if (!yaz(kok / LISTE_ADI, metin)) return 1;
+    if (imza && !yaz(kok / guncelleme::IMZA_DOSYASI, imza_dosyasi(metin, *imza))) return 1;
     std::printf("%zu dosya: %s\n", dosyalar.size(), (kok / LISTE_ADI).c_str());
     return 0;
+}
+
+int kullanim() {
+    std::fprintf(stderr,
+                 "kullanim: morvatan-liste KLASOR [SURUM]\n"
+                 "          morvatan-liste --anahtar-uret GIZLI_DOSYA\n"
+                 "          morvatan-liste --imzala GIZLI_DOSYA KLASOR [SURUM] [--sira N] [--gecerlilik GUN]\n"
+                 "          morvatan-liste --dogrula ACIK_ANAHTAR KLASOR\n");
+    return 2;
+}
+
+// --imzala SECRET DIR [VERSION] [--sira N] [--gecerlilik DAYS]
+int imzali_yayinla(const std::vector<std::string>& a) {
+    liste_imzasi imza;
+    std::vector<std::string> konumsal;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if ((a[i] == "--sira" || a[i] == "--gecerlilik") && i + 1 < a.size()) {
+            if (!imza_secenegi(a[i], a[i + 1], imza)) return kullanim();
+            ++i;
+        } else {
+            konumsal.push_back(a[i]);
+        }
+    }
+    if (konumsal.size() < 2 || konumsal.size() > 3) return kullanim();
+    if (!gizli_anahtar_oku(konumsal[0], imza.gizli)) return 1;
+    return yayinla(konumsal[1], konumsal.size() == 3 ? konumsal[2].c_str() : nullptr, &imza);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> a(argv + 1, argv + argc);
+    if (a.empty()) return kullanim();
+    if (a[0] == "--anahtar-uret") return a.size() == 2 ? anahtar_uret(a[1]) : kullanim();
+    if (a[0] == "--dogrula") return a.size() == 3 ? klasoru_dogrula(a[1], a[2]) : kullanim();
+    if (a[0] == "--imzala") return imzali_yayinla({a.begin() + 1, a.end()});
+    if (a.size() > 2 || a[0].rfind("--", 0) == 0) return kullanim();
+    return yayinla(a[0], a.size() == 2 ? a[1].c_str() : nullptr, nullptr);
 }

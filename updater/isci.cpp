@@ -2,7 +2,10 @@
 // Shared state lives in updater/durum.cpp; this file keeps none of its own.
 #include "updater/isci.h"
 
+#include <ctime>
+
 #include "updater/durum.h"
+#include "updater/imza.h"
 #include "updater/indirme.h"
 #include "updater/sha256.h"
 
@@ -23,12 +26,52 @@ bool guncel_mi(const kayit& e, onbellek& tablo) {
     return it->second.ozet == e.ozet;
 }
 
-// Fetches and parses the manifest; reports the failure and returns false when it fails.
-bool liste_getir(const std::string& adres, liste& l) {
-    std::string govde, hata;
-    if (!liste_al(adres + "dosyalar-linux.txt", govde, hata)) {
-        if (!kapaniyor.load()) hata_ver("Güncelleme sunucusuna ulaşılamadı (" + hata + ")");
-        return false;
+bool govde_al(const std::string& adres, std::string& govde) {
+    std::string hata;
+    if (liste_al(adres + "dosyalar-linux.txt", govde, hata)) return true;
+    if (!kapaniyor.load()) hata_ver("Güncelleme sunucusuna ulaşılamadı (" + hata + ")");
+    return false;
+}
+
+void imza_hatasi(const char* neden) { hata_ver(std::string("Güncelleme listesi doğrulanamadı (") + neden + ")."); }
+
+// Fetches the manifest and its signature and checks them. A publish under way can pair a new
+// manifest with the old signature (or the reverse), so a pair that does not verify is fetched
+// once more before it is called invalid. Reports and returns false on any failure.
+bool imzali_govde_al(const std::string& adres, const acik_anahtar& anahtar, std::string& govde) {
+    const uint64_t kabul = sira_oku();
+    for (int deneme = 0; deneme < 2; ++deneme) {
+        govde.clear();
+        if (!govde_al(adres, govde)) return false;
+        std::string metin, hata;
+        if (!liste_al(adres + IMZA_DOSYASI, metin, hata)) {
+            if (!kapaniyor.load()) imza_hatasi("imza yok");
+            return false;
+        }
+        imza_kaydi k;
+        const dogrulama d = imza_coz(metin, k) ? dogrula(govde, k, anahtar, kabul, int64_t(std::time(nullptr)))
+                                               : dogrulama::GECERSIZ;
+        if (d == dogrulama::ESKI) return imza_hatasi("eski liste"), false;
+        if (d == dogrulama::SURESI_DOLMUS) return imza_hatasi("suresi dolmus"), false;
+        if (d == dogrulama::TAMAM) {
+            if (k.sira > kabul) sira_yaz(k.sira);
+            return true;
+        }
+    }
+    imza_hatasi("imza gecersiz");
+    return false;
+}
+
+// Fetches and parses the manifest (signed when a key is set); reports the failure and
+// returns false when it fails.
+bool liste_getir(const std::string& adres, const std::string& imza_anahtari, liste& l) {
+    std::string govde;
+    if (imza_anahtari.empty()) {
+        if (!govde_al(adres, govde)) return false;
+    } else {
+        acik_anahtar anahtar{};
+        if (!anahtar_coz(imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz"), false;
+        if (!imzali_govde_al(adres, anahtar, govde)) return false;
     }
     liste_sonucu s = liste_coz(govde, l);
     if (l.surum_var) {
@@ -67,7 +110,7 @@ bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indiril
     return true;
 }
 
-void baslat(const std::string& adres, const std::string& kendi_yolu) {
+void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari) {
     if (adres.empty()) {
         durum.store(GUNCEL);
         return;
@@ -76,14 +119,14 @@ void baslat(const std::string& adres, const std::string& kendi_yolu) {
     temizle();
     kapaniyor.store(false);
     durum.store(DENETLENIYOR);
-    iplik = std::thread(calis, adres, kendi_yolu);
+    iplik = std::thread(calis, adres, kendi_yolu, imza_anahtari);
 }
 
-void calis(std::string adres, std::string kendi_yolu) {
+void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari) {
     if (adres.empty() || adres.back() != '/') adres += '/';
     durum.store(DENETLENIYOR);
     liste l;
-    if (!liste_getir(adres, l)) return;
+    if (!liste_getir(adres, imza_anahtari, l)) return;
     onbellek tablo;
     onbellek_oku(tablo);
     std::vector<const kayit*> indirilecekler;

@@ -15,11 +15,13 @@
 namespace guncelleme {
 
 // Empty URL: state GUNCEL, no worker. Otherwise joins the previous worker, removes "*.eski"
-// leftovers, clears `kapaniyor` and starts a new worker.
-void baslat(const std::string& adres, const std::string& kendi_yolu);
+// leftovers, clears `kapaniyor` and starts a new worker. With `imza_anahtari` (the setting of
+// that name: the operator's public key in hex) the manifest is used only when its signature
+// file proves it; empty means no check.
+void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari = "");
 
-// The worker's body; owns copies of both strings.
-void calis(std::string adres, std::string kendi_yolu);
+// The worker's body; owns copies of the strings.
+void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari = "");
 
 // The check phase: appends every stale entry to `indirilecekler` and sums their sizes,
 // reading and filling the cache table. False when the launcher is closing.

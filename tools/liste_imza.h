@@ -1,0 +1,32 @@
+// The signing side of morvatan-liste: the operator's key pair, the signature file of a
+// manifest, and the check of a published folder exactly as a launcher would make it.
+//
+// The secret key file holds the 64-byte Ed25519 secret key as 128 hexadecimal digits and a
+// line feed; it is created with mode 0600 and never overwritten. The public key, printed as 64
+// hexadecimal digits, is what goes into `imza_anahtari` of the shipped varsayilan.ini.
+#pragma once
+#include <string>
+
+#include "updater/imza.h"
+
+struct liste_imzasi {
+    guncelleme::gizli_anahtar gizli{};
+    uint64_t sira = 0;       // 0: the current Unix time
+    int64_t gecerlilik = 0;  // days until expiry, 0 for none
+};
+
+// --anahtar-uret FILE: writes a new secret key, prints the public key. Exit status.
+int anahtar_uret(const std::string& dosya);
+
+// Reads a secret key file; reports and returns false when it cannot.
+bool gizli_anahtar_oku(const std::string& dosya, guncelleme::gizli_anahtar& gizli);
+
+// Applies "--sira N" or "--gecerlilik DAYS"; false for a value that is not a number.
+bool imza_secenegi(const std::string& ad, const std::string& deger, liste_imzasi& imza);
+
+// The signature file text of a manifest.
+std::string imza_dosyasi(const std::string& liste, const liste_imzasi& imza);
+
+// --dogrula PUBLIC DIR: the signature (not the accepted sequence, which belongs to a player's
+// installation; expiry does count) and every listed file's size and digest. Exit status.
+int klasoru_dogrula(const std::string& acik, const std::string& klasor);
