@@ -3,6 +3,7 @@
 #include "app/ayarlar.h"
 
 #include <fstream>
+#include <iterator>
 
 #include "platform/atomik.h"
 
@@ -31,8 +32,18 @@ void ini_oku(const std::string& yol, std::vector<ayar>& liste) {
     liste.clear();
     std::ifstream dosya(yol, std::ios::binary);
     if (!dosya) return;
-    std::string satir;
-    while (std::getline(dosya, satir)) satir_isle(satir, liste);
+    const std::string metin((std::istreambuf_iterator<char>(dosya)), std::istreambuf_iterator<char>());
+    ini_coz(metin, liste);
+}
+
+void ini_coz(const std::string& metin, std::vector<ayar>& liste) {
+    liste.clear();
+    size_t bas = 0;
+    while (bas < metin.size()) {
+        const size_t lf = metin.find('\n', bas);
+        satir_isle(metin.substr(bas, lf == std::string::npos ? std::string::npos : lf - bas), liste);
+        bas = lf == std::string::npos ? metin.size() : lf + 1;
+    }
 }
 
 std::string ayar_al(const std::string& anahtar, const std::string& yedek) {

@@ -25,6 +25,9 @@ extern ayar_tablosu ayarlar;  // the one table of the process; filled at start-u
 // Empties `liste`, then appends the entries of the file at `yol`. A missing file leaves it empty.
 void ini_oku(const std::string& yol, std::vector<ayar>& liste);
 
+// The same rules over a text already in memory.
+void ini_coz(const std::string& metin, std::vector<ayar>& liste);
+
 // First user entry, else first default entry, else `yedek`. An empty value counts as present.
 std::string ayar_al(const std::string& anahtar, const std::string& yedek);
 

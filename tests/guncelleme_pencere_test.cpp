@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/launcher_penceresi.h"
 #include "tests/yardimci.h"
 
 namespace {
@@ -51,6 +52,29 @@ TEST(GuncellemePencere, ClosingDuringAStalledDownloadEndsWithinTwoSeconds) {
     EXPECT_LT(std::chrono::steady_clock::now() - bas, std::chrono::seconds(2));
     EXPECT_EQ(yardimci::komut("pgrep -f '[c]url.*:" + std::to_string(sunucu.port) + "/buyuk'"), "");
     EXPECT_FALSE(std::filesystem::exists(dizin.yol + "/buyuk.pak.indir"));
+}
+
+// The real launcher with the operator's key in varsayilan.ini: a tampered manifest is never
+// acted on, and the player reads why after clicking the failure line.
+TEST(GuncellemePencere, ATamperedSignedManifestIsRefusedAndSaysWhy) {
+    yardimci::gecici_dizin sunucu_dizini, anahtar_dizini;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    const std::string arac = MORVATAN_LISTE, gizli = anahtar_dizini.yol + "/gizli";
+    std::string acik = yardimci::komut(arac + " --anahtar-uret " + gizli);
+    acik.pop_back();
+    sunucu.dosya("oyun.pak", "imzali icerik");
+    yardimci::komut(arac + " --imzala " + gizli + " " + sunucu.kok + " 3.0");
+    std::string liste = yardimci::dosya_oku(sunucu.kok + "/dosyalar-linux.txt");
+    liste.replace(liste.find("3.0"), 3, "3.1");  // one byte of the signed text
+    sunucu.dosya("dosyalar-linux.txt", liste);
+    launcher_penceresi::calisan_launcher l("guncelleme=" + sunucu.adres() + "\nimza_anahtari=" + acik + "\n");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
+    ASSERT_TRUE(bekle_ki([&] { return l.ekran_yazisi(560, 416, 215, 22).find("tekrar") != std::string::npos; }, 10));
+    l.tikla(700, 426);
+    EXPECT_TRUE(bekle_ki([&] { return l.ekran_yazisi(170, 160, 460, 290, false).find("imza gecersiz") != std::string::npos; }, 5))
+        << l.ekran_yazisi(170, 160, 460, 290, false);
+    EXPECT_FALSE(std::filesystem::exists(l.dizin.yol + "/oyun.pak"));
+    EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ case "$eylem" in calistir|test) ;; *) echo "kullanim: tools/kur.sh calistir|test
 
 paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev libsodium-dev
           libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps
-          xvfb xauth x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng)
+          xvfb xauth x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng
+          clang libclang-rt-14-dev)
 
 eksikler=()
 for p in "${paketler[@]}"; do
@@ -32,4 +33,6 @@ if [ "$eylem" = calistir ]; then
   fi
   exec build/launcher/MorvatanLauncher
 fi
+# Every parser of outside input meets a short fuzzing run first (bench/fuzz.sh runs them long).
+bash tools/fuzz.sh 20000
 exec xvfb-run -a -s "-screen 0 1920x1080x24" ctest --test-dir build --output-on-failure

@@ -44,8 +44,9 @@ bool sayi_oku(const char*& p, const char* son, int64_t& deger) {
     return errno != ERANGE;
 }
 
-// "size time digest path": three fields, white space, then the rest of the line as the path.
-bool satir_coz(const std::string& satir, std::string& yol, onbellek_kaydi& k) {
+}  // namespace
+
+bool onbellek_satiri_coz(const std::string& satir, std::string& yol, onbellek_kaydi& k) {
     const char* p = satir.data();
     const char* son = p + satir.size();
     if (!sayi_oku(p, son, k.boyut) || !sayi_oku(p, son, k.zaman)) return false;
@@ -59,15 +60,13 @@ bool satir_coz(const std::string& satir, std::string& yol, onbellek_kaydi& k) {
     return !yol.empty();
 }
 
-}  // namespace
-
 void onbellek_oku(onbellek& tablo) {
     std::ifstream dosya(ONBELLEK_DOSYASI, std::ios::binary);
     if (!dosya) return;
     std::string satir, yol;
     while (std::getline(dosya, satir)) {
         onbellek_kaydi k;
-        if (satir_coz(satir, yol, k)) tablo[yol] = std::move(k);
+        if (onbellek_satiri_coz(satir, yol, k)) tablo[yol] = std::move(k);
     }
 }
 

@@ -19,6 +19,10 @@ struct onbellek_kaydi {
 
 using onbellek = std::map<std::string, onbellek_kaydi>;  // keyed by manifest path
 
+// One "size time digest path" line: two decimal numbers (an overflow fails), the digest up to
+// the next white space, then the rest of the line as the (non-empty) path.
+bool onbellek_satiri_coz(const std::string& satir, std::string& yol, onbellek_kaydi& k);
+
 // Fills the table from "guncelleme.cache" in the working directory; a missing file adds nothing.
 void onbellek_oku(onbellek& tablo);
 // Replaces "guncelleme.cache" with the table; errors are ignored.
