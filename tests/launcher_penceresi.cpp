@@ -45,7 +45,12 @@ void calisan_launcher::tikla(int px, int py) const {
           " sleep 0.15 mousedown 1 sleep 0.15 mouseup 1 sleep 0.15");
 }
 
-std::string calisan_launcher::hata_metni() const { return yardimci::dosya_oku(dizin.yol + "/stderr.txt"); }
+std::string calisan_launcher::hata_metni() const {
+    // What a failed window lookup needs to explain itself: the launcher's own words, and
+    // whether it is still running.
+    const std::string durum = pid > 0 && yardimci::calisiyor_mu(pid) ? "launcher calisiyor" : "launcher bitmis";
+    return "[" + durum + "] " + yardimci::dosya_oku(dizin.yol + "/stderr.txt");
+}
 
 std::string calisan_launcher::ekran_yazisi(int x0, int y0, int w, int h, bool tek_satir) const {
     const std::string resim = dizin.yol + "/ekran.png";

@@ -124,9 +124,16 @@ void dosya_yaz(const std::string& yol, const std::string& icerik) {
     f << icerik;
 }
 
+// True once the child has ended; it is left unreaped for the caller's bekle().
+bool bitmis_mi(pid_t pid) {
+    siginfo_t bilgi{};
+    return waitid(P_PID, id_t(pid), &bilgi, WEXITED | WNOHANG | WNOWAIT) == 0 && bilgi.si_pid == pid;
+}
+
 std::string pencere_bul(pid_t pid, double saniye) {
     auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
     while (std::chrono::steady_clock::now() < son) {
+        if (bitmis_mi(pid)) return "";  // no window will come: say so at once, not after the wait
         std::string id = komut("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null");
         size_t satir = id.find('\n');
         if (satir != std::string::npos && satir > 0) return id.substr(0, satir);
