@@ -189,7 +189,9 @@ TEST_F(ImzaliGuncelleme, APublishUnderWayIsNeverActedOnHalfway) {
     std::atomic<bool> dur{false};
     std::thread yayinci([&] {
         for (int i = 0; !dur.load(); ++i) {
-            sunucu.dosya("surum.txt", std::to_string(i % 2));
+            // Files go in whole, as an operator's copy would (never rewritten under the server).
+            dosya_yaz(sunucu_dizini.yol + "/surum.yeni", std::to_string(i % 2));
+            fs::rename(sunucu_dizini.yol + "/surum.yeni", sunucu.kok + "/surum.txt");
             komut(liste_araci + " --imzala " + gizli_dosya + " " + sunucu.kok + " " + std::to_string(i % 2) + " >/dev/null");
         }
     });

@@ -33,7 +33,11 @@ bool govde_al(const std::string& adres, std::string& govde) {
     return false;
 }
 
-void imza_hatasi(const char* neden) { hata_ver(std::string("Güncelleme listesi doğrulanamadı (") + neden + ")."); }
+// Reports why the manifest cannot be trusted; always false, so a caller can return it.
+bool imza_hatasi(const char* neden) {
+    hata_ver(std::string("Güncelleme listesi doğrulanamadı (") + neden + ").");
+    return false;
+}
 
 // Fetches the manifest and its signature and checks them. A publish under way can pair a new
 // manifest with the old signature (or the reverse), so a pair that does not verify is fetched
@@ -45,21 +49,19 @@ bool imzali_govde_al(const std::string& adres, const acik_anahtar& anahtar, std:
         if (!govde_al(adres, govde)) return false;
         std::string metin, hata;
         if (!liste_al(adres + IMZA_DOSYASI, metin, hata)) {
-            if (!kapaniyor.load()) imza_hatasi("imza yok");
-            return false;
+            return kapaniyor.load() ? false : imza_hatasi("imza yok");
         }
         imza_kaydi k;
         const dogrulama d = imza_coz(metin, k) ? dogrula(govde, k, anahtar, kabul, int64_t(std::time(nullptr)))
                                                : dogrulama::GECERSIZ;
-        if (d == dogrulama::ESKI) return imza_hatasi("eski liste"), false;
-        if (d == dogrulama::SURESI_DOLMUS) return imza_hatasi("suresi dolmus"), false;
+        if (d == dogrulama::ESKI) return imza_hatasi("eski liste");
+        if (d == dogrulama::SURESI_DOLMUS) return imza_hatasi("suresi dolmus");
         if (d == dogrulama::TAMAM) {
             if (k.sira > kabul) sira_yaz(k.sira);
             return true;
         }
     }
-    imza_hatasi("imza gecersiz");
-    return false;
+    return imza_hatasi("imza gecersiz");
 }
 
 // Fetches and parses the manifest (signed when a key is set); reports the failure and
@@ -70,7 +72,7 @@ bool liste_getir(const std::string& adres, const std::string& imza_anahtari, lis
         if (!govde_al(adres, govde)) return false;
     } else {
         acik_anahtar anahtar{};
-        if (!anahtar_coz(imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz"), false;
+        if (!anahtar_coz(imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz");
         if (!imzali_govde_al(adres, anahtar, govde)) return false;
     }
     liste_sonucu s = liste_coz(govde, l);
