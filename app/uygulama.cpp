@@ -53,7 +53,7 @@ namespace {
 
 const double KARE_BEKLEME = 1.0 / 60.0;   // longest sleep per pass while the launcher is in use
 const double OYUN_BEKLEME = 0.5;          // longest sleep per pass while the game runs
-const int BAGLANTI_DENEMESI = 10;         // tries to reach the display, 100 ms apart
+const int BAGLANTI_DENEMESI = 50;         // tries to reach the display, 100 ms apart (5 s in all)
 
 GLFWcursor* el_imleci = nullptr;    // hand, over clickable widgets
 GLFWcursor* yazi_imleci = nullptr;  // I-beam, over text fields
@@ -112,7 +112,8 @@ void tus_geri_cagrisi(GLFWwindow*, int tus, int tarama, int eylem, int degistiri
 }
 
 // A display that has just lost another client (the old launcher closing during a self-restart,
-// say) can refuse a connection for a moment; a few short retries ride that out.
+// say) or a display busy with other clients can refuse a connection for a moment; short
+// retries for a few seconds ride that out instead of leaving the player with no launcher.
 bool pencere_sistemini_baslat() {
     for (int deneme = 0; deneme < BAGLANTI_DENEMESI; ++deneme) {
         if (glfwInit()) return true;

@@ -68,9 +68,13 @@ TEST(GirisPenceresi, BusyButtonThenRefusalLeavesNoPasswordInMemory) {
     ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
     o.giris("bekleyen", "Yanlis-Parola-Q7z");
     EXPECT_NE(o.l.ekran_yazisi(408, 355, 120, 40).find("BEKLE"), std::string::npos);
-    EXPECT_GT(bellekte_say(o.l.pid, "Yanlis-Parola-Q7z"), 0);  // held while the attempt runs: the scan sees it
+    if (yardimci::BELLEK_TARANIR) {
+        EXPECT_GT(bellekte_say(o.l.pid, "Yanlis-Parola-Q7z"), 0);  // held while the attempt runs: the scan sees it
+    }
     ASSERT_TRUE(bekle_ki([&] { return o.kutu_metni().find("hatal") != std::string::npos; }, 10)) << o.kutu_metni();
-    EXPECT_EQ(bellekte_say(o.l.pid, "Yanlis-Parola-Q7z"), 0);
+    if (yardimci::BELLEK_TARANIR) {
+        EXPECT_EQ(bellekte_say(o.l.pid, "Yanlis-Parola-Q7z"), 0);
+    }
     EXPECT_EQ(o.l.kapat_iste(), 0);
 }
 
@@ -86,7 +90,9 @@ TEST(GirisPenceresi, TwoStepLoginIntoTheGameAndBackThroughTheClosingPicture) {
     ASSERT_TRUE(bekle_ki([&] { return !o.l.gorunur_mu(); }, 10));
     pid_t oyun = 0;
     ASSERT_TRUE(bekle_ki([&] { return (oyun = o.oyun_pid()) > 0; }, 5));
-    EXPECT_EQ(bellekte_say(o.l.pid, "Kx9-Vm2-Zq7w"), 0);
+    if (yardimci::BELLEK_TARANIR) {
+        EXPECT_EQ(bellekte_say(o.l.pid, "Kx9-Vm2-Zq7w"), 0);
+    }
     const std::string demo = yardimci::pencere_bul(oyun, 10);
     ASSERT_FALSE(demo.empty());
     komut("xdotool mousemove --window " + demo + " 100 100 sleep 0.2 key space");
@@ -108,7 +114,9 @@ TEST(GirisPenceresi, APanelClosedDuringTheRequestStartsNothing) {
     EXPECT_EQ(o.oyun_pid(), 0);
     EXPECT_TRUE(o.l.gorunur_mu());
     EXPECT_EQ(o.kutu_metni().find("Oyun"), std::string::npos);
-    EXPECT_EQ(bellekte_say(o.l.pid, "Tr4-Pq8-Lm3d"), 0);
+    if (yardimci::BELLEK_TARANIR) {
+        EXPECT_EQ(bellekte_say(o.l.pid, "Tr4-Pq8-Lm3d"), 0);
+    }
     EXPECT_EQ(o.l.kapat_iste(), 0);
 }
 
