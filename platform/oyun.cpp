@@ -13,6 +13,7 @@
 
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
+#include "platform/gizli.h"
 #include "app/pencere.h"
 #include "ui/doku.h"
 #include "ui/girdi.h"
@@ -117,6 +118,7 @@ bool baslat(const std::string& bilet, std::string& hata) {
     h.envp.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) cocukta_calis(h);
+    for (std::string& s : h.ortam) gizli::sil(s);  // the ticket is the child's alone now
     if (pid < 0) {
         hata = "Oyun başlatılamadı.";
         return false;

@@ -130,6 +130,7 @@ void olayi_isle(ENetEvent& olay) {
             break;
         case ENET_EVENT_TYPE_RECEIVE:
             if (olay.peer == karsi && karsi) cevap_isle(olay.packet->data, olay.packet->dataLength);
+            gizli::bayt_sil(olay.packet->data, olay.packet->dataLength);  // a login answer holds the ticket
             enet_packet_destroy(olay.packet);
             break;
         case ENET_EVENT_TYPE_DISCONNECT:

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/gizli.h"
+
 namespace {
 
 int onaltilik_deger(unsigned char c) {
@@ -120,7 +122,9 @@ bool json_alan(const std::string& metin, const std::string& anahtar, std::string
         std::string sonuc;
         json_dize_oku(metin, deger, sonuc);
         cikti.swap(sonuc);
+        gizli::sil(okunan);
         return true;
     }
+    gizli::sil(okunan);  // it held every value scanned past, a ticket among them
     return false;
 }
