@@ -17,6 +17,8 @@ namespace {
 std::atomic<double> durgunluk{DURGUNLUK_SINIRI};  // written by tests only, before a transfer starts
 
 const int CURL_YAZMA_HATASI = 23;                        // curl could not write its output
+const int CURL_ARALIK_YOK = 33;                          // the server ignored the range of -C
+const double TOPLU_YOKLAMA = 0.25;                       // seconds between two looks at a quiet batch
 const auto BEKLEME = std::chrono::microseconds(500);     // pause when the file has no new bytes
 const int YETISME_PARCA = 64;                            // reads between two looks at the stop flag
 
@@ -25,6 +27,7 @@ using saat = std::chrono::steady_clock;
 sonuc cikis_sonucu(int durum) {
     if (WIFEXITED(durum) && WEXITSTATUS(durum) == 0) return sonuc::TAMAM;
     if (WIFEXITED(durum) && WEXITSTATUS(durum) == CURL_YAZMA_HATASI) return sonuc::REDDEDILDI;
+    if (WIFEXITED(durum) && WEXITSTATUS(durum) == CURL_ARALIK_YOK) return sonuc::ARALIK_YOK;
     return sonuc::SUNUCU_HATASI;
 }
 
@@ -72,6 +75,15 @@ bool adres_guvenli(const std::string& adres) { return adres.find('\'') == std::s
 
 std::string getir_komutu(const std::string& adres) {
     return "curl -fsSL --connect-timeout 15 '" + adres + "'";
+}
+
+std::string devam_komutu(const std::string& adres, int64_t baslangic) {
+    return "curl -fsSL --connect-timeout 15 -C " + std::to_string(baslangic) + " '" + adres + "'";
+}
+
+std::string toplu_komutu(int paralel) {
+    return "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel --parallel-max " + std::to_string(paralel) +
+           " -w '%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\n' -K - 2>&1 >/dev/null";
 }
 
 std::string json_gonder_komutu(const std::string& adres) {
@@ -125,13 +137,15 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
 }
 
 sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu, int64_t en_cok,
-                    const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur) {
+                    const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
+                    int64_t baslangic) {
     if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
     surec::boru b;
     // One byte past the limit may land, so that "too long" can be told from "just right".
     // (curl's --max-filesize is no help: it is checked before -f, so it turns an HTTP error
     // page into "too long", and curl 7.88 ignores it when no length is announced.)
-    if (!surec::dosyaya_ac(getir_komutu(adres), yazma_fd, b, en_cok + 1)) return sonuc::CALISTIRILAMADI;
+    const std::string komut = baslangic > 0 ? devam_komutu(adres, baslangic) : getir_komutu(adres);
+    if (!surec::dosyaya_ac(komut, yazma_fd, b, baslangic + en_cok + 1)) return sonuc::CALISTIRILAMADI;
     okuyucu o{okuma_fd, std::vector<char>(parca_boyutu), en_cok, parca};
     const auto sinir = std::chrono::duration<double>(durgunluk_siniri());
     auto son_hareket = saat::now();
@@ -161,6 +175,41 @@ sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t
         std::this_thread::sleep_for(BEKLEME);
     }
     return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum);
+}
+
+sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_siniri,
+                  const std::function<bool(const std::string&)>& satir, const std::function<bool()>& ilerliyor,
+                  const std::atomic<bool>& durdur) {
+    surec::boru b;
+    if (!surec::girdili_ac(toplu_komutu(paralel), yapilandirma.data(), yapilandirma.size(), b, dosya_siniri))
+        return sonuc::CALISTIRILAMADI;
+    const auto sinir = std::chrono::duration<double>(durgunluk_siniri());
+    auto son_hareket = saat::now();
+    std::string birikmis;
+    char tampon[4096];
+    while (true) {
+        const long n = surec::oku(b, tampon, sizeof tampon, durdur, TOPLU_YOKLAMA);
+        if (n == 0) break;
+        if (n == surec::ZAMAN_ASIMI) {
+            if (ilerliyor()) son_hareket = saat::now();
+            if (saat::now() - son_hareket <= sinir) continue;
+            surec::sonlandir(b);
+            return sonuc::SUNUCU_HATASI;
+        }
+        if (n < 0) {
+            surec::sonlandir(b);
+            return durdur.load() ? sonuc::DURDURULDU : sonuc::SUNUCU_HATASI;
+        }
+        son_hareket = saat::now();
+        birikmis.append(tampon, size_t(n));
+        for (size_t son; (son = birikmis.find('\n')) != std::string::npos; birikmis.erase(0, son + 1)) {
+            if (satir(birikmis.substr(0, son))) continue;
+            surec::sonlandir(b);
+            return sonuc::REDDEDILDI;
+        }
+    }
+    surec::kapat(b);
+    return durdur.load() ? sonuc::DURDURULDU : sonuc::TAMAM;
 }
 
 }  // namespace aktarim

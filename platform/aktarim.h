@@ -21,6 +21,18 @@ bool adres_guvenli(const std::string& adres);
 // "curl -fsSL --connect-timeout 15 'URL'": the GET used for the manifest, files and news.
 std::string getir_komutu(const std::string& adres);
 
+// The GET of a file continued from byte `baslangic` ("-C N" before the address); a server
+// that ignores the range makes curl fail (exit status 33) rather than append the whole body.
+std::string devam_komutu(const std::string& adres, int64_t baslangic);
+
+// Many files in one curl: "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel
+// --parallel-max N -w '%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\n' -K -
+// 2>&1 >/dev/null". The transfers (url and output pairs) come in curl's config format on
+// standard input; a line per finished transfer comes out at once (curl's standard error is
+// unbuffered, its standard output would hold the lines back). -g keeps brackets and braces
+// of an address literal.
+std::string toplu_komutu(int paralel);
+
 // "curl -sS -m 15 -X POST -H 'Content-Type: application/json' --data-binary @- -w
 // '\n%{http_code}' 'URL'": the JSON POST of the account login. The body goes in on standard
 // input, so it never reaches a command line or a file.
@@ -40,6 +52,7 @@ enum class sonuc {
     SUNUCU_HATASI,    // curl exited with a non-zero status (HTTP error, no connection, no curl)
     DURDURULDU,       // the stop flag was set; curl was ended
     FAZLA,            // the body was longer than allowed; curl was ended
+    ARALIK_YOK,       // a continued download met a server that sends only whole files
 };
 
 // Reads the body of `adres` in chunks of at most `parca_boyutu` bytes into `parca`, which
@@ -59,7 +72,21 @@ sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_co
 // error of curl (exit status 23, such as a full disk) gives REDDEDILDI. A body longer than
 // `en_cok` bytes gives FAZLA: curl cannot write more than one byte past it, and `parca` is
 // never handed a byte beyond it.
+// `baslangic` above 0 continues a partial file: the writer sits at that offset, the reader
+// too, and only the rest (at most `en_cok` bytes) is asked for; a server that cannot send a
+// range gives ARALIK_YOK.
 sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu, int64_t en_cok,
-                    const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur);
+                    const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
+                    int64_t baslangic = 0);
+
+// Runs toplu_komutu with `yapilandirma` on its standard input, no file it writes growing past
+// `dosya_siniri` bytes. Every line curl prints is handed to `satir` (false ends the run:
+// REDDEDILDI). Whenever a moment passes without a line, `ilerliyor` says whether a transfer
+// still moves (its file grew); when neither happened for the silent-transfer limit, curl is
+// ended and the result is SUNUCU_HATASI. TAMAM once curl has ended by itself: its exit
+// status is not examined, the lines tell each transfer's outcome.
+sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_siniri,
+                  const std::function<bool(const std::string&)>& satir, const std::function<bool()>& ilerliyor,
+                  const std::atomic<bool>& durdur);
 
 }  // namespace aktarim

@@ -85,7 +85,7 @@ bool boru_ac(const std::string& komut, boru& b) {
     return true;
 }
 
-bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b) {
+bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b, int64_t dosya_siniri) {
     int giris[2], cikis[2];
     if (pipe2(giris, O_CLOEXEC) != 0) return false;
     if (pipe2(cikis, O_CLOEXEC) != 0) {
@@ -93,7 +93,7 @@ bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b) 
         close(giris[1]);
         return false;
     }
-    pid_t pid = kabuk_baslat(komut, giris[0], cikis[1], 0);
+    pid_t pid = kabuk_baslat(komut, giris[0], cikis[1], dosya_siniri);
     close(giris[0]);
     close(cikis[1]);
     if (pid < 0) {

@@ -23,8 +23,10 @@ struct boru {
 bool boru_ac(const std::string& komut, boru& b);
 
 // Like boru_ac, with `girdi` written to the command's standard input, which is then closed.
-// The input never appears on a command line. Meant for inputs that fit in a pipe (64 KiB).
-bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b);
+// The input never appears on a command line. The write waits for the command to read it all,
+// so a longer input suits only commands that read their input before writing much output.
+// `dosya_siniri` as for dosyaya_ac.
+bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b, int64_t dosya_siniri = 0);
 
 // Starts the command with its standard output going straight into the open file `cikis`
 // (no pipe; b.fd stays -1). When `dosya_siniri` is above 0 the child can never make a file

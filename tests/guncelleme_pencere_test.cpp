@@ -51,7 +51,12 @@ TEST(GuncellemePencere, ClosingDuringAStalledDownloadEndsWithinTwoSeconds) {
     EXPECT_EQ(yardimci::bekle(pid, 10), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - bas, std::chrono::seconds(2));
     EXPECT_EQ(yardimci::komut("pgrep -f '[c]url.*:" + std::to_string(sunucu.port) + "/buyuk'"), "");
-    EXPECT_FALSE(std::filesystem::exists(dizin.yol + "/buyuk.pak.indir"));
+    // Half of the file had landed: kept for the next start to continue, never half-written
+    // under the final name.
+    const std::string kalan = yardimci::dosya_oku(dizin.yol + "/buyuk.pak.indir");
+    EXPECT_EQ(kalan.size(), buyuk.size() / 2);
+    EXPECT_TRUE(kalan == buyuk.substr(0, kalan.size()));
+    EXPECT_FALSE(std::filesystem::exists(dizin.yol + "/buyuk.pak"));
 }
 
 // The real launcher with the operator's key in varsayilan.ini: a tampered manifest is never

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/aktarim.h"
+#include "tests/guncelleme_ortami.h"
 #include "tests/yardimci.h"
 #include "updater/durum.h"
 #include "updater/indirme.h"
@@ -26,54 +27,7 @@ namespace {
 using yardimci::dosya_oku;
 using yardimci::dosya_yaz;
 
-class GuncellemeTest : public ::testing::Test {
-protected:
-    yardimci::gecici_dizin kurulum, sunucu_dizini;
-    yardimci::dizin_degistir burada{kurulum.yol};
-    std::unique_ptr<yardimci::test_sunucusu> sunucu;
-
-    void SetUp() override {
-        sunucu = std::make_unique<yardimci::test_sunucusu>(sunucu_dizini.yol);
-        ASSERT_GT(sunucu->port, 0);
-        guncelleme::durum = guncelleme::BASLAMADI;
-        kapaniyor = false;
-        guncelleme::hata_ver("");
-        guncelleme::durum = guncelleme::BASLAMADI;
-    }
-    void TearDown() override {
-        kapaniyor = true;
-        if (guncelleme::iplik.joinable()) guncelleme::iplik.join();
-        kapaniyor = false;
-        aktarim::durgunluk_siniri_koy(aktarim::DURGUNLUK_SINIRI);
-    }
-
-    // Publishes the files and a manifest listing them (plus any extra lines).
-    void yayinla(const std::map<std::string, std::string>& dosyalar, const std::string& ek = "") {
-        std::string liste = "morvatan-liste 1\nsurum 2.0.1\n";
-        for (const auto& [yol, icerik] : dosyalar) {
-            sunucu->dosya(yol, icerik);
-            liste += yardimci::ozet(icerik) + " " + std::to_string(icerik.size()) + " " + yol + "\n";
-        }
-        sunucu->dosya("dosyalar-linux.txt", liste + ek);
-    }
-    int calistir(const std::string& adres = "") {
-        guncelleme::calis(adres.empty() ? sunucu->adres() : adres, "MorvatanLauncher");
-        return guncelleme::durum.load();
-    }
-    // How many times a path was requested since the log was last cleared.
-    int istek_sayisi(const std::string& yol) {
-        std::string log = sunucu->istekler();
-        int n = 0;
-        for (size_t p = 0; (p = log.find(yol + "\n", p)) != std::string::npos; p += yol.size())
-            if (p == 0 || log[p - 1] == '\n') ++n;
-        return n;
-    }
-    static bool indir_kaldi_mi() {
-        for (auto& e : fs::recursive_directory_iterator("."))
-            if (e.path().extension() == ".indir") return true;
-        return false;
-    }
-};
+class GuncellemeTest : public GuncellemeOrtami {};
 
 TEST_F(GuncellemeTest, FreshInstallThenUnchangedRunDownloadsAndHashesNothing) {
     dosya_yaz("guncelleme.cache", "5 6 eskiozet artik/listede/yok.dat\n");

@@ -14,6 +14,10 @@ leading slash, percent-encoding kept):
   cokuzunluksuz:N  the same without a length: the body ends when the connection closes
   damla:S  send the body one byte at a time, S seconds apart
   hiz:B  send the body at a steady B bytes per second
+  araliksiz  send the whole file even when a range was asked for
+A request for "bytes=N-" is answered 206 with the rest of the file (also in hiz mode), 416
+when N is past its end. Body bytes sent for each GET are appended to ROOT/../gonderilen.log
+as "PATH COUNT" lines once the response ends.
 """
 import http.server
 import os
@@ -25,6 +29,7 @@ KOK = os.path.abspath(sys.argv[1])
 UST = os.path.dirname(KOK)
 KAYIT = os.path.join(UST, "istekler.log")
 HATALAR = os.path.join(UST, "hatalar.txt")
+GONDERILEN = os.path.join(UST, "gonderilen.log")
 kilit = threading.Lock()
 
 
@@ -58,8 +63,12 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip == "404" or not os.path.isfile(dosya):
             self.send_error(404)
             return
-        if kip is None:
-            self.dosya_gonder(dosya)
+        bas = None if kip == "araliksiz" else self.aralik_basi()
+        if bas is not None and bas >= os.path.getsize(dosya):
+            self.send_error(416)
+            return
+        if kip in (None, "araliksiz"):
+            self.say(yol, self.dosya_gonder(dosya, bas or 0, bas is not None))
             return
         with open(dosya, "rb") as f:
             govde = f.read()
@@ -74,7 +83,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
                 time.sleep(float(deger))
             return
         if kip == "hiz":
-            self.hizla_gonder(govde, float(deger))
+            self.say(yol, self.hizla_gonder(govde, float(deger), bas))
             return
         if kip == "fazla":
             govde += b"!"
@@ -92,8 +101,27 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
             if kip == "yavas":
                 time.sleep(0.02)
 
-    def baslik_gonder(self, uzunluk):
-        self.send_response(200)
+    def aralik_basi(self):
+        """N of a "Range: bytes=N-" header, or None."""
+        aralik = self.headers.get("Range", "")
+        if not aralik.startswith("bytes=") or not aralik.endswith("-"):
+            return None
+        try:
+            return int(aralik[6:-1])
+        except ValueError:
+            return None
+
+    def say(self, yol, adet):
+        with kilit:
+            with open(GONDERILEN, "a", encoding="utf-8") as f:
+                f.write(f"{yol} {adet}\n")
+
+    def baslik_gonder(self, uzunluk, bas=None, toplam=0):
+        if bas is None:
+            self.send_response(200)
+        else:
+            self.send_response(206)
+            self.send_header("Content-Range", f"bytes {bas}-{toplam - 1}/{toplam}")
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Content-Length", str(uzunluk))
         self.end_headers()
@@ -118,26 +146,41 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass
 
-    def hizla_gonder(self, govde, hiz):
-        """The body paced against the clock, in pieces of a twentieth of a second."""
-        self.baslik_gonder(len(govde))
+    def hizla_gonder(self, govde, hiz, aralik):
+        """The body (or the asked range) paced against the clock, in twentieths of a second."""
+        toplam = len(govde)
+        govde = govde[aralik or 0 :]
+        self.baslik_gonder(len(govde), aralik, toplam)
         parca = max(1, int(hiz / 20))
         bas = time.monotonic()
+        gonderilen = 0
         try:
             for i in range(0, len(govde), parca):
                 bekle = bas + i / hiz - time.monotonic()
                 if bekle > 0:
                     time.sleep(bekle)
                 self.wfile.write(govde[i : i + parca])
+                gonderilen += len(govde[i : i + parca])
         except OSError:
             pass  # the launcher went away mid-body
+        return gonderilen
 
-    def dosya_gonder(self, dosya):
+    def dosya_gonder(self, dosya, bas, aralikli):
         """A file without a fault goes out with sendfile, so large bodies cost the server little."""
         with open(dosya, "rb") as f:
-            self.baslik_gonder(os.fstat(f.fileno()).st_size)
+            toplam = os.fstat(f.fileno()).st_size
+            self.baslik_gonder(toplam - bas, bas if aralikli else None, toplam)
             self.wfile.flush()
-            self.connection.sendfile(f)
+            gonderilen = 0
+            try:
+                while bas + gonderilen < toplam:
+                    n = os.sendfile(self.connection.fileno(), f.fileno(), bas + gonderilen, 1 << 20)
+                    if n == 0:
+                        break
+                    gonderilen += n
+            except OSError:
+                pass  # the client went away; what went before it still counts
+            return gonderilen
 
 
 class Sunucu(http.server.ThreadingHTTPServer):

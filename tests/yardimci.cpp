@@ -208,7 +208,20 @@ void test_sunucusu::hatalari_temizle() { fs::remove(ust + "/hatalar.txt"); }
 
 std::string test_sunucusu::istekler() const { return dosya_oku(ust + "/istekler.log"); }
 
-void test_sunucusu::istekleri_temizle() { fs::remove(ust + "/istekler.log"); }
+void test_sunucusu::istekleri_temizle() {
+    fs::remove(ust + "/istekler.log");
+    fs::remove(ust + "/gonderilen.log");
+}
+
+int64_t test_sunucusu::gonderilen(const std::string& yol) const {
+    std::istringstream satirlar(dosya_oku(ust + "/gonderilen.log"));
+    int64_t toplam = 0;
+    for (std::string satir; std::getline(satirlar, satir);) {
+        const size_t bosluk = satir.rfind(' ');
+        if (bosluk != std::string::npos && satir.substr(0, bosluk) == yol) toplam += std::stoll(satir.substr(bosluk + 1));
+    }
+    return toplam;
+}
 
 void test_sunucusu::dosya(const std::string& yol, const std::string& icerik) {
     fs::path p = fs::path(kok) / yol;
@@ -263,6 +276,18 @@ std::string ozet(const std::string& icerik) {
     sha256::baslangic(b);
     sha256::ekle(b, reinterpret_cast<const uint8_t*>(icerik.data()), icerik.size());
     return sha256::onaltilik(sha256::bitir(b));
+}
+
+std::string rastgele_veri(size_t n) {
+    std::string veri(n, '\0');
+    uint64_t x = 0x9E3779B97F4A7C15ull;
+    for (char& c : veri) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        c = char(x >> 56);
+    }
+    return veri;
 }
 
 }  // namespace yardimci

@@ -3,6 +3,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -69,7 +70,8 @@ struct test_sunucusu {
     void hata(const std::string& kip, const std::string& yol); // adds a fault line
     void hatalari_temizle();
     std::string istekler() const;                              // the request log
-    void istekleri_temizle();
+    void istekleri_temizle();                                  // also the sent-bytes log
+    int64_t gonderilen(const std::string& yol) const;          // body bytes sent for the path so far
     void dosya(const std::string& yol, const std::string& icerik);  // writes site/<yol>
 };
 
@@ -121,5 +123,8 @@ const bool BELLEK_TARANIR = true;
 
 // SHA-256 text of a byte string.
 std::string ozet(const std::string& icerik);
+
+// `n` bytes that no other file of a test shares by chance (a fixed pseudo-random sequence).
+std::string rastgele_veri(size_t n);
 
 }  // namespace yardimci

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "platform/aktarim.h"
 #include "updater/durum.h"
 
@@ -14,7 +16,7 @@ namespace fs = std::filesystem;
 namespace guncelleme {
 namespace {
 
-const size_t PARCA = 65536;  // one read from curl
+const size_t PARCA = 65536;  // one read from curl, or from a file being hashed
 
 // The transfer texts of the updater for an outcome of aktarim::getir.
 bool aktarim_hatasi(aktarim::sonuc s, std::string& hata) {
@@ -23,7 +25,8 @@ bool aktarim_hatasi(aktarim::sonuc s, std::string& hata) {
         case aktarim::sonuc::ADRES_GECERSIZ: hata = "adres gecersiz"; break;
         case aktarim::sonuc::CALISTIRILAMADI: hata = "curl calistirilamadi"; break;
         case aktarim::sonuc::REDDEDILDI: hata = "diske yazilamadi"; break;
-        case aktarim::sonuc::SUNUCU_HATASI: hata = "sunucuya ulasilamadi"; break;
+        case aktarim::sonuc::SUNUCU_HATASI:
+        case aktarim::sonuc::ARALIK_YOK: hata = "sunucuya ulasilamadi"; break;
         case aktarim::sonuc::FAZLA: hata = "dosya bozuk geldi"; break;
         case aktarim::sonuc::DURDURULDU: break;
     }
@@ -31,12 +34,12 @@ bool aktarim_hatasi(aktarim::sonuc s, std::string& hata) {
 }
 
 // Adds the execute bits when the downloaded bytes start like a program; errors ignored.
-void calistirma_izni_ver(int okuma_fd, int yazma_fd) {
+void calistirma_izni_ver(int fd) {
     uint8_t b[4] = {0, 0, 0, 0};
-    if (::pread(okuma_fd, b, 4, 0) < 0) return;
+    if (::pread(fd, b, 4, 0) < 0) return;
     if (!calistirilabilir_mi(b[0], b[1], b[2], b[3])) return;
     struct stat st;
-    if (::fstat(yazma_fd, &st) == 0) ::fchmod(yazma_fd, (st.st_mode & 07777) | 0111);
+    if (::fstat(fd, &st) == 0) ::fchmod(fd, (st.st_mode & 07777) | 0111);
 }
 
 // True while `yol` still names the very file behind `fd`: only that file was hashed, so only
@@ -47,35 +50,114 @@ bool ayni_dosya_mi(const std::string& yol, int fd) {
     return yoldaki.st_dev == bizdeki.st_dev && yoldaki.st_ino == bizdeki.st_ino;
 }
 
-// Ends a failed step: the ".indir" file goes, the cache is saved, the text is reported.
-adim_sonucu basarisiz(const std::string& gecici, const onbellek& tablo, const std::string& metin) {
-    if (!gecici.empty()) ::unlink(gecici.c_str());
-    onbellek_yaz(tablo);
-    hata_ver(metin);
-    return adim_sonucu::BASARISIZ;
+// A ".indir" being written: curl's end and the reading end, the digest of the bytes read so
+// far, and how many of them came from an earlier run.
+struct acik_indirme {
+    int fd = -1;        // curl's standard output
+    int okuma_fd = -1;  // the same file, read behind curl
+    sha256::baglam ozet;
+    int64_t alinan = 0;
+    int64_t onceki = 0;  // bytes found in the file when it was opened
+};
+
+void kapat(acik_indirme& a) {
+    if (a.okuma_fd >= 0) ::close(a.okuma_fd);
+    if (a.fd >= 0) ::close(a.fd);
+    a.fd = a.okuma_fd = -1;
 }
 
-// Checks what the transfer left in `gecici` (still open as sink.fd) and renames it into
-// place. When the path no longer names the file that was written, someone else's file is
-// there: nothing of it is removed and nothing is renamed.
-adim_sonucu dogrula_ve_yerlestir(const kayit& e, const std::string& gecici, const indirme_hedefi& sink, bool indi,
-                                 const std::string& hata, const onbellek& tablo, bool& yeniden) {
-    const bool bizim = ayni_dosya_mi(gecici, sink.fd);
-    const std::string silinecek = bizim ? gecici : "";
+// A fresh file rather than a truncated one: whatever might still hold the old one open (a
+// transfer of a killed launcher) can no longer write into this download.
+bool taze_ac(const std::string& gecici, acik_indirme& a) {
+    ::unlink(gecici.c_str());
+    a = acik_indirme{};
+    sha256::baslangic(a.ozet);
+    a.fd = ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    a.okuma_fd = a.fd < 0 ? -1 : ::open(gecici.c_str(), O_RDONLY | O_CLOEXEC);
+    if (a.okuma_fd >= 0) return true;
+    kapat(a);
+    return false;
+}
+
+// Opens what an earlier run left in `gecici` for continuing: a regular file of DEVAM_ESIGI
+// bytes or more and no longer than `boyut`, hashed to its end (the reader then sits there and
+// the writer too). False, with nothing open, for anything else or a stop meanwhile.
+bool devam_ac(const std::string& gecici, int64_t boyut, acik_indirme& a) {
+    a = acik_indirme{};
+    sha256::baslangic(a.ozet);
+    a.okuma_fd = ::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st;
+    if (a.okuma_fd < 0 || ::fstat(a.okuma_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < DEVAM_ESIGI ||
+        st.st_size > boyut) {
+        kapat(a);
+        return false;
+    }
+    a.fd = ::open(gecici.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    std::vector<uint8_t> tampon(PARCA);
+    while (a.fd >= 0 && ayni_dosya_mi(gecici, a.okuma_fd) && !kapaniyor.load()) {
+        const ssize_t n = ::read(a.okuma_fd, tampon.data(), tampon.size());
+        if (n < 0) break;
+        if (n == 0) {
+            a.onceki = a.alinan;
+            if (::lseek(a.fd, a.alinan, SEEK_SET) == a.alinan && a.alinan <= boyut) return true;
+            break;
+        }
+        sha256::ekle(a.ozet, tampon.data(), size_t(n));
+        a.alinan += n;
+    }
+    kapat(a);
+    return false;
+}
+
+// Streams the rest of the file from the server: every byte that lands is hashed and counted
+// (also into inen_bayt), never past the listed size. `aralik_yok`: the server cannot continue.
+bool aktar(const std::string& url, int64_t boyut, acik_indirme& a, std::string& hata, bool& aralik_yok) {
+    auto parca = [&](const char* veri, size_t n) {
+        sha256::ekle(a.ozet, reinterpret_cast<const uint8_t*>(veri), n);
+        a.alinan += int64_t(n);
+        inen_bayt.fetch_add(int64_t(n));
+    };
+    const aktarim::sonuc s = aktarim::dosyaya_getir(url, a.fd, a.okuma_fd, PARCA, boyut - a.alinan, parca, kapaniyor,
+                                                    a.alinan);
+    aralik_yok = s == aktarim::sonuc::ARALIK_YOK;
+    return aktarim_hatasi(s, hata);
+}
+
+bool dogru_mu(const kayit& e, acik_indirme& a) {
+    if (a.alinan != e.boyut) return false;
+    sha256::baglam kopya = a.ozet;
+    return sha256::onaltilik(sha256::bitir(kopya)) == e.ozet;
+}
+
+// One streamed attempt: the rest of the file (nothing when an earlier run left it whole).
+bool dene(const std::string& url, const kayit& e, acik_indirme& a, std::string& hata, bool& aralik_yok) {
+    aralik_yok = false;
+    if (a.alinan == e.boyut) return true;
+    return aktar(url, e.boyut, a, hata, aralik_yok);
+}
+
+// A ".indir" worth continuing survives a stop or a lost connection; anything else goes.
+bool saklanir_mi(const acik_indirme& a, const std::string& hata) {
+    return a.alinan >= DEVAM_ESIGI && (kapaniyor.load() || hata == "sunucuya ulasilamadi");
+}
+
+// Checks the finished attempt and puts the file in place. When the path no longer names the
+// file that was written, someone else's file is there: nothing of it is removed or renamed.
+adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, bool indi, const std::string& hata,
+                  const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
+    const bool bizim = ayni_dosya_mi(gecici, a.fd);
+    const bool sakla = saklanir_mi(a, hata);
+    const std::string silinecek = bizim && !sakla ? gecici : "";
     if (kapaniyor.load()) {
-        if (bizim) ::unlink(gecici.c_str());
+        if (!silinecek.empty()) ::unlink(gecici.c_str());
         return adim_sonucu::DURDURULDU;
     }
     if (!indi) return basarisiz(silinecek, tablo, "İndirme başarısız: " + e.yol + " (" + hata + ")");
-    if (!bizim || sink.alinan != e.boyut || sha256::onaltilik(sha256::bitir(sink.ozet)) != e.ozet)
-        return basarisiz(silinecek, tablo, "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)");
-    calistirma_izni_ver(sink.okuma_fd, sink.fd);
-    if (!ayni_dosya_mi(gecici, sink.fd))
-        return basarisiz("", tablo, "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)");
-    yerlestirme y = yerlestir(gecici, e.yol);
-    if (!y.tamam) return basarisiz(gecici, tablo, "Dosya değiştirilemedi: " + e.yol + " (açık olabilir)");
-    if (y.eski_kullanildi) yeniden = true;
-    return adim_sonucu::TAMAM;
+    const std::string bozuk = "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)";
+    if (!bizim || !dogru_mu(e, a)) return basarisiz(bizim ? gecici : "", tablo, bozuk);
+    std::string metin;
+    if (yerine_koy(e, gecici, a.fd, kendi_yolu, tablo, yeniden, metin)) return adim_sonucu::TAMAM;
+    return basarisiz(ayni_dosya_mi(gecici, a.fd) ? gecici : "", tablo, metin);
 }
 
 }  // namespace
@@ -86,16 +168,6 @@ bool liste_al(const std::string& url, std::string& govde, std::string& hata) {
         return int64_t(govde.size()) <= LISTE_SINIRI;
     };
     return aktarim_hatasi(aktarim::getir(url, PARCA, parca, kapaniyor), hata);
-}
-
-bool dosya_indir(const std::string& url, indirme_hedefi& hedef, std::string& hata) {
-    auto parca = [&](const char* veri, size_t n) {
-        sha256::ekle(hedef.ozet, reinterpret_cast<const uint8_t*>(veri), n);
-        hedef.alinan += int64_t(n);
-        inen_bayt.fetch_add(int64_t(n));
-    };
-    return aktarim_hatasi(
-        aktarim::dosyaya_getir(url, hedef.fd, hedef.okuma_fd, PARCA, hedef.en_cok, parca, kapaniyor), hata);
 }
 
 std::string yol_kodla(const std::string& yol) {
@@ -141,6 +213,33 @@ yerlestirme yerlestir(const fs::path& gecici, const fs::path& hedef) {
     return s;
 }
 
+bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::string& kendi_yolu, onbellek& tablo,
+                bool& yeniden, std::string& metin) {
+    calistirma_izni_ver(fd);
+    if (!ayni_dosya_mi(gecici, fd)) {
+        metin = "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)";
+        return false;
+    }
+    const yerlestirme y = yerlestir(gecici, e.yol);
+    if (!y.tamam) {
+        metin = "Dosya değiştirilemedi: " + e.yol + " (açık olabilir)";
+        return false;
+    }
+    if (y.eski_kullanildi || e.yol == kendi_yolu) yeniden = true;
+    int64_t boyut = 0, zaman = 0;
+    dosya_bilgisi(e.yol, boyut, zaman);
+    tablo[e.yol] = onbellek_kaydi{e.boyut, zaman, e.ozet};
+    biten_dosya.fetch_add(1);
+    return true;
+}
+
+adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin) {
+    if (!silinecek.empty()) ::unlink(silinecek.c_str());
+    onbellek_yaz(tablo);
+    hata_ver(metin);
+    return adim_sonucu::BASARISIZ;
+}
+
 adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::string& kendi_yolu,
                            onbellek& tablo, bool& yeniden) {
     const fs::path hedef = e.yol;
@@ -148,31 +247,27 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     std::error_code ec;
     if (hedef.has_parent_path()) fs::create_directories(hedef.parent_path(), ec);
 
-    // A fresh file rather than a truncated one: whatever might still hold the old one open
-    // (a transfer of a killed launcher) can no longer write into this download.
-    ::unlink(gecici.c_str());
-    int fd = ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    int okuma_fd = fd < 0 ? -1 : ::open(gecici.c_str(), O_RDONLY | O_CLOEXEC);
-    if (okuma_fd < 0) {
-        if (fd >= 0) ::close(fd);
-        return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
-    }
-    sha256::baglam ozet;
-    sha256::baslangic(ozet);
-    indirme_hedefi sink{ozet, e.boyut, 0, fd, okuma_fd};
-    std::string hata;
-    const bool indi = dosya_indir(adres + yol_kodla(e.yol), sink, hata);
-    const adim_sonucu s = dogrula_ve_yerlestir(e, gecici, sink, indi, hata, tablo, yeniden);
-    ::close(okuma_fd);
-    ::close(fd);
-    if (s != adim_sonucu::TAMAM) return s;
-    if (e.yol == kendi_yolu) yeniden = true;
+    acik_indirme a;
+    const bool devam = devam_ac(gecici, e.boyut, a);
+    if (!devam && kapaniyor.load()) return adim_sonucu::DURDURULDU;
+    if (!devam && !taze_ac(gecici, a)) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+    toplam_bayt.fetch_sub(a.onceki);  // the counters show what is still to come
 
-    int64_t boyut = 0, zaman = 0;
-    dosya_bilgisi(e.yol, boyut, zaman);
-    tablo[e.yol] = onbellek_kaydi{e.boyut, zaman, e.ozet};
-    biten_dosya.fetch_add(1);
-    return adim_sonucu::TAMAM;
+    const std::string url = adres + yol_kodla(e.yol);
+    std::string hata;
+    bool aralik_yok = false;
+    bool indi = dene(url, e, a, hata, aralik_yok);
+    // The kept bytes may be wrong (written by a transfer that was cut, or by another file's
+    // download) or the server may not send ranges: once more from the first byte.
+    if (devam && !kapaniyor.load() && (aralik_yok || (indi && !dogru_mu(e, a)))) {
+        toplam_bayt.fetch_add(a.alinan);
+        kapat(a);
+        if (!taze_ac(gecici, a)) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+        indi = dene(url, e, a, hata, aralik_yok);
+    }
+    const adim_sonucu s = bitir(e, gecici, a, indi, hata, kendi_yolu, tablo, yeniden);
+    kapat(a);
+    return s;
 }
 
 void temizle() {

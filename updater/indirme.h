@@ -1,6 +1,8 @@
-// Downloads and replacement: the manifest fetched into memory, each file streamed into
-// "<path>.indir" while it is hashed and counted, checked against the manifest, given execute
-// permission when it is a program, and renamed over the old file (with a ".eski" fallback).
+// Downloads and replacement: the manifest fetched into memory, a large file streamed into
+// "<path>.indir" while it is hashed and counted (continued where an earlier run left it),
+// checked against the manifest, given execute permission when it is a program, and renamed
+// over the old file (with a ".eski" fallback). Small files take the same last steps after a
+// batch transfer (updater/toplu.h).
 //
 // A file under its final name is therefore always either the old or the new content. Runs on
 // the update worker thread, except temizle (main thread, before a worker starts).
@@ -22,21 +24,7 @@ const int64_t LISTE_SINIRI = 67108863;  // a manifest of 64 MiB or more is refus
 // the launcher is closing.
 bool liste_al(const std::string& url, std::string& govde, std::string& hata);
 
-// Where a download goes: the digest state, the byte count and the ".indir" file, open once
-// for curl to write and once for reading back what has landed.
-struct indirme_hedefi {
-    sha256::baglam& ozet;
-    int64_t en_cok = 0;  // the listed size: a longer body fails as "dosya bozuk geldi"
-    int64_t alinan = 0;
-    int fd = -1;        // curl's standard output
-    int okuma_fd = -1;  // the same file, read behind curl
-};
-
-// Streams `url` into the file while every byte that lands is hashed and counted (also into
-// inen_bayt); each byte is read back once from the page cache, so nothing is re-read later.
-// A body longer than `en_cok` ends the transfer at once ("dosya bozuk geldi"); bytes past it
-// are never counted.
-bool dosya_indir(const std::string& url, indirme_hedefi& hedef, std::string& hata);
+const int64_t DEVAM_ESIGI = 4 << 20;  // a ".indir" this long is continued, not started again
 
 // Percent-encodes a manifest path for a URL (letters, digits and "-./~_" stay).
 std::string yol_kodla(const std::string& yol);
@@ -58,7 +46,21 @@ enum class adim_sonucu {
     DURDURULDU,  // the launcher is closing; nothing reported, cache not written
 };
 
-// The per-file step of a run; sets `yeniden` when the launcher must restart.
+// The last steps of a verified download held open as `fd` at `gecici`: execute bit, a last
+// check that the path still names that file, the rename, the cache record and the count.
+// Sets `yeniden` when the launcher must restart. On failure fills `metin` (nothing reported,
+// the ".indir" left in place when it is no longer ours).
+bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::string& kendi_yolu, onbellek& tablo,
+                bool& yeniden, std::string& metin);
+
+// Ends a failed step: `silinecek` (when not empty) is removed, the cache saved, the text
+// reported. Always BASARISIZ.
+adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin);
+
+// The streamed step of a run for one file. A ".indir" of DEVAM_ESIGI bytes or more, and no
+// longer than listed, is hashed and continued from its end; when the server cannot send the
+// rest, or the result is wrong, the file is fetched once more from its first byte. A stop or
+// a lost connection keeps a ".indir" of DEVAM_ESIGI bytes or more for the next run.
 adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::string& kendi_yolu,
                            onbellek& tablo, bool& yeniden);
 

@@ -8,6 +8,7 @@
 #include "updater/imza.h"
 #include "updater/indirme.h"
 #include "updater/sha256.h"
+#include "updater/toplu.h"
 
 namespace guncelleme {
 namespace {
@@ -92,15 +93,25 @@ void sayaclari_yayinla(int64_t toplam, size_t adet) {
     biten_dosya.store(0);
 }
 
-// Downloads every stale entry; returns false when a step failed or the launcher is closing.
+}  // namespace
+
 bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& adres,
            const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
-    for (const kayit* e : indirilecekler)
-        if (dosya_guncelle(*e, adres, kendi_yolu, tablo, yeniden) != adim_sonucu::TAMAM) return false;
+    for (size_t i = 0; i < indirilecekler.size();) {
+        const size_t n = toplu_uzunluk(indirilecekler, i);
+        adim_sonucu s;
+        if (n == 0) {
+            s = dosya_guncelle(*indirilecekler[i], adres, kendi_yolu, tablo, yeniden);
+            ++i;
+        } else {
+            const std::vector<const kayit*> grup(indirilecekler.begin() + long(i), indirilecekler.begin() + long(i + n));
+            s = toplu_guncelle(grup, adres, kendi_yolu, tablo, yeniden);
+            i += n;
+        }
+        if (s != adim_sonucu::TAMAM) return false;
+    }
     return true;
 }
-
-}  // namespace
 
 bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler, int64_t& toplam) {
     for (const kayit& e : l.kayitlar) {

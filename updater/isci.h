@@ -28,4 +28,9 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari 
 bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler,
              int64_t& toplam);
 
+// The download phase, in manifest order: runs of small entries in batches, each larger one
+// streamed on its own. False when a step failed (reported) or the launcher is closing.
+bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& adres,
+           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden);
+
 }  // namespace guncelleme

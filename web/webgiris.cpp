@@ -80,6 +80,7 @@ void yolla(const std::string& url, const gizli::dize& govde, long* durum, std::s
         case aktarim::sonuc::FAZLA: *bozuk_cevap = true; break;
         case aktarim::sonuc::DURDURULDU:
         case aktarim::sonuc::REDDEDILDI:
+        case aktarim::sonuc::ARALIK_YOK:
         case aktarim::sonuc::SUNUCU_HATASI: *hata_ = "giris sunucusuna ulasilamadi"; break;
         case aktarim::sonuc::TAMAM: cikti_coz(cikti, durum, cevap_, hata_); break;
     }

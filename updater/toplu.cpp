@@ -1,0 +1,274 @@
+// Batched downloads: curl's config text, its per-transfer lines, and the batch step that
+// creates the ".indir" files, runs one curl for them and finishes them in manifest order.
+#include "updater/toplu.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "platform/aktarim.h"
+#include "updater/durum.h"
+#include "updater/sha256.h"
+
+namespace fs = std::filesystem;
+
+namespace guncelleme {
+namespace {
+
+const int CURL_YAZMA_HATASI = 23;
+const int CURL_YOK = -2;             // recorded for every file when curl could not be started
+const size_t IZLENEN = 2 * PARALEL;  // unfinished files looked at for progress in a quiet moment
+
+// One file of a batch: the ".indir" this step created (known by device and inode, so that
+// only it is ever read, renamed or removed) and what curl said about its transfer.
+struct kalem {
+    const kayit* e = nullptr;
+    std::string gecici;
+    dev_t aygit = 0;
+    ino_t dugum = 0;
+    bool geldi = false;      // curl's line for it has been read
+    int cikis = -1;
+    int64_t gorulen = 0;     // size seen at the last look for progress
+};
+
+bool bizim_mi(const kalem& k) {
+    struct stat st;
+    return ::lstat(k.gecici.c_str(), &st) == 0 && st.st_dev == k.aygit && st.st_ino == k.dugum;
+}
+
+void sil(const kalem& k) {
+    if (bizim_mi(k)) ::unlink(k.gecici.c_str());
+}
+
+// A new, empty ".indir" for curl to write into (never one that something else holds).
+bool gecici_hazirla(kalem& k, std::set<std::string>& dizinler) {
+    const fs::path hedef = k.e->yol;
+    if (hedef.has_parent_path() && dizinler.insert(hedef.parent_path().string()).second) {
+        std::error_code ec;
+        fs::create_directories(hedef.parent_path(), ec);
+    }
+    k.gecici = k.e->yol + ".indir";
+    ::unlink(k.gecici.c_str());
+    const int fd = ::open(k.gecici.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    struct stat st;
+    const bool tamam = ::fstat(fd, &st) == 0;
+    ::close(fd);
+    k.aygit = st.st_dev;
+    k.dugum = st.st_ino;
+    return tamam;
+}
+
+std::string ozet_al(int fd) {
+    sha256::baglam b;
+    sha256::baslangic(b);
+    uint8_t tampon[65536];
+    for (off_t konum = 0;;) {
+        const ssize_t n = ::pread(fd, tampon, sizeof tampon, konum);
+        if (n <= 0) break;
+        sha256::ekle(b, tampon, size_t(n));
+        konum += n;
+    }
+    return sha256::onaltilik(sha256::bitir(b));
+}
+
+// Why a transferred file cannot go in place ("" when it can): the same texts, in the same
+// precedence, as the streamed step.
+std::string neden(const kalem& k, int fd, int64_t boyut) {
+    if (boyut > k.e->boyut) return "dosya bozuk geldi";
+    if (k.cikis == CURL_YAZMA_HATASI) return "diske yazilamadi";
+    if (k.cikis == CURL_YOK) return "curl calistirilamadi";
+    if (k.cikis != 0) return "sunucuya ulasilamadi";
+    if (boyut != k.e->boyut || ozet_al(fd) != k.e->ozet) return "dosya bozuk geldi";
+    return "";
+}
+
+// Checks one transferred file and puts it in place; on failure fills `metin`.
+bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, std::string& metin) {
+    const int fd = ::open(k.gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_dev != k.aygit || st.st_ino != k.dugum) {
+        if (fd >= 0) ::close(fd);
+        metin = "İndirme başarısız: " + k.e->yol + " (dosya bozuk geldi)";
+        return false;
+    }
+    const std::string n = neden(k, fd, int64_t(st.st_size));
+    bool tamam = n.empty();
+    if (tamam) tamam = yerine_koy(*k.e, k.gecici, fd, kendi_yolu, tablo, yeniden, metin);
+    else metin = "İndirme başarısız: " + k.e->yol + " (" + n + ")";
+    ::close(fd);
+    if (!tamam) sil(k);
+    return tamam;
+}
+
+// The state of one batch while curl runs: results arrive in any order, files are finished
+// strictly in manifest order.
+struct toplu_is {
+    std::vector<kalem> kalemler;
+    size_t siradaki = 0;   // first file not finished yet
+    std::string hata;      // text of the first failure, once there is one
+    const std::string& kendi_yolu;
+    onbellek& tablo;
+    bool& yeniden;
+
+    // Finishes every file whose result is in, up to the first failure.
+    bool ilerlet() {
+        while (siradaki < kalemler.size() && kalemler[siradaki].geldi) {
+            if (!bitir(kalemler[siradaki], kendi_yolu, tablo, yeniden, hata)) return false;
+            ++siradaki;
+        }
+        return true;
+    }
+
+    bool satir_al(const std::string& satir) {
+        aktarim_sonucu s;
+        if (!sonuc_satiri_coz(satir, s) || s.sira >= kalemler.size() || kalemler[s.sira].geldi) return true;
+        kalem& k = kalemler[s.sira];
+        k.geldi = true;
+        k.cikis = s.cikis;
+        inen_bayt.fetch_add(std::min(s.inen, k.e->boyut));
+        return ilerlet();
+    }
+
+    // True when one of the files in flight has grown since the last look.
+    bool ilerliyor() {
+        bool buyudu = false;
+        size_t bakilan = 0;
+        for (size_t i = siradaki; i < kalemler.size() && bakilan < IZLENEN; ++i) {
+            kalem& k = kalemler[i];
+            if (k.geldi) continue;
+            ++bakilan;
+            struct stat st;
+            if (::stat(k.gecici.c_str(), &st) == 0 && int64_t(st.st_size) > k.gorulen) {
+                k.gorulen = int64_t(st.st_size);
+                buyudu = true;
+            }
+        }
+        return buyudu;
+    }
+
+    void kalanlari_sil(size_t bas) {
+        for (size_t i = bas; i < kalemler.size(); ++i) sil(kalemler[i]);
+    }
+};
+
+int64_t en_buyuk_boyut(const std::vector<kalem>& kalemler) {
+    int64_t en_buyuk = 0;
+    for (const kalem& k : kalemler) en_buyuk = std::max(en_buyuk, k.e->boyut);
+    return en_buyuk;
+}
+
+std::vector<const kayit*> kayitlari(const std::vector<kalem>& kalemler) {
+    std::vector<const kayit*> v;
+    for (const kalem& k : kalemler) v.push_back(k.e);
+    return v;
+}
+
+// After curl has ended by itself: a file with no line never arrived.
+void sonuclari_tamamla(toplu_is& is, aktarim::sonuc s) {
+    for (kalem& k : is.kalemler) {
+        if (k.geldi) continue;
+        k.geldi = true;
+        k.cikis = s == aktarim::sonuc::CALISTIRILAMADI ? CURL_YOK : -1;
+    }
+}
+
+}  // namespace
+
+std::string yapilandirma_degeri(const std::string& deger) {
+    std::string d = "\"";
+    for (char c : deger) {
+        switch (c) {
+            case '\\': d += "\\\\"; break;
+            case '"': d += "\\\""; break;
+            case '\t': d += "\\t"; break;
+            case '\n': d += "\\n"; break;
+            case '\r': d += "\\r"; break;
+            case '\v': d += "\\v"; break;
+            default: d += c;
+        }
+    }
+    return d + "\"";
+}
+
+std::string toplu_yapilandirma(const std::vector<const kayit*>& grup, const std::string& adres) {
+    std::string metin;
+    for (const kayit* e : grup) {
+        metin += "url = " + yapilandirma_degeri(adres + yol_kodla(e->yol)) + "\n";
+        metin += "output = " + yapilandirma_degeri(e->yol + ".indir") + "\n";
+    }
+    return metin;
+}
+
+bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s) {
+    const char* p = satir.c_str();
+    char* son = nullptr;
+    long long deger[4];
+    for (long long& d : deger) {
+        if (*p != ' ' && p != satir.c_str()) return false;
+        while (*p == ' ') ++p;
+        if (*p < '0' || *p > '9') return false;
+        errno = 0;
+        d = std::strtoll(p, &son, 10);
+        if (errno != 0) return false;
+        p = son;
+    }
+    if (*p != '\0') return false;
+    s = aktarim_sonucu{size_t(deger[0]), int(deger[1]), long(deger[2]), int64_t(deger[3])};
+    return true;
+}
+
+size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas) {
+    size_t n = 0;
+    int64_t bayt = 0;
+    for (size_t i = bas; i < liste.size() && n < TOPLU_ADET; ++i, ++n) {
+        const int64_t boyut = liste[i]->boyut;
+        if (boyut >= TOPLU_SINIRI || (n > 0 && bayt + boyut > TOPLU_BAYT)) break;
+        bayt += boyut;
+    }
+    return n;
+}
+
+adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, const std::string& adres,
+                           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
+    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden};
+    std::set<std::string> dizinler;
+    size_t yazilamayan = grup.size();  // the first file whose ".indir" could not be made
+    for (size_t i = 0; i < grup.size(); ++i) {
+        kalem k;
+        k.e = grup[i];
+        if (!gecici_hazirla(k, dizinler)) {
+            yazilamayan = i;
+            break;
+        }
+        is.kalemler.push_back(std::move(k));
+    }
+    aktarim::sonuc s = aktarim::sonuc::TAMAM;
+    if (!is.kalemler.empty()) {
+        s = aktarim::toplu_getir(
+            toplu_yapilandirma(kayitlari(is.kalemler), adres), PARALEL, en_buyuk_boyut(is.kalemler) + 1,
+            [&](const std::string& satir) { return is.satir_al(satir); }, [&] { return is.ilerliyor(); }, kapaniyor);
+    }
+    if (s == aktarim::sonuc::DURDURULDU || kapaniyor.load()) {
+        is.kalanlari_sil(is.siradaki);
+        return adim_sonucu::DURDURULDU;
+    }
+    if (is.hata.empty()) {
+        sonuclari_tamamla(is, s);
+        is.ilerlet();
+    }
+    if (!is.hata.empty()) {
+        is.kalanlari_sil(is.siradaki + 1);
+        return basarisiz("", tablo, is.hata);
+    }
+    if (yazilamayan < grup.size()) return basarisiz("", tablo, "Dosya yazılamadı: " + grup[yazilamayan]->yol);
+    return adim_sonucu::TAMAM;
+}
+
+}  // namespace guncelleme
