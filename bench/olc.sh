@@ -3,13 +3,16 @@
 # and prints the ratios:
 #   hashing 1 GiB            launcher SHA-256 vs `openssl dgst -sha256` (throughput ratio)
 #   download + verify 1 GiB  launcher worker vs `curl -s -o FILE` from the same loopback server
+#   2,000 files of 8 KiB     launcher update run vs one `curl -K LIST` fetching them in turn
+#   20,000 files of 1 KiB    the same (for the record)
+#   resume                   bytes the server sent for a 256 MiB file stopped half-way and resumed
 #   check of 100,000 files   launcher check phase (warm cache) vs `find -printf '%s %T@\n'`
 #   the same check, cold cache (for the record)
 # Usage: bench/olc.sh [BUILD_DIR]   (default: build; configured with the benchmarks on)
 set -euo pipefail
 kok=$(cd "$(dirname "$0")/.." && pwd)
 yapi=$(cd "${1:-$kok/build}" && pwd)
-cmake --build "$yapi" --target ozet_olc indirme_olc denetim_olc -j"$(nproc)" >/dev/null
+cmake --build "$yapi" --target ozet_olc indirme_olc denetim_olc devam_olc MorvatanLauncher -j"$(nproc)" >/dev/null
 is=$(mktemp -d /tmp/morvatan-olcum-XXXXXX)
 sunucu_pid=""
 temizle() { [ -n "$sunucu_pid" ] && kill "$sunucu_pid" 2>/dev/null; rm -rf "$is"; }
@@ -83,6 +86,76 @@ echo "best of 12: curl ${crl}s, launcher ${biz}s, ratio $(oran "$crl/$biz")"
 echo "(the launcher cannot beat the time of one SHA-256 pass over the file, shown in the first section)"
 kill "$sunucu_pid"; sunucu_pid=""
 rm -rf "$is/sunucu" "$is/kurulum"
+
+# Paired rounds of a small-file update: the launcher's run against one curl process that
+# fetches the same files one after another from the same loopback server.
+kucuk_olc() {  # COUNT SIZE ROUNDS
+  python3 - "$1" "$2" "$3" "$is/kucuk" "$kok" "$yapi/bench/indirme_olc" <<'PY'
+import hashlib, os, shutil, statistics, subprocess, sys, time
+adet, boyut, tur, is_, kok, olcer = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5], sys.argv[6]
+site = f"{is_}/site"
+satirlar, yollar = ["morvatan-liste 1"], []
+for i in range(adet):
+    yol = f"veri/{i // 500:03d}/parca_{i:05d}.dat"
+    veri = os.urandom(boyut)
+    os.makedirs(os.path.dirname(f"{site}/{yol}"), exist_ok=True)
+    with open(f"{site}/{yol}", "wb") as f:
+        f.write(veri)
+    satirlar.append(f"{hashlib.sha256(veri).hexdigest()} {boyut} {yol}")
+    yollar.append(yol)
+with open(f"{site}/dosyalar-linux.txt", "w") as f:
+    f.write("\n".join(satirlar) + "\n")
+sunucu = subprocess.Popen(["python3", f"{kok}/tests/sunucu.py", site], stdout=subprocess.PIPE, text=True)
+adres = f"http://127.0.0.1:{sunucu.stdout.readline().strip()}/"
+with open(f"{is_}/liste.cfg", "w") as f:
+    for yol in yollar:
+        f.write(f'url = "{adres}{yol}"\noutput = "{yol}"\n')
+def temiz(d):
+    shutil.rmtree(d, ignore_errors=True)
+    os.makedirs(d)
+    subprocess.run(["sync"])
+curl_s, biz_s, oranlar = [], [], []
+def curl_olc():
+    temiz(f"{is_}/curl")
+    t = time.perf_counter()
+    subprocess.run(["curl", "-s", "--create-dirs", "-K", f"{is_}/liste.cfg"], cwd=f"{is_}/curl", check=True)
+    curl_s.append(time.perf_counter() - t)
+def biz_olc():
+    temiz(f"{is_}/biz")
+    t = time.perf_counter()
+    subprocess.run([olcer, f"{is_}/biz", adres], stdout=subprocess.DEVNULL, check=True)
+    biz_s.append(time.perf_counter() - t)
+try:
+    for i in range(tur):
+        for olc in ((curl_olc, biz_olc) if i % 2 == 0 else (biz_olc, curl_olc)):
+            olc()
+        oranlar.append(curl_s[-1] / biz_s[-1])
+finally:
+    sunucu.kill()
+print(f"median of {tur} paired rounds: throughput ratio {statistics.median(oranlar):.3f} "
+      f"(rounds ranged {min(oranlar):.3f}-{max(oranlar):.3f}); best: curl {min(curl_s):.3f}s, launcher {min(biz_s):.3f}s")
+PY
+  rm -rf "$is/kucuk"
+}
+echo "== Update of 2,000 files of 8 KiB from a loopback server"
+echo "$(kucuk_olc 2000 8192 6) (target >= 0.9)"
+echo "== Update of 20,000 files of 1 KiB from a loopback server"
+kucuk_olc 20000 1024 2
+
+echo "== Resume: a 256 MiB download stopped half-way, then started again"
+mkdir -p "$is/devam/site" "$is/devam/kurulum"
+head -c 268435456 /dev/urandom > "$is/devam/site/oyun.pak"
+ozet=$(sha256sum "$is/devam/site/oyun.pak" | cut -d' ' -f1)
+printf 'morvatan-liste 1\n%s 268435456 oyun.pak\n' "$ozet" > "$is/devam/site/dosyalar-linux.txt"
+coproc SUNUCU { exec python3 "$kok/tests/sunucu.py" "$is/devam/site"; }
+sunucu_pid=$SUNUCU_PID
+read -r port <&"${SUNUCU[0]}"
+"$yapi/bench/devam_olc" "$is/devam/kurulum" "http://127.0.0.1:$port/" >/dev/null
+cmp -s "$is/devam/site/oyun.pak" "$is/devam/kurulum/oyun.pak" || { echo "resumed file differs"; exit 1; }
+gonderilen=$(awk '$1 == "oyun.pak" { t += $2 } END { print t }' "$is/devam/gonderilen.log")
+echo "server sent $gonderilen bytes for 268435456: $(oran "$gonderilen/268435456") x the file (target <= 1.1)"
+kill "$sunucu_pid"; sunucu_pid=""
+rm -rf "$is/devam"
 
 echo "== Check of an unchanged installation of 100,000 small files"
 python3 - "$is/kurulum" <<'PY'
