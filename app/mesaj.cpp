@@ -2,8 +2,6 @@
 // `mesaj_kutusu` is owned here; main thread only.
 #include "app/mesaj.h"
 
-#include <GLFW/glfw3.h>
-
 #include <cmath>
 #include <cstdio>
 
@@ -27,13 +25,10 @@ void govdeyi_ciz(float x0, float y0) {
     float ust = y0 + 99;
     for (const std::string& satir : yazi::sar(mesaj_kutusu.metin, *a, GOVDE_W)) {
         const float taban = ust + (SATIR + a->ascent + a->descent) * 0.5f;
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, a->tex);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         yazi::ciz(*a, satir, x, taban, 0.9254902f, 0.9019608f, 0.8392157f, 1.0f, 0);
         ust += SATIR;
     }
-    glDisable(GL_SCISSOR_TEST);
+    kirpmayi_bitir();
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "screens/ana_ekran.h"
 #include "screens/paneller.h"
 #include "server/baglanti.h"
+#include "ui/cizim.h"
 #include "ui/doku.h"
 #include "ui/girdi.h"
 #include "ui/klavye.h"
@@ -67,6 +68,11 @@ struct surukleme_durumu {
 surukleme_durumu surukleme;
 double imlec_x = 0, imlec_y = 0;           // cursor in window coordinates, read each pass
 
+// What is on screen, and whether an input event came since the last pass: a pass records its
+// frame every time but draws and swaps only when the picture can have changed.
+cizim::gosterim gosterim;
+bool olay_geldi = false;
+
 // ---- start-up ----
 
 void calisma_dizinine_gec() {
@@ -105,11 +111,23 @@ void ikon_koy() {
     stbi_image_free(pikseller);
 }
 
-void fare_geri_cagrisi(GLFWwindow*, int dugme, int eylem, int) { fare_dugmesi(dugme, eylem); }
-void karakter_geri_cagrisi(GLFWwindow*, unsigned int c) { arayuz::karakter(c); }
+void fare_geri_cagrisi(GLFWwindow*, int dugme, int eylem, int) {
+    olay_geldi = true;
+    fare_dugmesi(dugme, eylem);
+}
+void karakter_geri_cagrisi(GLFWwindow*, unsigned int c) {
+    olay_geldi = true;
+    arayuz::karakter(c);
+}
 void tus_geri_cagrisi(GLFWwindow*, int tus, int tarama, int eylem, int degistirici) {
+    olay_geldi = true;
     arayuz::tus(tus, tarama, eylem, degistirici);
 }
+void imlec_geri_cagrisi(GLFWwindow*, double, double) { olay_geldi = true; }
+void giris_cikis_geri_cagrisi(GLFWwindow*, int) { olay_geldi = true; }
+void odak_geri_cagrisi(GLFWwindow*, int) { olay_geldi = true; }
+// The window system lost the window's pixels (exposed, restored, resized): draw again.
+void yenile_geri_cagrisi(GLFWwindow*) { gosterim.zorla = true; }
 
 // A display that has just lost another client (the old launcher closing during a self-restart,
 // say) or a display busy with other clients can refuse a connection for a moment; short
@@ -142,6 +160,10 @@ bool pencere_ac() {
     glfwSetCharCallback(pencere, karakter_geri_cagrisi);
     glfwSetKeyCallback(pencere, tus_geri_cagrisi);
     glfwSetMouseButtonCallback(pencere, fare_geri_cagrisi);
+    glfwSetCursorPosCallback(pencere, imlec_geri_cagrisi);
+    glfwSetCursorEnterCallback(pencere, giris_cikis_geri_cagrisi);
+    glfwSetWindowFocusCallback(pencere, odak_geri_cagrisi);
+    glfwSetWindowRefreshCallback(pencere, yenile_geri_cagrisi);
     pencereyi_ortala(800, 610);
     el_imleci = glfwCreateStandardCursor(GLFW_HAND_CURSOR);
     yazi_imleci = glfwCreateStandardCursor(GLFW_IBEAM_CURSOR);
@@ -199,13 +221,27 @@ void ekranlari_ciz() {
     if (mesaj_kutusu.acik) mesaj_ciz();
 }
 
+// Draws and swaps the recorded frame when it can look different from the one on screen.
+void kareyi_goster() {
+    const uint64_t imza = cizim::imza(cizim::kare);
+    const double simdi = steady_saniye();
+    const bool goster = cizim::gosterilsin_mi(gosterim, imza, olay_geldi, simdi);
+    olay_geldi = false;
+    if (!goster) return;
+    cizim::oynat(cizim::kare);
+    glfwSwapBuffers(pencere);
+    gosterim.imza = imza;
+    gosterim.zaman = simdi;
+    gosterim.zorla = false;
+}
+
 void kareyi_bitir() {
     pencereyi_surukle();
     imleci_sec();
     if (girdi.birakildi) girdi.etkin_kimlik = nullptr;
     girdi.basildi = false;
     girdi.birakildi = false;
-    glfwSwapBuffers(pencere);
+    kareyi_goster();
 }
 
 // Another start of the launcher asked for this window; while the game runs it stays hidden.
@@ -214,6 +250,7 @@ void one_getir() {
     if (glfwGetWindowAttrib(pencere, GLFW_ICONIFIED)) glfwRestoreWindow(pencere);
     glfwShowWindow(pencere);
     glfwFocusWindow(pencere);
+    gosterim.zorla = true;
 }
 
 void kare_isle() {
@@ -224,15 +261,18 @@ void kare_isle() {
     webhaber::devral();
     hiz_guncelle(indirme_hizi, guncelleme::durum.load(), guncelleme::inen_bayt.load(), steady_saniye());
     guncelleme::yeniden_baslat();
-    // While the game runs nothing is drawn; a pass that gave the window back skips drawing too.
+    // While the game runs nothing is drawn; a pass that gave the window back skips drawing too,
+    // and the next one draws whatever it finds.
+    if (oyun_durumu == 1) gosterim.zorla = true;
     if (oyun_durumu == 1 && oyun::denetle()) return;
+    if (oyun_durumu == 0) sunucu::durum_yokla();
+    // Without input nothing on screen changes faster than a tenth of a second, so such a pass
+    // builds its frame only that often; a pass with input always does (its widgets act on it).
+    if (!cizim::kaydedilsin_mi(gosterim, olay_geldi, steady_saniye())) return;
+    gosterim.kayit_zamani = steady_saniye();
     kareyi_hazirla();
-    if (oyun_durumu == 2) {
-        oyun::kapanis_ciz();
-    } else {
-        sunucu::durum_yokla();
-        ekranlari_ciz();
-    }
+    if (oyun_durumu == 2) oyun::kapanis_ciz();
+    else ekranlari_ciz();
     kareyi_bitir();
 }
 

@@ -7,6 +7,8 @@
 #   20,000 files of 1 KiB    the same (for the record)
 #   resume                   bytes the server sent for a 256 MiB file stopped half-way and resumed
 #   check of 100,000 files   launcher check phase (warm cache) vs `find -printf '%s %T@\n'`
+#   idle and busy CPU        the launcher's share of one core under Xvfb: on the main screen
+#                            with nothing happening, and its main thread during a download
 #   the same check, cold cache (for the record)
 # Usage: bench/olc.sh [BUILD_DIR]   (default: build; configured with the benchmarks on)
 set -euo pipefail
@@ -177,3 +179,48 @@ fnd=$(en_iyi "find '$is/kurulum' -type f -printf '%s %T@\n'")
 biz=$(en_iyi "'$yapi/bench/denetim_olc' '$is/kurulum'")
 echo "find ${fnd}s, launcher (warm cache) ${biz}s, time ratio $(oran "$biz/$fnd") (target <= 2)"
 echo "launcher (cold cache, every file hashed once) ${soguk%% *}s"
+
+echo "== CPU of the launcher under Xvfb (Mesa software rendering)"
+mkdir -p "$is/cpu/site"
+head -c 402653184 /dev/urandom > "$is/cpu/site/oyun.pak"
+ozet=$(sha256sum "$is/cpu/site/oyun.pak" | cut -d' ' -f1)
+printf 'morvatan-liste 1\n%s 402653184 oyun.pak\n' "$ozet" > "$is/cpu/site/dosyalar-linux.txt"
+echo "hiz:16777216 oyun.pak" > "$is/cpu/hatalar.txt"
+xvfb-run -a -s "-screen 0 1920x1080x24" python3 - "$is/cpu" "$yapi/launcher" "$kok" <<'PY'
+import os, shutil, subprocess, sys, time
+is_, launcher, kok = sys.argv[1], sys.argv[2], sys.argv[3]
+TIK = os.sysconf("SC_CLK_TCK")
+def tik(yol):
+    with open(yol) as f:
+        alan = f.read().rsplit(")", 1)[1].split()
+    return int(alan[11]) + int(alan[12])  # utime + stime
+def pay(pid, yol, sure):
+    a = tik(yol)
+    time.sleep(sure)
+    return 100.0 * (tik(yol) - a) / TIK / sure
+def kur(ad, ayar):
+    d = f"{is_}/{ad}"
+    shutil.copytree(launcher, d)
+    os.makedirs(f"{is_}/ev", exist_ok=True)
+    with open(f"{d}/launcher.ini", "w") as f:
+        f.write(ayar)
+    return d
+ortam = dict(os.environ, HOME=f"{is_}/ev")
+d = kur("bos", "kisayol=1\n")
+p = subprocess.Popen([f"{d}/MorvatanLauncher"], cwd=d, env=ortam, stderr=subprocess.DEVNULL)
+time.sleep(5)
+bos = pay(p.pid, f"/proc/{p.pid}/stat", 30)
+p.kill(); p.wait()
+print(f"main screen, nothing happening, 30 s: {bos:.1f} % of one core, all threads (target <= 5 %)")
+sunucu = subprocess.Popen(["python3", f"{kok}/tests/sunucu.py", f"{is_}/site"], stdout=subprocess.PIPE, text=True)
+adres = f"http://127.0.0.1:{sunucu.stdout.readline().strip()}/"
+d = kur("indir", f"kisayol=1\nguncelleme={adres}\n")
+p = subprocess.Popen([f"{d}/MorvatanLauncher"], cwd=d, env=ortam, stderr=subprocess.DEVNULL)
+time.sleep(4)
+ana = pay(p.pid, f"/proc/{p.pid}/task/{p.pid}/stat", 10)
+p.kill(); p.wait()
+sunucu.kill()
+print(f"downloading at 16 MiB/s, 10 s: main thread {ana:.1f} % of one core (target <= 25 %)")
+PY
+rm -rf "$is/cpu"
+

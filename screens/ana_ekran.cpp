@@ -57,7 +57,7 @@ void afis() {
     const yazi::atlas* a = yazi::atlas_al(yazi::BASLIK, 20);
     kirp(392, 242, 346, 36);
     yazi::yaz(*a, baslik, 0xF2E6C4, yazi::GOLGE, 404, 260 + (a->ascent + a->descent) / 2, 0);
-    glDisable(GL_SCISSOR_TEST);
+    kirpmayi_bitir();
 }
 
 void topluluk() {
@@ -82,7 +82,7 @@ void manset(int k) {
     const float taban = y + 9.5f + (a->ascent + a->descent) / 2;
     kirp(380, y - 2, 370 - kisa_w - 12, 23);
     yazi::yaz(*a, h.baslik, uzerinde ? 0xFFE2A0 : 0xECE4CF, yazi::HALE, 380, taban, 0);
-    glDisable(GL_SCISSOR_TEST);
+    kirpmayi_bitir();
     yazi::yaz(*a, h.kisa, 0xB8AE96, yazi::HALE, std::round(750 - kisa_w), taban, 0);
 }
 
@@ -115,7 +115,7 @@ void ilerleme_cubugu(float oran) {
     if (oran > 0 && deri.bar_dolgu.tex) {
         kirp(407, 456, 316 * oran, 22);
         doku_ciz(deri.bar_dolgu, 407, 456, 316, 22, 1.0f);
-        glDisable(GL_SCISSOR_TEST);
+        kirpmayi_bitir();
     }
     resim(deri.bar_cerceve, 355, 432, 420, 70);
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -42,6 +43,31 @@ TEST(AnaPencere, ProgressBarFillsWhileDownloadingAndIsFullWhenDone) {
     EXPECT_TRUE(bekle_ki([&] { return yardimci::dosya_oku(l.dizin.yol + "/oyun.pak").size() == buyuk.size(); }, 10));
     l.tikla(774, 26);  // the close button
     EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
+}
+
+// Frames are drawn only when something changed, so the picture must still follow a download
+// with no input at all, several times a second, and a hover must show.
+TEST(AnaPencere, WithoutInputTheBarStillMovesAndAHoverShows) {
+    yardimci::gecici_dizin sunucu_dizini;
+    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    const std::string buyuk(32 << 20, 'h');
+    sunucu.dosya("oyun.pak", buyuk);
+    sunucu.hata("hiz:4194304", "oyun.pak");  // eight seconds
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(buyuk) + " " +
+                                           std::to_string(buyuk.size()) + " oyun.pak\n");
+    calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
+    ASSERT_TRUE(bekle_ki([&] { return altin_mi(l.piksel(420, 467)); }, 10));
+    std::set<std::string> goruntuler;
+    const auto son = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < son) goruntuler.insert(l.bolge(407, 456, 316, 22));
+    EXPECT_GE(goruntuler.size(), 4u) << "the bar changed fewer than four times in two seconds";
+    // The community link "DC" turns light gold under the pointer.
+    const rgb acik_altin{0xFF, 0xE2, 0xA0};
+    EXPECT_FALSE(l.renk_var(478, 330, 22, 20, acik_altin, 12));
+    komut("xdotool mousemove " + std::to_string(l.x + 489) + " " + std::to_string(l.y + 340));
+    EXPECT_TRUE(bekle_ki([&] { return l.renk_var(478, 330, 22, 20, acik_altin, 12); }, 5));
+    EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 // The worker is often downloading before the first frame; the first rate shown must still be

@@ -1,5 +1,6 @@
 // Drawing primitives on a real OpenGL context (Xvfb with Mesa): loading a skin image, the
-// faded textured quad and the vertical fade of a flat rectangle, read back from the framebuffer.
+// faded textured quad and the vertical fade of a flat rectangle, recorded into the draw list,
+// replayed and read back from the framebuffer.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -9,6 +10,7 @@
 
 #include "app/pencere.h"
 #include "tests/yardimci.h"
+#include "ui/cizim.h"
 #include "ui/doku.h"
 #include "ui/yazi.h"
 
@@ -37,9 +39,10 @@ protected:
         ASSERT_EQ(fw, 800);
         tuvali_kur(fw, fh);
     }
-    // Colour of the logical point (x, y) in the back buffer.
+    // Colour of the logical point (x, y) in the back buffer, once the recorded frame is drawn.
     static void oku(int x, int y, unsigned char rgb[3]) {
         unsigned char p[4];
+        cizim::oynat(cizim::kare);
         glFinish();
         glReadPixels(x, 610 - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
         rgb[0] = p[0]; rgb[1] = p[1]; rgb[2] = p[2];
@@ -104,11 +107,15 @@ TEST_F(CizimTest, RectangleFadesFromTopOpacityToBottomOpacity) {
 TEST_F(CizimTest, ScissorClipsDrawingToTheBox) {
     kirp(100, 100, 50, 20);
     dikdortgen_ciz(0xFFFFFF, 0, 0, 800, 610, 1.0f, 1.0f);
-    glDisable(GL_SCISSOR_TEST);
+    kirpmayi_bitir();
+    dikdortgen_ciz(0xFFFFFF, 700, 500, 10, 10, 1.0f, 1.0f);  // after the clip: drawn anywhere
     unsigned char ic[3], dis_sol[3], dis_alt[3];
     oku(100, 100, ic);
     oku(99, 110, dis_sol);
     oku(120, 120, dis_alt);
+    unsigned char sonra[3];
+    oku(705, 505, sonra);
+    EXPECT_EQ(sonra[0], 255);
     EXPECT_EQ(ic[0], 255);
     EXPECT_NEAR(dis_sol[0], 13, 1);
     EXPECT_NEAR(dis_alt[0], 13, 1);
@@ -137,6 +144,7 @@ TEST_F(CizimTest, TextDrawsInsideItsBoxOnly) {
     yazi::atlas* a = yazi::atlas_al(yazi::BASLIK, 20);
     const float w = yazi::genislik(*a, "MORVATAN", 0);
     yazi::yaz(*a, "MORVATAN", 0xFFFFFF, yazi::DUZ, 100, 200, 0);
+    cizim::oynat(cizim::kare);
     glFinish();
     std::vector<unsigned char> p(800 * 610 * 4);
     glReadPixels(0, 0, 800, 610, GL_RGBA, GL_UNSIGNED_BYTE, p.data());

@@ -78,9 +78,13 @@ bool calisan_launcher::kutu_kapali(const rgb& gok) const {
     return bekle_ki([&] { return parlaklik(piksel(60, 60)) >= parlaklik(gok) - 6; }, 5);
 }
 
+std::string calisan_launcher::bolge(int x0, int y0, int w, int h) const {
+    return komut(std::string(MORVATAN_PIKSEL_OKU) + " " + id + " -r " + std::to_string(x0) + " " + std::to_string(y0) +
+                 " " + std::to_string(w) + " " + std::to_string(h));
+}
+
 bool calisan_launcher::renk_var(int x0, int y0, int w, int h, rgb renk, int tolerans) const {
-    std::istringstream s(komut(std::string(MORVATAN_PIKSEL_OKU) + " " + id + " -r " + std::to_string(x0) + " " +
-                               std::to_string(y0) + " " + std::to_string(w) + " " + std::to_string(h)));
+    std::istringstream s(bolge(x0, y0, w, h));
     rgb c;
     while (s >> c[0] >> c[1] >> c[2])
         if (std::abs(c[0] - renk[0]) <= tolerans && std::abs(c[1] - renk[1]) <= tolerans &&

@@ -43,6 +43,8 @@ struct calisan_launcher {
     bool kutu_kapali(const rgb& gok) const;
     // True when any pixel of the rectangle is within `tolerans` of the colour.
     bool renk_var(int x0, int y0, int w, int h, rgb renk, int tolerans) const;
+    // Every pixel of the rectangle as text, row by row: equal texts, equal pictures.
+    std::string bolge(int x0, int y0, int w, int h) const;
     // Whether the launcher's window is mapped and viewable.
     bool gorunur_mu() const;
 };

@@ -69,13 +69,15 @@ TEST(Toplu, BatchesHoldRunsOfSmallFilesWithinTheirLimits) {
 TEST_F(TopluTest, ManySmallFilesAndTwoLargeOnesEndComplete) {
     std::map<std::string, std::string> dosyalar;
     for (int i = 0; i < 300; ++i) dosyalar[dosya_adi(i)] = icerik(i);
-    dosyalar["buyuk1.pak"] = std::string(5 << 20, '1');
+    dosyalar["buyuk1.pak"] = "\x7f" "ELF" + std::string(5 << 20, '1');  // a large program, streamed
     dosyalar["veri/1/zbuyuk2.pak"] = std::string(5 << 20, '2');  // in the middle of the small ones
     dosyalar["bin/oyun"] = "\x7f" "ELF oyun";
     yayinla(dosyalar);
     ASSERT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
     for (const auto& [yol, veri] : dosyalar) ASSERT_TRUE(dosya_oku(yol) == veri) << yol;
     EXPECT_NE(fs::status("bin/oyun").permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_NE(fs::status("buyuk1.pak").permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_EQ(fs::status("veri/1/zbuyuk2.pak").permissions() & fs::perms::owner_exec, fs::perms::none);
     EXPECT_EQ(guncelleme::biten_dosya.load(), 303);
     EXPECT_EQ(guncelleme::inen_bayt.load(), guncelleme::toplam_bayt.load());
     EXPECT_FALSE(indir_kaldi_mi());

@@ -2,8 +2,6 @@
 // No state of its own: the input record (ui/girdi) and the field records carry it.
 #include "ui/arayuz.h"
 
-#include <GLFW/glfw3.h>
-
 #include <cmath>
 #include <cstring>
 
@@ -36,7 +34,7 @@ void alan_metni(const std::string& gorunen, float y, float& w, float& kaydirma) 
     kaydirma = std::max(0.0f, w - KAYDIRMA_SINIRI);
     kirp(METIN_X, y + 13, METIN_W, 26);
     yazi::yaz(*a, gorunen, 0xF3EFE6, yazi::DUZ, std::round(METIN_X - kaydirma), yazi::ortala(*a, y + 13, 26), 0);
-    glDisable(GL_SCISSOR_TEST);
+    kirpmayi_bitir();
 }
 
 }  // namespace

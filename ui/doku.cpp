@@ -2,6 +2,8 @@
 // The pixel arithmetic lives in ui/piksel; this file only decodes, uploads and draws.
 #include "ui/doku.h"
 
+#include "ui/cizim.h"
+
 #include <GLFW/glfw3.h>
 #include <stb_image.h>
 
@@ -76,50 +78,36 @@ void deri_yukle() {
 }
 
 void doku_ciz(const doku& d, float x, float y, float w, float h, float a) {
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, d.tex);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(a, a, a, a);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex2f(x, y);
-    glTexCoord2f(1, 0); glVertex2f(x + w, y);
-    glTexCoord2f(1, 1); glVertex2f(x + w, y + h);
-    glTexCoord2f(0, 1); glVertex2f(x, y + h);
-    glEnd();
+    cizim::komut k;
+    k.karisim = cizim::ONCARPIMLI;
+    k.doku = d.tex;
+    k.x0 = x, k.y0 = y, k.x1 = x + w, k.y1 = y + h;
+    k.s0 = 0, k.t0 = 0, k.s1 = 1, k.t1 = 1;
+    for (int i = 0; i < 4; ++i) k.ust[i] = k.alt[i] = a;
+    cizim::dortgen(k);
 }
 
 void dikdortgen_ciz(uint32_t renk, float x, float y, float w, float h, float a_ust, float a_alt) {
-    glDisable(GL_TEXTURE_2D);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    cizim::komut k;
+    k.karisim = cizim::DUZ;
+    k.x0 = x, k.y0 = y, k.x1 = x + w, k.y1 = y + h;
     const float r = float(renk >> 16) / 255.0f;
     const float g = float((renk >> 8) & 255) / 255.0f;
     const float b = float(renk & 255) / 255.0f;
-    glBegin(GL_QUADS);
-    glColor4f(r, g, b, a_ust);
-    glVertex2f(x, y);
-    glVertex2f(x + w, y);
-    glColor4f(r, g, b, a_alt);
-    glVertex2f(x + w, y + h);
-    glVertex2f(x, y + h);
-    glEnd();
+    const float ust[4] = {r, g, b, a_ust}, alt[4] = {r, g, b, a_alt};
+    for (int i = 0; i < 4; ++i) k.ust[i] = ust[i], k.alt[i] = alt[i];
+    cizim::dortgen(k);
 }
 
 void kirp(float x, float y, float w, float h) {
-    glEnable(GL_SCISSOR_TEST);
     piksel::kutu k = piksel::kirpma_kutusu(x, y, w, h, olcek, tuval_yukseklik);
-    glScissor(k.x, k.y, k.genislik, k.yukseklik);
+    cizim::kirp(k.x, k.y, k.genislik, k.yukseklik);
 }
 
+void kirpmayi_bitir() { cizim::kirp_yok(); }
+
 void tuvali_kur(int fb_genislik, int fb_yukseklik) {
-    glViewport(0, 0, fb_genislik, fb_yukseklik);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, tuval_genislik, tuval_yukseklik, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0.05f, 0.06f, 0.08f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_BLEND);
+    cizim::baslat(fb_genislik, fb_yukseklik, tuval_genislik, tuval_yukseklik);
 }
 
 void pencereyi_ortala(int genislik, int yukseklik) {

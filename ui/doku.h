@@ -1,11 +1,11 @@
 // Drawing primitives and the skin: RGBA textures with premultiplied alpha and mipmaps,
-// textured and faded flat rectangles, the scissor clip and window centring.
+// textured and faded flat rectangles, the clip and window centring.
 //
 // All coordinates are logical canvas units (top-left origin, y down); colours are 0xRRGGBB
-// with a separate opacity. Every call needs the window's OpenGL context on the main thread.
-// Textured quads leave GL_TEXTURE_2D on with the premultiplied blend (ONE, ONE_MINUS_SRC_ALPHA);
-// flat rectangles leave it off with straight alpha. kirp enables the scissor test and the
-// caller disables it when its clipped drawing is done.
+// with a separate opacity. Loading needs the window's OpenGL context on the main thread; the
+// drawing calls only record into the frame's draw list (ui/cizim.h), replayed once the pass
+// knows that its frame differs from the last one shown. Textured quads use the premultiplied
+// blend (ONE, ONE_MINUS_SRC_ALPHA), flat rectangles straight alpha.
 #pragma once
 #include <cstdint>
 
@@ -43,11 +43,12 @@ void doku_ciz(const doku& d, float x, float y, float w, float h, float a);
 // Untextured rectangle whose opacity runs linearly from a_ust (top) to a_alt (bottom).
 void dikdortgen_ciz(uint32_t renk, float x, float y, float w, float h, float a_ust, float a_alt);
 
-// Enables the scissor test clipped to the rectangle (partly covered pixels included).
+// Clips what follows to the rectangle (partly covered pixels included), until kirpmayi_bitir.
 void kirp(float x, float y, float w, float h);
+void kirpmayi_bitir();
 
-// Frame set-up: viewport over the framebuffer, an orthographic projection of the logical
-// canvas (y down), cleared to the launcher's dark blue-black, blending on.
+// Frame set-up: starts the pass's draw list over the framebuffer and the logical canvas; the
+// replay clears to the launcher's dark blue-black first.
 void tuvali_kur(int fb_genislik, int fb_yukseklik);
 
 // Centres `pencere` of the given size (screen coordinates) on the primary monitor.

@@ -86,12 +86,12 @@ bool olcegi_guncelle(float s);
 // Number of cached atlases (for the scale-change rule and its tests).
 size_t atlas_sayisi();
 
-// One drawing pass at pen (x, baseline y) in the colour; the caller has bound the atlas
-// texture and enabled texturing and blending.
+// One pass of glyph quads at pen (x, baseline y) in the colour, recorded into the frame's
+// draw list with the atlas texture.
 void ciz(const atlas& a, const std::string& metin, float x, float y, float r, float g, float b,
          float alfa, float aralik);
 
-// Text with an effect (DUZ, GOLGE shadow, HALE halo); sets its own texture and blend state.
+// Text with an effect (DUZ, GOLGE shadow, HALE halo).
 void yaz(const atlas& a, const std::string& metin, uint32_t renk, int etki, float x, float y, float aralik);
 
 // Baseline that centres one line in a box of top y and height h.

@@ -1,10 +1,11 @@
-// Fonts and text on OpenGL: the atlas cache with its uploads, the scale-change flush, the
-// drawing pass and the three effects. The cache is owned here; main thread only.
+// Fonts and text on OpenGL: the atlas cache with its uploads, the scale-change flush, and the
+// glyph quads of the three effects recorded into the frame's draw list. The cache is owned here; main thread only.
 #include <GLFW/glfw3.h>
 
 #include <cmath>
 #include <map>
 
+#include "ui/cizim.h"
 #include "ui/doku.h"
 #include "ui/yazi.h"
 
@@ -57,10 +58,13 @@ size_t atlas_sayisi() { return onbellek.size(); }
 
 void ciz(const atlas& a, const std::string& metin, float x, float y, float r, float g, float b, float alfa,
          float aralik) {
-    glColor4f(r, g, b, alfa);
+    cizim::komut k;
+    k.karisim = cizim::DUZ;
+    k.doku = a.tex;
+    const float renk[4] = {r, g, b, alfa};
+    for (int i = 0; i < 4; ++i) k.ust[i] = k.alt[i] = renk[i];
     float kx = x * olcek, ky = y * olcek;
     int32_t onceki = 0;
-    glBegin(GL_QUADS);
     for (size_t i = 0; i < metin.size();) {
         const int32_t c = utf8_coz(metin, i);
         auto it = a.index.find(c);
@@ -68,20 +72,15 @@ void ciz(const atlas& a, const std::string& metin, float x, float y, float r, fl
         kx += kern(a, onceki, c) * olcek;
         stbtt_aligned_quad q;
         stbtt_GetPackedQuad(a.glyphs.data(), a.width, a.height, it->second, &kx, &ky, &q, 0);
-        glTexCoord2f(q.s0, q.t0); glVertex2f(q.x0 / olcek, q.y0 / olcek);
-        glTexCoord2f(q.s1, q.t0); glVertex2f(q.x1 / olcek, q.y0 / olcek);
-        glTexCoord2f(q.s1, q.t1); glVertex2f(q.x1 / olcek, q.y1 / olcek);
-        glTexCoord2f(q.s0, q.t1); glVertex2f(q.x0 / olcek, q.y1 / olcek);
+        k.x0 = q.x0 / olcek, k.y0 = q.y0 / olcek, k.x1 = q.x1 / olcek, k.y1 = q.y1 / olcek;
+        k.s0 = q.s0, k.t0 = q.t0, k.s1 = q.s1, k.t1 = q.t1;
+        cizim::dortgen(k);
         kx += aralik * olcek;
         onceki = c;
     }
-    glEnd();
 }
 
 void yaz(const atlas& a, const std::string& metin, uint32_t renk, int etki, float x, float y, float aralik) {
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, a.tex);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (etki == GOLGE) ciz(a, metin, x, y + 1, 0, 0, 0, 0.85f, aralik);
     if (etki == HALE)
         for (const golge_gecisi& g : HALE_GECISLERI) ciz(a, metin, x + g.dx, y + g.dy, 0, 0, 0, 0.55f, aralik);

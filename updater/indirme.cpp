@@ -156,7 +156,7 @@ adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, bo
     const std::string bozuk = "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)";
     if (!bizim || !dogru_mu(e, a)) return basarisiz(bizim ? gecici : "", tablo, bozuk);
     std::string metin;
-    if (yerine_koy(e, gecici, a.fd, kendi_yolu, tablo, yeniden, metin)) return adim_sonucu::TAMAM;
+    if (yerine_koy(e, gecici, a.okuma_fd, kendi_yolu, tablo, yeniden, metin)) return adim_sonucu::TAMAM;
     return basarisiz(ayni_dosya_mi(gecici, a.fd) ? gecici : "", tablo, metin);
 }
 

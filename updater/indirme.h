@@ -46,7 +46,7 @@ enum class adim_sonucu {
     DURDURULDU,  // the launcher is closing; nothing reported, cache not written
 };
 
-// The last steps of a verified download held open as `fd` at `gecici`: execute bit, a last
+// The last steps of a verified download held open for reading as `fd` at `gecici`: execute bit, a last
 // check that the path still names that file, the rename, the cache record and the count.
 // Sets `yeniden` when the launcher must restart. On failure fills `metin` (nothing reported,
 // the ".indir" left in place when it is no longer ours).
