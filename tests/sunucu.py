@@ -192,6 +192,9 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
 
 class Sunucu(http.server.ThreadingHTTPServer):
     daemon_threads = True
+    # The default backlog of 5 drops the connections of a client that opens several at once,
+    # which then wait a second for their retransmitted SYN.
+    request_queue_size = 128
 
 
 def main():

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/pencere.h"
+#include "ui/cizim.h"
 #include "ui/doku.h"
 #include "ui/yazi.h"
 
@@ -64,6 +65,7 @@ void kare(bool yazili, const std::string& bilet, const std::string& sunucu, doub
     const std::string alt = kalan >= 0 ? "Kendiliğinden kapanacak: " + std::to_string(int(std::ceil(kalan))) + " sn"
                                        : "Kapatmak için bir tuşa bas ya da tıkla.";
     satir(yazili, yazi::GOVDE, 14, alt, 0xB8AE96, 300);
+    cizim::oynat(cizim::kare);
     glfwSwapBuffers(glfwGetCurrentContext());
 }
 

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Sets up a Debian machine for the launcher and builds it, then either starts the launcher in
-# its run-time directory ("calistir") or runs every test under a virtual X server ("test").
+# Sets up a Debian machine for the launcher and builds it, then either starts a whole local
+# world with the launcher in it ("calistir", tools/dunya.sh) or runs every test under a
+# virtual X server ("test").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 eylem=${1:-}
 case "$eylem" in calistir|test) ;; *) echo "kullanim: tools/kur.sh calistir|test" >&2; exit 2 ;; esac
+if [ "$eylem" = calistir ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Ekran yok (DISPLAY bos); launcher'i gormek icin bir masaustunde calistir ya da sanal ekranla: xvfb-run -a -s '-screen 0 1920x1080x24' bash tools/kur.sh calistir" >&2
+  exit 1
+fi
 
 paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev libsodium-dev
           libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps
@@ -26,13 +31,8 @@ fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 
-if [ "$eylem" = calistir ]; then
-  if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    echo "Ekran yok: launcher sanal bir X sunucusunda aciliyor (xvfb-run)." >&2
-    exec xvfb-run -a -s "-screen 0 1920x1080x24" build/launcher/MorvatanLauncher
-  fi
-  exec build/launcher/MorvatanLauncher
-fi
+# The whole local world: demo update, news, account service, game server, and the launcher.
+[ "$eylem" = calistir ] && exec bash tools/dunya.sh build
 # Every parser of outside input meets a short fuzzing run first (bench/fuzz.sh runs them long).
 bash tools/fuzz.sh 20000
 exec xvfb-run -a -s "-screen 0 1920x1080x24" ctest --test-dir build --output-on-failure
