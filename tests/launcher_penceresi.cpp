@@ -20,6 +20,11 @@ calisan_launcher::calisan_launcher(const std::string& ayarlar) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
+calisan_launcher::calisan_launcher(pid_t var_olan) : pid(var_olan) {
+    id = yardimci::pencere_bul(pid, 20);
+    if (!id.empty()) konum_oku();
+}
+
 calisan_launcher::~calisan_launcher() {
     if (pid > 0) yardimci::bekle(pid, 0.1);
 }

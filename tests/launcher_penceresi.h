@@ -23,6 +23,8 @@ struct calisan_launcher {
 
     // Writes `ayarlar` as launcher.ini, starts the launcher and waits for its window.
     explicit calisan_launcher(const std::string& ayarlar);
+    // A launcher someone else started (process `var_olan`): waits for its window.
+    explicit calisan_launcher(pid_t var_olan);
     ~calisan_launcher();  // kills a launcher a failed test left running
     calisan_launcher(const calisan_launcher&) = delete;
     calisan_launcher& operator=(const calisan_launcher&) = delete;

@@ -92,7 +92,7 @@ yardimcilar+=($!)
 hesap_port=$(port_bekle "$dunya/kayit/hesap.txt" "Hesap servisi")
 
 printf 'ayse morvatan1\nmert morvatan2\n' > "$dunya/kayit/sunucu_hesaplari.txt"
-"$yapi/tools/oyun_sunucusu" --haberler "$dunya/kayit/sunucu_haberleri.txt" \
+"$yapi/tools/oyun_sunucusu" --port 0 --haberler "$dunya/kayit/sunucu_haberleri.txt" \
   --hesaplar "$dunya/kayit/sunucu_hesaplari.txt" > "$dunya/kayit/oyun_sunucusu.txt" 2>&1 &
 yardimcilar+=($!)
 oyun_port=$(port_bekle "$dunya/kayit/oyun_sunucusu.txt" "Oyun sunucusu")

@@ -1,0 +1,186 @@
+// End-to-end journeys through the one-command local world (tools/dunya.sh) under an X server:
+// a first start on an empty directory (signed update, news, server status, desktop entry), a
+// web login with a two-step code into the demo game and back through the closing picture,
+// and the world stopping every helper when the launcher closes, twice in a row. Every step
+// leaves a screenshot under BUILD/yolculuklar/ and a failure names the step that did not happen.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tests/launcher_penceresi.h"
+#include "tests/yardimci.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using launcher_penceresi::calisan_launcher;
+using yardimci::bekle_ki;
+using yardimci::dosya_oku;
+using yardimci::komut;
+
+bool yasiyor_mu(pid_t pid) { return pid > 0 && ::kill(pid, 0) == 0; }
+
+// One run of tools/dunya.sh in a directory of its own, with its own HOME for the launcher.
+struct dunya {
+    yardimci::gecici_dizin dizin;
+    std::string kok, ev, cikti;
+    pid_t betik = -1;
+
+    dunya() : kok(dizin.yol + "/dunya"), ev(dizin.yol + "/ev"), cikti(dizin.yol + "/cikti.txt") {
+        fs::create_directories(ev);
+        betik = fork();
+        if (betik == 0) {
+            setenv("DUNYA_DIZINI", kok.c_str(), 1);
+            setenv("DUNYA_EV", ev.c_str(), 1);
+            const int fd = ::open(cikti.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(fd, STDOUT_FILENO);
+            dup2(fd, STDERR_FILENO);
+            const std::string betik_yolu = std::string(MORVATAN_KAYNAK_DIZINI) + "/tools/dunya.sh";
+            execl("/bin/bash", "bash", betik_yolu.c_str(), MORVATAN_YAPI_DIZINI, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~dunya() {
+        if (yasiyor_mu(betik)) ::kill(betik, SIGTERM);
+        yardimci::bekle(betik, 10);
+    }
+    pid_t launcher_pid() const { return pid_t(std::atoi(dosya_oku(kok + "/launcher.pid").c_str())); }
+    std::vector<pid_t> yardimcilar() const {
+        std::vector<pid_t> v;
+        std::istringstream s(dosya_oku(kok + "/yardimcilar.txt"));
+        for (pid_t p; s >> p;) v.push_back(p);
+        return v;
+    }
+};
+
+// Screenshots of a journey, one per step, in BUILD/yolculuklar/<journey>/.
+struct yolculuk {
+    std::string klasor;
+    int sira = 0;
+    explicit yolculuk(const std::string& ad) : klasor(std::string(MORVATAN_YAPI_DIZINI) + "/yolculuklar/" + ad) {
+        fs::remove_all(klasor);
+        fs::create_directories(klasor);
+    }
+    void resim(const std::string& adim) {
+        char on[16];
+        std::snprintf(on, sizeof on, "%02d_", ++sira);
+        komut("import -window root " + klasor + "/" + on + adim + ".png");
+    }
+};
+
+std::string adim_olmadi(const std::string& adim, const std::string& ayrinti) {
+    return "step '" + adim + "' did not happen: " + ayrinti;
+}
+
+// The player's first start: the world comes up, the launcher downloads the signed demo
+// update, shows the news and "Açık", writes its desktop entry; then closes, and every
+// helper the world started is gone.
+void ilk_acilis(dunya& d, yolculuk& y, calisan_launcher& l) {
+    const std::string kurulum = d.kok + "/launcher";
+    ASSERT_TRUE(bekle_ki([&] { return dosya_oku(kurulum + "/demo_oyun").size() > 0 &&
+                                      dosya_oku(kurulum + "/guncelleme.cache").find("demo_oyun") != std::string::npos; }, 30))
+        << adim_olmadi("guncelleme", dosya_oku(d.cikti));
+    EXPECT_TRUE(dosya_oku(kurulum + "/demo_oyun") == dosya_oku(d.kok + "/sunucu/guncelleme/demo_oyun"));
+    EXPECT_EQ(access((kurulum + "/demo_oyun").c_str(), X_OK), 0) << adim_olmadi("oyun calistirilabilir", "");
+    // OCR reads "güncel" as "giincel" or "guncel": the letters around the ü decide.
+    EXPECT_TRUE(bekle_ki([&] { return l.ekran_yazisi(560, 416, 215, 22).find("ncel") != std::string::npos; }, 10))
+        << adim_olmadi("oyun guncel yazisi", l.ekran_yazisi(560, 416, 215, 22));
+    EXPECT_TRUE(bekle_ki([&] { return l.ekran_yazisi(392, 242, 346, 36).find("DEMO") != std::string::npos; }, 10))
+        << adim_olmadi("haberler", l.ekran_yazisi(392, 242, 346, 36));
+    EXPECT_TRUE(bekle_ki([&] { return l.ekran_yazisi(560, 582, 230, 20).find("Sunucu A") != std::string::npos; }, 15))
+        << adim_olmadi("sunucu acik", l.ekran_yazisi(560, 582, 230, 20));
+    y.resim("ana_ekran");
+    bool masaustu = false;
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator(d.ev + "/.local/share/applications", ec))
+        masaustu = masaustu || dosya_oku(e.path()).find(kurulum + "/MorvatanLauncher") != std::string::npos;
+    EXPECT_TRUE(masaustu) << adim_olmadi("masaustu girisi", d.ev);
+}
+
+// Signing in as "ayse" with her current code starts the demo game with a ticket; a key ends
+// the game and the closing picture comes; a click closes the launcher.
+void giris_ve_oyun(dunya& d, yolculuk& y, calisan_launcher& l) {
+    l.tikla(424, 534);
+    l.yaz("ayse");
+    l.tus("Tab");
+    l.yaz("morvatan1");
+    y.resim("giris_paneli");
+    l.tus("Return");
+    ASSERT_TRUE(bekle_ki([&] { return l.ekran_yazisi(170, 160, 460, 290, false).find("iki ad") != std::string::npos; }, 10))
+        << adim_olmadi("iki adimli kod istegi", l.ekran_yazisi(170, 160, 460, 290, false));
+    y.resim("kod_istegi");
+    l.tus("Return");
+    const std::string kod = komut("python3 " + std::string(MORVATAN_KAYNAK_DIZINI) + "/tools/hesap_sunucusu.py " +
+                                  d.kok + "/hesaplar.json --kod ayse");
+    l.yaz(kod.substr(0, 6));
+    y.resim("kod_yazildi");
+    l.tus("Return");
+    ASSERT_TRUE(bekle_ki([&] { return !l.gorunur_mu(); }, 10)) << adim_olmadi("launcher gizlendi", l.hata_metni());
+    pid_t oyun = 0;
+    ASSERT_TRUE(bekle_ki([&] {
+        oyun = pid_t(std::atoi(komut("pgrep -P " + std::to_string(l.pid) + " -f demo_oyun").c_str()));
+        return oyun > 0;
+    }, 10)) << adim_olmadi("demo oyun basladi", "");
+    const std::string oyun_penceresi = yardimci::pencere_bul(oyun, 10);
+    ASSERT_FALSE(oyun_penceresi.empty()) << adim_olmadi("demo oyun penceresi", "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    y.resim("demo_oyun");
+    const std::string resim = d.dizin.yol + "/oyun.png";
+    komut("import -window " + oyun_penceresi + " -resize 300% -colorspace Gray -negate " + resim);
+    const std::string oyun_yazisi = komut("tesseract " + resim + " - --psm 6 2>/dev/null");
+    EXPECT_NE(oyun_yazisi.find("Demo"), std::string::npos) << adim_olmadi("demo oyun bileti gosterdi", oyun_yazisi);
+    const std::string cikti = dosya_oku(d.cikti), anahtar = "oyun sunucusu 127.0.0.1:";
+    const size_t p = cikti.find(anahtar);
+    ASSERT_NE(p, std::string::npos) << cikti;
+    const std::string port = cikti.substr(p + anahtar.size(), cikti.find(' ', p + anahtar.size()) - p - anahtar.size());
+    EXPECT_NE(oyun_yazisi.find("127.0.0.1:" + port), std::string::npos)
+        << adim_olmadi("oyuna sunucu adresi verildi", oyun_yazisi + " / port " + port);
+    komut("xdotool mousemove --window " + oyun_penceresi + " 100 100 sleep 0.2 key space");
+    ASSERT_TRUE(bekle_ki([&] { return l.gorunur_mu(); }, 10)) << adim_olmadi("kapanis resmi", "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    y.resim("kapanis");
+    l.konum_oku();
+    l.tikla(640, 320);
+    EXPECT_TRUE(bekle_ki([&] { return !yasiyor_mu(l.pid); }, 10)) << adim_olmadi("launcher kapandi", "");
+}
+
+void dunya_kapanir(dunya& d) {
+    EXPECT_EQ(yardimci::bekle(d.betik, 20), 0) << adim_olmadi("dunya betigi bitti", dosya_oku(d.cikti));
+    for (pid_t p : d.yardimcilar()) EXPECT_FALSE(yasiyor_mu(p)) << adim_olmadi("yardimci kapandi", std::to_string(p));
+    const std::string desen = "[" + d.kok.substr(0, 1) + "]" + d.kok.substr(1);  // never matches pgrep's own shell
+    EXPECT_EQ(komut("pgrep -af '" + desen + "'"), "") << adim_olmadi("hicbir surec kalmadi", "");
+}
+
+TEST(Dunya, FirstStartThenTwoStepLoginIntoTheGameAndBackTwiceInARow) {
+    for (int tur = 1; tur <= 2; ++tur) {
+        SCOPED_TRACE("world run " + std::to_string(tur));
+        dunya d;
+        yolculuk y("dunya_" + std::to_string(tur));
+        ASSERT_TRUE(bekle_ki([&] { return d.launcher_pid() > 0 || !yasiyor_mu(d.betik); }, 60))
+            << adim_olmadi("dunya kuruldu", dosya_oku(d.cikti));
+        calisan_launcher l(d.launcher_pid());
+        ASSERT_FALSE(l.id.empty()) << adim_olmadi("launcher penceresi", dosya_oku(d.cikti));
+        const std::string cikti = dosya_oku(d.cikti);
+        EXPECT_NE(cikti.find("ayse / morvatan1"), std::string::npos) << cikti;
+        EXPECT_NE(cikti.find("ayse icin guncel kod: "), std::string::npos) << cikti;
+        ilk_acilis(d, y, l);
+        if (tur == 1) {
+            giris_ve_oyun(d, y, l);
+        } else {
+            komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);  // as a desktop's close button
+            EXPECT_TRUE(bekle_ki([&] { return !yasiyor_mu(l.pid); }, 10)) << adim_olmadi("launcher kapandi", "");
+        }
+        dunya_kapanir(d);
+    }
+}
+
+}  // namespace
