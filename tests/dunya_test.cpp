@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -35,10 +36,13 @@ struct dunya {
     std::string kok, ev, cikti;
     pid_t betik = -1;
 
-    dunya() : kok(dizin.yol + "/dunya"), ev(dizin.yol + "/ev"), cikti(dizin.yol + "/cikti.txt") {
+    // `secenekler`: "NAME=VALUE" variables of tools/dunya.sh that shape the world.
+    explicit dunya(const std::vector<std::string>& secenekler = {})
+        : kok(dizin.yol + "/dunya"), ev(dizin.yol + "/ev"), cikti(dizin.yol + "/cikti.txt") {
         fs::create_directories(ev);
         betik = fork();
         if (betik == 0) {
+            for (const std::string& s : secenekler) putenv(const_cast<char*>(s.c_str()));
             setenv("DUNYA_DIZINI", kok.c_str(), 1);
             setenv("DUNYA_EV", ev.c_str(), 1);
             const int fd = ::open(cikti.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -79,6 +83,34 @@ struct yolculuk {
 
 std::string adim_olmadi(const std::string& adim, const std::string& ayrinti) {
     return "step '" + adim + "' did not happen: " + ayrinti;
+}
+
+std::string kutu_metni(const calisan_launcher& l) { return l.ekran_yazisi(170, 160, 460, 290, false); }
+std::string durum_satiri(const calisan_launcher& l) { return l.ekran_yazisi(560, 416, 215, 22); }
+std::string alt_satir(const calisan_launcher& l) { return l.ekran_yazisi(560, 582, 230, 20); }
+
+// Waits for the world's launcher and its window; the update and the server status first.
+bool hazir_bekle(dunya& d, calisan_launcher*& l, std::unique_ptr<calisan_launcher>& sahip) {
+    if (!bekle_ki([&] { return d.launcher_pid() > 0 || !yasiyor_mu(d.betik); }, 60)) return false;
+    sahip = std::make_unique<calisan_launcher>(d.launcher_pid());
+    l = sahip.get();
+    return !l->id.empty();
+}
+
+// Signs in through the panel: START, name, Tab, password, Enter. After a refusal the panel
+// stays open with the name kept: the password field is clicked instead.
+void giris_yap(const calisan_launcher& l, const std::string& ad, const std::string& sifre, bool panel_acik = false) {
+    if (panel_acik) {
+        l.tikla(400, 300);
+    } else {
+        l.tikla(424, 534);
+        l.tikla(400, 246);  // the name field, which may hold a remembered name
+        for (int i = 0; i < 12; ++i) l.tus("BackSpace");
+        l.yaz(ad);
+        l.tus("Tab");
+    }
+    l.yaz(sifre);
+    l.tus("Return");
 }
 
 // The player's first start: the world comes up, the launcher downloads the signed demo
@@ -183,6 +215,104 @@ TEST(Dunya, FirstStartThenTwoStepLoginIntoTheGameAndBackTwiceInARow) {
         }
         dunya_kapanir(d);
     }
+}
+
+// The server road: a game that crashes at once is reported with its code; a wrong password
+// is refused; the right one starts the demo game, and the closing picture ends the launcher.
+TEST(Dunya, ServerRoadCrashReportedRefusedThenAcceptedIntoTheGame) {
+    dunya d({"DUNYA_YOL=sunucu"});
+    yolculuk y("sunucu_yolu");
+    calisan_launcher* l = nullptr;
+    std::unique_ptr<calisan_launcher> sahip;
+    ASSERT_TRUE(hazir_bekle(d, l, sahip)) << adim_olmadi("launcher penceresi", dosya_oku(d.cikti));
+    ASSERT_TRUE(bekle_ki([&] { return durum_satiri(*l).find("ncel") != std::string::npos; }, 30))
+        << adim_olmadi("oyun guncel", durum_satiri(*l));
+    ASSERT_TRUE(bekle_ki([&] { return alt_satir(*l).find("Sunucu A") != std::string::npos; }, 20))
+        << adim_olmadi("sunucu acik", alt_satir(*l));
+    giris_yap(*l, "cokus", "morvatan3");
+    ASSERT_TRUE(bekle_ki([&] { return kutu_metni(*l).find("0x00000003") != std::string::npos; }, 20))
+        << adim_olmadi("erken cokus kodu", kutu_metni(*l));
+    y.resim("erken_cokus");
+    l->tus("Return");
+    giris_yap(*l, "mert", "yanlis-parola");
+    ASSERT_TRUE(bekle_ki([&] { return kutu_metni(*l).find("hatal") != std::string::npos; }, 15))
+        << adim_olmadi("yanlis sifre reddedildi", kutu_metni(*l));
+    y.resim("ret");
+    l->tus("Return");
+    giris_yap(*l, "mert", "morvatan2", true);
+    ASSERT_TRUE(bekle_ki([&] { return !l->gorunur_mu(); }, 15)) << adim_olmadi("giris kabul edildi", kutu_metni(*l));
+    pid_t oyun = 0;
+    ASSERT_TRUE(bekle_ki([&] {
+        oyun = pid_t(std::atoi(komut("pgrep -P " + std::to_string(l->pid) + " -f demo_oyun").c_str()));
+        return oyun > 0;
+    }, 10)) << adim_olmadi("demo oyun basladi", "");
+    const std::string oyun_penceresi = yardimci::pencere_bul(oyun, 10);
+    ASSERT_FALSE(oyun_penceresi.empty()) << adim_olmadi("demo oyun penceresi", "");
+    y.resim("demo_oyun");
+    komut("xdotool mousemove --window " + oyun_penceresi + " 100 100 sleep 0.2 key space");
+    ASSERT_TRUE(bekle_ki([&] { return l->gorunur_mu(); }, 10)) << adim_olmadi("kapanis resmi", "");
+    y.resim("kapanis");
+    EXPECT_TRUE(bekle_ki([&] { return !yasiyor_mu(l->pid); }, 15)) << adim_olmadi("launcher kendiliginden kapandi", "");
+    dunya_kapanir(d);
+}
+
+// The update server publishes a new launcher: the running one takes it, restarts into it,
+// and the new one finishes the update and shows the new version.
+TEST(Dunya, TheLauncherUpdatesItselfRestartsAndFinishes) {
+    dunya d({"DUNYA_KENDI_GUNCELLEMESI=1"});
+    yolculuk y("kendi_guncellemesi");
+    const pid_t ilk = [&] {
+        bekle_ki([&] { return d.launcher_pid() > 0 || !yasiyor_mu(d.betik); }, 60);
+        return d.launcher_pid();
+    }();
+    ASSERT_GT(ilk, 0) << adim_olmadi("launcher basladi", dosya_oku(d.cikti));
+    const std::string kilit = d.kok + "/launcher/launcher.kilit";
+    pid_t yeni = 0;
+    ASSERT_TRUE(bekle_ki([&] {
+        yeni = pid_t(std::atoi(dosya_oku(kilit).c_str()));
+        return yeni > 0 && yeni != ilk && yasiyor_mu(yeni);
+    }, 60)) << adim_olmadi("yeni launcher kilidi aldi", dosya_oku(d.cikti));
+    EXPECT_FALSE(yasiyor_mu(ilk)) << adim_olmadi("eski launcher kapandi", "");
+    calisan_launcher l(yeni);
+    ASSERT_FALSE(l.id.empty()) << adim_olmadi("yeni launcher penceresi", "");
+    EXPECT_TRUE(dosya_oku(d.kok + "/launcher/MorvatanLauncher") == dosya_oku(d.kok + "/sunucu/guncelleme/MorvatanLauncher"))
+        << adim_olmadi("yeni launcher yerinde", "");
+    EXPECT_TRUE(bekle_ki([&] { return durum_satiri(l).find("ncel") != std::string::npos; }, 30))
+        << adim_olmadi("guncelleme bitti", durum_satiri(l));
+    EXPECT_TRUE(bekle_ki([&] { return alt_satir(l).find("1.1.0") != std::string::npos; }, 10))
+        << adim_olmadi("yeni surum gorundu", alt_satir(l));
+    y.resim("yeni_surum");
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l.id);
+    EXPECT_TRUE(bekle_ki([&] { return !yasiyor_mu(yeni); }, 10)) << adim_olmadi("launcher kapandi", "");
+    dunya_kapanir(d);
+}
+
+// A manifest changed after signing is refused before any file lands and says why; once the
+// operator publishes a properly signed one, "tekrar dene" finishes the update.
+TEST(Dunya, ATamperedManifestIsRefusedThenARetryAfterTheFixUpdates) {
+    dunya d({"DUNYA_BOZUK_LISTE=1"});
+    yolculuk y("bozuk_liste");
+    calisan_launcher* l = nullptr;
+    std::unique_ptr<calisan_launcher> sahip;
+    ASSERT_TRUE(hazir_bekle(d, l, sahip)) << adim_olmadi("launcher penceresi", dosya_oku(d.cikti));
+    ASSERT_TRUE(bekle_ki([&] { return l->renk_var(700, 418, 70, 16, {0xE0, 0x8A, 0x7A}, 40); }, 30))
+        << adim_olmadi("guncelleme basarisiz satiri", durum_satiri(*l));
+    EXPECT_FALSE(fs::exists(d.kok + "/launcher/demo_oyun")) << adim_olmadi("hicbir dosya inmedi", "");
+    // The operator signs the directory again; the player clicks "tekrar dene".
+    komut(std::string(MORVATAN_LISTE) + " --imzala " + d.kok + "/anahtar/gizli " + d.kok + "/sunucu/guncelleme 1.0.0");
+    l->tikla(700, 426);
+    ASSERT_TRUE(bekle_ki([&] { return kutu_metni(*l).find("imza") != std::string::npos; }, 10))
+        << adim_olmadi("neden gosterildi", kutu_metni(*l));
+    y.resim("imza_gecersiz");
+    l->tus("Return");
+    EXPECT_TRUE(bekle_ki([&] { return fs::exists(d.kok + "/launcher/demo_oyun"); }, 30))
+        << adim_olmadi("tekrar denemede guncellendi", durum_satiri(*l));
+    EXPECT_TRUE(bekle_ki([&] { return durum_satiri(*l).find("ncel") != std::string::npos; }, 20))
+        << adim_olmadi("oyun guncel", durum_satiri(*l));
+    y.resim("guncel");
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l->id);
+    EXPECT_TRUE(bekle_ki([&] { return !yasiyor_mu(l->pid); }, 10)) << adim_olmadi("launcher kapandi", "");
+    dunya_kapanir(d);
 }
 
 }  // namespace

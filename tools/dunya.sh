@@ -10,6 +10,9 @@
 #   DUNYA_DIZINI  where the world is laid out (default BUILD_DIR/dunya; emptied first)
 #   DUNYA_EV      HOME of the launcher; it then writes its desktop entry there. By default
 #                 the player's own HOME is kept and no desktop entry is written.
+#   DUNYA_YOL=sunucu           sign in through the game server instead of the web service
+#   DUNYA_KENDI_GUNCELLEMESI=1 publish a changed launcher too: it updates itself and restarts
+#   DUNYA_BOZUK_LISTE=1        change one byte of the signed manifest: the update is refused
 set -euo pipefail
 kok=$(cd "$(dirname "$0")/.." && pwd)
 yapi=$(cd "${1:-$kok/build}" && pwd)
@@ -66,8 +69,16 @@ head -c 3145728 /dev/urandom > "$site/oyun/harita_baslangic.dat"
 head -c 25165824 /dev/urandom > "$site/oyun/sesler.pak"
 printf 'dil=tr\ngrafik=orta\n' > "$site/oyun/ayarlar.cfg"
 printf 'baslat=Başlat\nayarlar=Ayarlar\n' > "$site/oyun/diller/tr.txt"
+surum=1.0.0
+if [ "${DUNYA_KENDI_GUNCELLEMESI:-}" = 1 ]; then
+  # The same program with other bytes: the launcher must take it, restart into it and finish.
+  { cat "$yapi/launcher/MorvatanLauncher"; echo "yeni surum"; } > "$site/MorvatanLauncher"
+  chmod +x "$site/MorvatanLauncher"
+  surum=1.1.0
+fi
 acik_anahtar=$("$yapi/tools/morvatan-liste" --anahtar-uret "$dunya/anahtar/gizli")
-"$yapi/tools/morvatan-liste" --imzala "$dunya/anahtar/gizli" "$site" 1.0.0 >/dev/null
+"$yapi/tools/morvatan-liste" --imzala "$dunya/anahtar/gizli" "$site" "$surum" >/dev/null
+[ "${DUNYA_BOZUK_LISTE:-}" = 1 ] && sed -i "s/^surum $surum\$/surum ${surum%?}9/" "$site/dosyalar-linux.txt"
 
 haberler='Yeni|Morvatan demo dünyasına hoş geldin|Bu haberler yerel haber akışından geliyor. Launcher oyunu indirdi, imzayı doğruladı ve sunucunun açık olduğunu gösteriyor.
 12 Ara|Kış etkinliği başladı|Kuzey geçidinde kar fırtınası: bir hafta boyunca iki kat deneyim.
@@ -83,7 +94,8 @@ http_port=$(port_bekle "$dunya/kayit/http.txt" "HTTP sunucusu")
 cat > "$dunya/hesaplar.json" <<'JSON'
 [
   {"ad": "ayse", "sifre": "morvatan1", "totp": "JBSWY3DPEHPK3PXPJBSWY3DP"},
-  {"ad": "mert", "sifre": "morvatan2"}
+  {"ad": "mert", "sifre": "morvatan2"},
+  {"ad": "cokus", "sifre": "morvatan3", "bilet_eki": ";cikis=3;sure=2"}
 ]
 JSON
 python3 -u "$kok/tools/hesap_sunucusu.py" "$dunya/hesaplar.json" --kayit "$dunya/kayit/hesap_istekleri.txt" \
@@ -91,7 +103,7 @@ python3 -u "$kok/tools/hesap_sunucusu.py" "$dunya/hesaplar.json" --kayit "$dunya
 yardimcilar+=($!)
 hesap_port=$(port_bekle "$dunya/kayit/hesap.txt" "Hesap servisi")
 
-printf 'ayse morvatan1\nmert morvatan2\n' > "$dunya/kayit/sunucu_hesaplari.txt"
+printf 'ayse morvatan1\nmert morvatan2\ncokus morvatan3 bilet=SV-cokus;cikis=3;sure=2\n' > "$dunya/kayit/sunucu_hesaplari.txt"
 "$yapi/tools/oyun_sunucusu" --port 0 --haberler "$dunya/kayit/sunucu_haberleri.txt" \
   --hesaplar "$dunya/kayit/sunucu_hesaplari.txt" > "$dunya/kayit/oyun_sunucusu.txt" 2>&1 &
 yardimcilar+=($!)
@@ -104,7 +116,7 @@ cp "$kok/varsayilan.ini" "$dunya/launcher/varsayilan.ini"
 v="$dunya/launcher/varsayilan.ini"
 ayar_koy "$v" guncelleme "http://127.0.0.1:$http_port/guncelleme/"
 ayar_koy "$v" haber_adresi "http://127.0.0.1:$http_port/haberler.txt"
-ayar_koy "$v" hesap_api "http://127.0.0.1:$hesap_port/"
+if [ "${DUNYA_YOL:-}" = sunucu ]; then ayar_koy "$v" hesap_api ""; else ayar_koy "$v" hesap_api "http://127.0.0.1:$hesap_port/"; fi
 ayar_koy "$v" sunucu "127.0.0.1:$oyun_port"
 ayar_koy "$v" oyun "demo_oyun"
 ayar_koy "$v" imza_anahtari "$acik_anahtar"
@@ -120,6 +132,7 @@ Morvatan demo dunyasi: $dunya
 Demo hesaplar:
   ayse / morvatan1   iki adimli kod ister (asagida her 30 saniyede yenisi yazilir)
   mert / morvatan2   kod istemez
+  cokus / morvatan3  oyun 2 saniye sonra 3 koduyla kapanir: launcher bu erken hatayi gosterir
 Launcher kapaninca yardimcilar da kapanir.
 EOF
 
@@ -141,5 +154,14 @@ printf '%s\n' "${yardimcilar[@]}" > "$dunya/yardimcilar.txt"
 ) &
 launcher_pid=$!
 echo "$launcher_pid" > "$dunya/launcher.pid"
+# A launcher of this world still runs: a process of its executable (a restarted one is
+# forked before the old one ends, so there is no gap), or one holding its lock.
+launcher_var_mi() {
+  local e
+  for e in /proc/[0-9]*/exe; do
+    case "$(readlink "$e" 2>/dev/null)" in "$dunya/launcher/MorvatanLauncher"*) return 0 ;; esac
+  done
+  ! flock -n "$dunya/launcher/launcher.kilit" true 2>/dev/null
+}
 wait "$launcher_pid" || true
-while ! flock -n "$dunya/launcher/launcher.kilit" true 2>/dev/null; do sleep 0.5; done
+while launcher_var_mi; do sleep 0.5; done
