@@ -1,8 +1,10 @@
 // End-to-end journeys through the one-command local world (tools/dunya.sh) under an X server:
 // a first start on an empty directory (signed update, news, server status, desktop entry), a
-// web login with a two-step code into the demo game and back through the closing picture,
-// and the world stopping every helper when the launcher closes, twice in a row. Every step
-// leaves a screenshot under BUILD/yolculuklar/ and a failure names the step that did not happen.
+// web login with a two-step code into the demo game and back through the closing picture
+// (twice in a row, the world stopping every helper each time); the server road with an early
+// crash, a refusal and a login; the launcher updating itself; a tampered manifest; an update
+// server that comes back. Every journey leaves screenshots under BUILD/yolculuklar/ and a
+// failure names the step that did not happen.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <fcntl.h>
@@ -304,6 +306,33 @@ TEST(Dunya, ATamperedManifestIsRefusedThenARetryAfterTheFixUpdates) {
     ASSERT_TRUE(bekle_ki([&] { return kutu_metni(*l).find("imza") != std::string::npos; }, 10))
         << adim_olmadi("neden gosterildi", kutu_metni(*l));
     y.resim("imza_gecersiz");
+    l->tus("Return");
+    EXPECT_TRUE(bekle_ki([&] { return fs::exists(d.kok + "/launcher/demo_oyun"); }, 30))
+        << adim_olmadi("tekrar denemede guncellendi", durum_satiri(*l));
+    EXPECT_TRUE(bekle_ki([&] { return durum_satiri(*l).find("ncel") != std::string::npos; }, 20))
+        << adim_olmadi("oyun guncel", durum_satiri(*l));
+    y.resim("guncel");
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + l->id);
+    EXPECT_TRUE(bekle_ki([&] { return !yasiyor_mu(l->pid); }, 10)) << adim_olmadi("launcher kapandi", "");
+    dunya_kapanir(d);
+}
+
+// The update server has nothing to serve at first: the run fails and says so; once the
+// update is published, "tekrar dene" brings the game.
+TEST(Dunya, AFailedUpdateIsRetriedAfterTheServerComesBack) {
+    dunya d({"DUNYA_GUNCELLEME_KAPALI=1"});
+    yolculuk y("sunucu_geri_geldi");
+    calisan_launcher* l = nullptr;
+    std::unique_ptr<calisan_launcher> sahip;
+    ASSERT_TRUE(hazir_bekle(d, l, sahip)) << adim_olmadi("launcher penceresi", dosya_oku(d.cikti));
+    ASSERT_TRUE(bekle_ki([&] { return l->renk_var(700, 418, 70, 16, {0xE0, 0x8A, 0x7A}, 40); }, 30))
+        << adim_olmadi("guncelleme basarisiz satiri", durum_satiri(*l));
+    y.resim("sunucu_yok");
+    fs::rename(d.kok + "/sunucu/guncelleme.kapali", d.kok + "/sunucu/guncelleme");
+    l->tikla(700, 426);
+    ASSERT_TRUE(bekle_ki([&] { return kutu_metni(*l).find("ulas") != std::string::npos; }, 10))
+        << adim_olmadi("neden gosterildi", kutu_metni(*l));
+    y.resim("neden");
     l->tus("Return");
     EXPECT_TRUE(bekle_ki([&] { return fs::exists(d.kok + "/launcher/demo_oyun"); }, 30))
         << adim_olmadi("tekrar denemede guncellendi", durum_satiri(*l));

@@ -13,6 +13,8 @@
 #   DUNYA_YOL=sunucu           sign in through the game server instead of the web service
 #   DUNYA_KENDI_GUNCELLEMESI=1 publish a changed launcher too: it updates itself and restarts
 #   DUNYA_BOZUK_LISTE=1        change one byte of the signed manifest: the update is refused
+#   DUNYA_GUNCELLEME_KAPALI=1  the update directory is not served yet (held as
+#                              sunucu/guncelleme.kapali): every update request fails
 set -euo pipefail
 kok=$(cd "$(dirname "$0")/.." && pwd)
 yapi=$(cd "${1:-$kok/build}" && pwd)
@@ -79,6 +81,7 @@ fi
 acik_anahtar=$("$yapi/tools/morvatan-liste" --anahtar-uret "$dunya/anahtar/gizli")
 "$yapi/tools/morvatan-liste" --imzala "$dunya/anahtar/gizli" "$site" "$surum" >/dev/null
 [ "${DUNYA_BOZUK_LISTE:-}" = 1 ] && sed -i "s/^surum $surum\$/surum ${surum%?}9/" "$site/dosyalar-linux.txt"
+[ "${DUNYA_GUNCELLEME_KAPALI:-}" = 1 ] && mv "$site" "$site.kapali"
 
 haberler='Yeni|Morvatan demo dünyasına hoş geldin|Bu haberler yerel haber akışından geliyor. Launcher oyunu indirdi, imzayı doğruladı ve sunucunun açık olduğunu gösteriyor.
 12 Ara|Kış etkinliği başladı|Kuzey geçidinde kar fırtınası: bir hafta boyunca iki kat deneyim.
