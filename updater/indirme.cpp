@@ -136,9 +136,12 @@ bool dene(const std::string& url, const kayit& e, acik_indirme& a, std::string& 
     return aktar(url, e.boyut, a, hata, aralik_yok);
 }
 
-// A ".indir" worth continuing survives a stop or a lost connection; anything else goes.
+// A ".indir" worth continuing survives a stop or a lost connection; anything else goes. Its
+// size on disk counts, not the bytes hashed so far: the next run hashes the file again.
 bool saklanir_mi(const acik_indirme& a, const std::string& hata) {
-    return a.alinan >= DEVAM_ESIGI && (kapaniyor.load() || hata == "sunucuya ulasilamadi");
+    struct stat st;
+    if (::fstat(a.fd, &st) != 0 || st.st_size < DEVAM_ESIGI) return false;
+    return kapaniyor.load() || hata == "sunucuya ulasilamadi";
 }
 
 // Checks the finished attempt and puts the file in place. When the path no longer names the
