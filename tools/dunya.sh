@@ -83,7 +83,7 @@ acik_anahtar=$("$yapi/tools/morvatan-liste" --anahtar-uret "$dunya/anahtar/gizli
 [ "${DUNYA_BOZUK_LISTE:-}" = 1 ] && sed -i "s/^surum $surum\$/surum ${surum%?}9/" "$site/dosyalar-linux.txt"
 [ "${DUNYA_GUNCELLEME_KAPALI:-}" = 1 ] && mv "$site" "$site.kapali"
 
-haberler='Yeni|Morvatan demo dünyasına hoş geldin|Bu haberler yerel haber akışından geliyor. Launcher oyunu indirdi, imzayı doğruladı ve sunucunun açık olduğunu gösteriyor.
+haberler='Yeni|Demo dünyasına hoş geldin|Bu haberler yerel haber akışından geliyor. Launcher oyunu indirdi, imzayı doğruladı ve sunucunun açık olduğunu gösteriyor.
 12 Ara|Kış etkinliği başladı|Kuzey geçidinde kar fırtınası: bir hafta boyunca iki kat deneyim.
 10 Ara|Bakım tamamlandı|Sunucular yeniden açık. Anlayışın için teşekkürler.'
 printf '%s\n' "$haberler" > "$dunya/sunucu/haberler.txt"
