@@ -141,6 +141,7 @@ EOF
 
 # The current two-step code of "ayse", printed at the start of every 30-second step.
 (
+  exec 2>/dev/null  # its sleep is killed at the end; no "Terminated" line for that
   while true; do
     echo "ayse icin guncel kod: $(python3 "$kok/tools/hesap_sunucusu.py" "$dunya/hesaplar.json" --kod ayse)"
     sleep $((30 - $(date +%s) % 30))
