@@ -6,7 +6,8 @@
 set -euo pipefail
 yapi=$(cd "$1" && pwd)
 is=$(mktemp -d /tmp/morvatan-paket-XXXXXX)
-trap 'rm -rf "$is"' EXIT
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$is"' EXIT
 hata() { echo "paket: $*" >&2; exit 1; }
 
 cmake --install "$yapi" --prefix "$is/kurulum" >/dev/null
