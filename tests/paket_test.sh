@@ -7,7 +7,7 @@ set -euo pipefail
 yapi=$(cd "$1" && pwd)
 is=$(mktemp -d /tmp/morvatan-paket-XXXXXX)
 pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$is"' EXIT
+trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; rm -rf "$is"' EXIT
 hata() { echo "paket: $*" >&2; exit 1; }
 
 cmake --install "$yapi" --prefix "$is/kurulum" >/dev/null
