@@ -42,14 +42,21 @@ TEST(GuncellemePencere, ClosingDuringAStalledDownloadEndsWithinTwoSeconds) {
     sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(buyuk) + " " +
                                            std::to_string(buyuk.size()) + " buyuk.pak\n");
     pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", dizin.yol + "/stderr.txt");
+    // A failed assertion must not leave this launcher running into the next tests.
+    struct bekci {
+        pid_t p;
+        ~bekci() {
+            if (yardimci::calisiyor_mu(p)) yardimci::bekle(p, 0.1);
+        }
+    } kapatici{pid};
     std::string id = yardimci::pencere_bul(pid, 20);
     ASSERT_FALSE(id.empty());
     ASSERT_TRUE(bekle_ki([&] { return sunucu.istekler().find("buyuk.pak") != std::string::npos; }, 10));
     // The server sends half of the file, then nothing: close once that half has landed.
-    ASSERT_TRUE(bekle_ki([&] {
-        std::error_code ec;
-        return std::filesystem::file_size(dizin.yol + "/buyuk.pak.indir", ec) == buyuk.size() / 2;
-    }, 10));
+    std::error_code ec;
+    const auto boyut = [&] { return std::filesystem::file_size(dizin.yol + "/buyuk.pak.indir", ec); };
+    ASSERT_TRUE(bekle_ki([&] { return boyut() == buyuk.size() / 2; }, 10))
+        << "the .indir holds " << boyut() << " bytes; " << yardimci::dosya_oku(dizin.yol + "/stderr.txt");
     auto bas = std::chrono::steady_clock::now();
     yardimci::komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
     EXPECT_EQ(yardimci::bekle(pid, 10), 0);
