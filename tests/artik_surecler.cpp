@@ -21,7 +21,7 @@
 
 namespace {
 
-const char* const ISARET_ADI = "MORVATAN_TEST_SURECI";
+const char* const ISARET_ADI = "ARTIK_SUREC_ISARETI";
 
 std::string isaret() { return std::string(ISARET_ADI) + "=" + std::to_string(getpid()); }
 
