@@ -1,7 +1,13 @@
 // The real launcher executable in a temporary run-time directory: start-up failure without
 // fonts, the window it opens under an X server, dragging it, and closing it as a desktop does.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 
 #include <regex>
 #include <thread>
@@ -74,6 +80,52 @@ TEST(Pencere, OpensCentredUndecoratedAndClosesLikeADesktopAsks) {
     EXPECT_EQ(durum, 0);
     std::string stderr_metni = yardimci::dosya_oku(hata);
     EXPECT_EQ(stderr_metni.find("gorsel yuklenemedi"), std::string::npos) << stderr_metni;
+}
+
+// An X server that resets when its last client leaves refuses connections for a moment:
+// Xvfb between two launchers, a desktop whose display restarts. A launcher started while
+// no display answers waits for one instead of ending without a window.
+TEST(Pencere, ALauncherStartedBeforeItsDisplayAnswersWaitsForIt) {
+    int no = 150;
+    while (no < 400 && (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(no)) ||
+                        std::filesystem::exists("/tmp/.X" + std::to_string(no) + "-lock")))
+        ++no;
+    const std::string ekran = ":" + std::to_string(no);
+    struct ekrani_geri_koy {
+        std::string onceki = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+        ~ekrani_geri_koy() { setenv("DISPLAY", onceki.c_str(), 1); }
+    } geri;
+    setenv("DISPLAY", ekran.c_str(), 1);
+
+    yardimci::gecici_dizin dizin;
+    yardimci::calisma_dizini_kur(dizin.yol, true);
+    const std::string hata = dizin.yol + "/stderr.txt";
+    const pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", hata);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ASSERT_TRUE(yardimci::calisiyor_mu(pid)) << yardimci::dosya_oku(hata);
+
+    const pid_t x = fork();
+    if (x == 0) {
+        const int bos = open("/dev/null", O_WRONLY);
+        dup2(bos, STDOUT_FILENO);
+        dup2(bos, STDERR_FILENO);
+        execlp("Xvfb", "Xvfb", ekran.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    struct sunucuyu_durdur {
+        pid_t launcher, x;
+        ~sunucuyu_durdur() {
+            if (yardimci::calisiyor_mu(launcher)) yardimci::bekle(launcher, 0.1);
+            yardimci::durdur(x);
+        }
+    } durdurucu{pid, x};
+    const std::string id = yardimci::pencere_bul(pid, 10);
+    ASSERT_FALSE(id.empty()) << yardimci::dosya_oku(hata);
+    int durum = 0;
+    kapat_ve_bekle(pid, id, &durum);
+    EXPECT_EQ(durum, 0);
+    EXPECT_EQ(yardimci::dosya_oku(hata), "");
 }
 
 TEST(Pencere, PressOnAnEmptySpotDragsTheWindowBySameDistance) {

@@ -35,4 +35,7 @@ cmake --build build -j"$(nproc)"
 [ "$eylem" = calistir ] && exec bash tools/dunya.sh build
 # Every parser of outside input meets a short fuzzing run first (bench/fuzz.sh runs them long).
 bash tools/fuzz.sh 20000
-exec xvfb-run -a -s "-screen 0 1920x1080x24" ctest --test-dir build --output-on-failure
+# -noreset: Xvfb otherwise resets whenever its last client leaves, and refuses connections
+# for that moment: a launcher or xdotool that starts just as the previous test ends would
+# find no display.
+exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --test-dir build --output-on-failure
