@@ -31,6 +31,8 @@ std::string oku(const std::string& yol) {
 }
 
 // Running (not yet ended) processes other than this one whose environment holds the mark.
+// A process shows the mark from its exec on: /proc shows the environment a program started
+// with, and before its exec a forked child still shows its parent's.
 std::vector<pid_t> isaretli_surecler() {
     std::vector<pid_t> sonuc;
     DIR* d = opendir("/proc");
