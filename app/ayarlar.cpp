@@ -2,12 +2,15 @@
 // The table is owned here and touched from the main thread only.
 #include "app/ayarlar.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "app/mesaj.h"
 #include "platform/atomik.h"
+#include "platform/dosya.h"
 
 ayar_tablosu ayarlar;  // written by start-up (ini_oku) and ayar_koy; main thread
+
+namespace {
+bool kisisel_yazilabilir = true;  // false once "launcher.ini" was found unreadable; main thread
+}
 
 namespace {
 
@@ -28,12 +31,19 @@ void satir_isle(std::string satir, std::vector<ayar>& liste) {
 
 }  // namespace
 
-void ini_oku(const std::string& yol, std::vector<ayar>& liste) {
+bool ini_oku(const std::string& yol, std::vector<ayar>& liste) {
     liste.clear();
-    std::ifstream dosya(yol, std::ios::binary);
-    if (!dosya) return;
-    const std::string metin((std::istreambuf_iterator<char>(dosya)), std::istreambuf_iterator<char>());
-    ini_coz(metin, liste);
+    std::string metin;
+    const okuma s = dosya_oku(yol, metin, AYAR_SINIRI);
+    if (s == okuma::TAMAM) ini_coz(metin, liste);
+    return s == okuma::TAMAM || s == okuma::YOK;
+}
+
+void ayarlari_oku() {
+    kisisel_yazilabilir = ini_oku("launcher.ini", ayarlar.kisisel);
+    if (!kisisel_yazilabilir)
+        hata_yaz("launcher.ini okunamadi (klasor, izinsiz ya da 1 MiB'den buyuk); bos sayildi ve degistirilmeyecek.");
+    if (!ini_oku("varsayilan.ini", ayarlar.varsayilan)) hata_yaz("varsayilan.ini okunamadi; bos sayildi.");
 }
 
 void ini_coz(const std::string& metin, std::vector<ayar>& liste) {
@@ -63,6 +73,7 @@ void ayar_koy(const std::string& anahtar, const std::string& deger) {
 }
 
 void ini_yaz() {
+    if (!kisisel_yazilabilir) return;
     std::string metin;
     for (const ayar& a : ayarlar.kisisel) metin += a.anahtar + '=' + a.deger + '\n';
     atomik_yaz("launcher.ini", metin);

@@ -22,8 +22,17 @@ struct ayar_tablosu {
 
 extern ayar_tablosu ayarlar;  // the one table of the process; filled at start-up
 
-// Empties `liste`, then appends the entries of the file at `yol`. A missing file leaves it empty.
-void ini_oku(const std::string& yol, std::vector<ayar>& liste);
+const size_t AYAR_SINIRI = 1 << 20;  // bytes; a larger settings file is no settings file
+
+// Empties `liste`, then appends the entries of the file at `yol`. A missing file leaves it
+// empty. A file that cannot be read (a directory, no permission, a read error, larger than
+// AYAR_SINIRI) also leaves it empty and returns false; true otherwise.
+bool ini_oku(const std::string& yol, std::vector<ayar>& liste);
+
+// Reads both files. An unreadable "launcher.ini" is said on standard error and is never
+// overwritten afterwards (ini_yaz then does nothing), so the player's file is not replaced by
+// what little this run knows.
+void ayarlari_oku();
 
 // The same rules over a text already in memory.
 void ini_coz(const std::string& metin, std::vector<ayar>& liste);
@@ -36,6 +45,7 @@ void ayar_koy(const std::string& anahtar, const std::string& deger);
 
 // Rewrites "launcher.ini" in the working directory from the user list (LF line ends),
 // crash-safely: the old file stays whole until the new one is complete. A failure is silent.
+// Nothing is written when ayarlari_oku found the file unreadable.
 void ini_yaz();
 
 // True when a web account service is configured (`hesap_api` not empty).

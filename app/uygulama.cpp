@@ -88,11 +88,6 @@ void calisma_dizinine_gec() {
     }
 }
 
-void ayarlari_oku() {
-    ini_oku("launcher.ini", ayarlar.kisisel);
-    ini_oku("varsayilan.ini", ayarlar.varsayilan);
-}
-
 // The user-name field follows the sign-in road, and a remembered name is filled in.
 void alanlari_hazirla() {
     giris_hazirla();
@@ -307,7 +302,8 @@ int calistir() {
     // The worker may be downloading before the first frame; its first second is measured
     // from here.
     hiz_guncelle(indirme_hizi, guncelleme::BASLAMADI, 0, steady_saniye());
-    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher", ayar_al("imza_anahtari", ""));
+    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher", ayar_al("imza_anahtari", ""),
+                       ayar_al("imza_sira", ""));
     webhaber::baslat();
     alanlari_hazirla();
     kisayol_yaz();

@@ -82,6 +82,9 @@ bool devir_bekle(int fd) {
 sonuc al() {
     isleyici_kur();
     int fd = open(KILIT_DOSYASI, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // flock needs no write access: a lock file the player cannot write (left by a run as
+    // another user) still keeps two launchers of one installation apart.
+    if (fd < 0) fd = open(KILIT_DOSYASI, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return sonuc::KILITSIZ;
     bool alindi = kilitle(fd);
     if (!alindi) {

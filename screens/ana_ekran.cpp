@@ -187,7 +187,8 @@ std::string haber_durum_metni(int sunucu_durumu_) {
 
 void tekrar_dene() {
     hata_goster(guncelleme::mesaj_al() + "\n\nTekrar deneniyor.");
-    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher", ayar_al("imza_anahtari", ""));
+    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher", ayar_al("imza_anahtari", ""),
+                       ayar_al("imza_sira", ""));
 }
 
 void ana() {

@@ -2,6 +2,8 @@
 // limits, the status poll and the settings save. The globals below are the link's state.
 #include "server/baglanti.h"
 
+#include <fcntl.h>
+
 #include <arpa/inet.h>
 #include <enet/enet.h>
 #include <netdb.h>
@@ -52,6 +54,9 @@ bool istemci_hazirla() {
     if (istemci) return true;
     istemci = enet_host_create(nullptr, 1, 2, 0, 0);
     if (!istemci) return false;
+    // ENet opens its socket without close-on-exec; curl, the browser and a restarted
+    // launcher must not inherit it.
+    ::fcntl(istemci->socket, F_SETFD, ::fcntl(istemci->socket, F_GETFD) | FD_CLOEXEC);
     istemci->mtu = MTU;
     istemci->checksum = enet_crc32;
     return true;

@@ -88,11 +88,14 @@ TEST_F(GuncellemeTest, ManifestPhaseFailuresLeaveTheCacheAlone) {
     calistir();
     EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme listesinde geçersiz satır");
     EXPECT_EQ(guncelleme::surum_al(), "3");
-    std::string dev;  // sizes no 64-bit total can add up: refused before any total is formed
-    for (const char* yol : {"a", "b", "c"}) dev += std::string(64, 'a') + " 9223372036854775807 " + yol + "\n";
-    sunucu->dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + dev);
+    // A size past any real file would overflow the limits built from it.
+    sunucu->dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + std::string(64, 'a') + " 9223372036854775807 a\n");
     EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
-    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme listesi bozuk");
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme listesinde geçersiz satır");
+    const std::string uzun = "veri/" + std::string(250, 'u');
+    sunucu->dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + std::string(64, 'a') + " 1 " + uzun + "\n");
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme listesinde çok uzun dosya adı: " + uzun);
     EXPECT_EQ(calistir("http://127.0.0.1:" + std::to_string(sunucu->port) + "/it's/"), guncelleme::BASARISIZ);
     EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (adres gecersiz)");
     EXPECT_EQ(dosya_oku("guncelleme.cache"), "1 2 eski yol\n");
@@ -145,26 +148,49 @@ TEST_F(GuncellemeTest, WrongDigestAndUpperCaseDigestNeverMatch) {
     EXPECT_FALSE(fs::exists("a"));
 }
 
-TEST_F(GuncellemeTest, UnwritableTemporaryFileAndDirectoryInTheWay) {
+// Releases change a folder into a file and back, list the launcher's own files, and leave
+// temporaries of paths they no longer list: each run ends with exactly the listed tree.
+TEST_F(GuncellemeTest, TheTreeChangesShapeAndTheLaunchersOwnFilesStayItsOwn) {
     yayinla({{"k.bin", "icerik"}});
     fs::create_directories("k.bin.indir/dolu");
     EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
     EXPECT_EQ(guncelleme::mesaj_al(), "Dosya yazılamadı: k.bin");
+    EXPECT_TRUE(fs::exists("guncelleme.cache"));  // written before the report
     fs::remove_all("k.bin.indir");
 
-    // A non-empty directory in the way whose ".eski" name is taken by another non-empty
-    // directory: neither rename can succeed.
+    // folder -> file (a stale ".eski" folder in the way too), then file -> folder, by both
+    // the batch and the streamed step
+    const std::string buyuk = yardimci::rastgele_veri(guncelleme::DEVAM_ESIGI + 5);
     fs::create_directories("k.bin/icinde");
     fs::create_directories("k.bin.eski/dolu");
-    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
-    EXPECT_EQ(guncelleme::mesaj_al(), "Dosya değiştirilemedi: k.bin (açık olabilir)");
-    EXPECT_FALSE(fs::exists("k.bin.indir"));
-    EXPECT_TRUE(fs::exists("guncelleme.cache"));  // written before the report
-
-    fs::remove_all("k.bin.eski");
-    EXPECT_EQ(calistir(), guncelleme::YENIDEN_BASLAT);
+    fs::create_directories("v/b.pak/ic");
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
     EXPECT_EQ(dosya_oku("k.bin"), "icerik");
-    EXPECT_TRUE(fs::is_directory("k.bin.eski/icinde"));
+    yayinla({{"k.bin", "icerik"}, {"v/b.pak", buyuk}});
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_TRUE(dosya_oku("v/b.pak") == buyuk);
+    EXPECT_FALSE(fs::exists("k.bin.eski") || fs::exists("v/b.pak.eski"));
+    fs::remove(sunucu->kok + "/k.bin");
+    fs::remove(sunucu->kok + "/v/b.pak");
+    yayinla({{"k.bin/yeni", "y"}, {"v/b.pak/ic/z", buyuk}});
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_EQ(dosya_oku("k.bin/yeni"), "y");
+    EXPECT_TRUE(dosya_oku("v/b.pak/ic/z") == buyuk);
+
+    // The player's settings, lock and records are never the manifest's, nor any temporary;
+    // leftovers of paths no longer listed go after a good run.
+    dosya_yaz("launcher.ini", "kullanici=ayse\n");
+    dosya_yaz("eski/yol.bin.indir", std::string(100, 'x'));
+    dosya_yaz("b.indir", "x");
+    fs::create_symlink("b.indir", "bag.indir");
+    yayinla({{"launcher.ini", "imza_anahtari=\n"}, {"guncelleme.sira", "0\n"}, {"x.yeni", "y"},
+             {"launcher.kilit/a", "k"}, {"k.bin/yeni", "y"}});
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_EQ(guncelleme::toplam_dosya.load(), 0);
+    EXPECT_EQ(dosya_oku("launcher.ini"), "kullanici=ayse\n");
+    EXPECT_FALSE(fs::exists("guncelleme.sira") || fs::exists("x.yeni") || fs::exists("launcher.kilit"));
+    EXPECT_FALSE(fs::exists("eski/yol.bin.indir") || fs::exists("b.indir"));
+    EXPECT_TRUE(fs::is_symlink("bag.indir"));  // links are not followed, nor removed
 }
 
 TEST_F(GuncellemeTest, OnlyTheLauncherItselfAsksForARestart) {
@@ -192,6 +218,7 @@ TEST_F(GuncellemeTest, StartRemovesOnlyTopLevelEskiAndEmptyUrlIsUpToDate) {
     dosya_yaz("y.indir", "1");
     fs::create_directories("veri");
     dosya_yaz("veri/x.eski", "1");
+    fs::create_directories("d.eski/ic");
     guncelleme::baslat("", "MorvatanLauncher");
     EXPECT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL);
     EXPECT_TRUE(fs::exists("x.eski"));  // no run, no cleanup
@@ -200,9 +227,9 @@ TEST_F(GuncellemeTest, StartRemovesOnlyTopLevelEskiAndEmptyUrlIsUpToDate) {
     guncelleme::baslat(sunucu->adres().substr(0, sunucu->adres().size() - 1), "MorvatanLauncher");
     guncelleme::iplik.join();
     EXPECT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL);
-    EXPECT_FALSE(fs::exists("x.eski"));
+    EXPECT_FALSE(fs::exists("x.eski") || fs::exists("d.eski"));
     EXPECT_TRUE(fs::exists("x.ESKI"));
-    EXPECT_TRUE(fs::exists("y.indir"));
+    EXPECT_FALSE(fs::exists("y.indir"));  // a good run leaves no temporary
     EXPECT_TRUE(fs::exists("veri/x.eski"));
     EXPECT_EQ(istek_sayisi("dosyalar-linux.txt"), 1);  // no doubled slash without trailing "/"
     EXPECT_TRUE(fs::exists("guncelleme.cache"));

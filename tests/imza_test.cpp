@@ -45,14 +45,17 @@ TEST(Imza, TheFileIsReadStrictly) {
     std::string crlf = metin;
     for (size_t p = 0; (p = crlf.find('\n', p)) != std::string::npos; p += 2) crlf.insert(p, "\r");
     EXPECT_TRUE(guncelleme::imza_coz(crlf, okunan));
-    const std::string hex(128, 'a');
+    EXPECT_EQ(okunan.liste, "dosyalar-linux.txt");
+    const std::string hex(128, 'a'), bas = "morvatan-imza 2\nliste dosyalar-linux.txt\n";
     for (const std::string& kotu :
-         {std::string(""), "morvatan-imza 2\nsira 1\nbitis 0\nimza " + hex + "\n",
-          "morvatan-imza 1\nsira +1\nbitis 0\nimza " + hex + "\n", "morvatan-imza 1\nsira 1\nbitis 0\nimza " + hex.substr(1) + "\n",
-          "morvatan-imza 1\nsira 1\nbitis 0\nimza " + hex.substr(1) + "g\n",
-          "morvatan-imza 1\nsira 99999999999999999999\nbitis 0\nimza " + hex + "\n",
-          "morvatan-imza 1\nsira 1\nbitis 0\nimza " + hex + "\nfazla\n", "morvatan-imza 1\nsira 1\nimza " + hex + "\n",
-          "morvatan-imza 1\nsira  1\nbitis 0\nimza " + hex + "\n"}) {
+         {std::string(""), "morvatan-imza 1\nsira 1\nbitis 0\nimza " + hex + "\n",  // names no manifest
+          "morvatan-imza 2\nliste \nsira 1\nbitis 0\nimza " + hex + "\n",
+          "morvatan-imza 2\nliste a b\nsira 1\nbitis 0\nimza " + hex + "\n",
+          bas + "sira +1\nbitis 0\nimza " + hex + "\n", bas + "sira 1\nbitis 0\nimza " + hex.substr(1) + "\n",
+          bas + "sira 1\nbitis 0\nimza " + hex.substr(1) + "g\n",
+          bas + "sira 99999999999999999999\nbitis 0\nimza " + hex + "\n",
+          bas + "sira 1\nbitis 0\nimza " + hex + "\nfazla\n", bas + "sira 1\nimza " + hex + "\n",
+          bas + "sira  1\nbitis 0\nimza " + hex + "\n"}) {
         guncelleme::imza_kaydi dokunulmadi;
         dokunulmadi.sira = 77;
         EXPECT_FALSE(guncelleme::imza_coz(kotu, dokunulmadi)) << kotu;
@@ -83,6 +86,11 @@ TEST(Imza, EveryOutcomeOfTheCheck) {
     degisik = k;
     degisik.bitis = 0;  // and so is the expiry
     EXPECT_EQ(guncelleme::dogrula(liste, degisik, a.acik, 0, 3000), dogrulama::GECERSIZ);
+    degisik = k;
+    degisik.liste = "dosyalar-windows.txt";  // and the manifest's name
+    EXPECT_EQ(guncelleme::dogrula(liste, degisik, a.acik, 0, 0), dogrulama::GECERSIZ);
+    guncelleme::imzala(liste, degisik, a.gizli);  // true, but for another platform's manifest
+    EXPECT_EQ(guncelleme::dogrula(liste, degisik, a.acik, 0, 0), dogrulama::BASKA_LISTE);
 }
 
 std::map<std::string, std::string> kurulum_icerigi(const std::string& dizin) {
@@ -111,14 +119,14 @@ struct ImzaliGuncelleme : ::testing::Test {
     void imzala(const std::string& ek = "", const std::string& anahtar = "") {
         komut(liste_araci + " --imzala " + (anahtar.empty() ? gizli_dosya : anahtar) + " " + sunucu.kok + " 2.0 " + ek);
     }
-    int calistir(const std::string& anahtar) {
-        guncelleme::calis(sunucu.adres(), "MorvatanLauncher", anahtar);
+    int calistir(const std::string& anahtar, const std::string& taban = "") {
+        guncelleme::calis(sunucu.adres(), "MorvatanLauncher", anahtar, taban);
         return guncelleme::durum.load();
     }
     // Runs with the key and expects a refusal that leaves every file as it was.
-    void reddedilmeli(const std::string& metin, const std::string& anahtar = "") {
+    void reddedilmeli(const std::string& metin, const std::string& anahtar = "", const std::string& taban = "") {
         const auto once = kurulum_icerigi(kurulum.yol);
-        EXPECT_EQ(calistir(anahtar.empty() ? acik : anahtar), guncelleme::BASARISIZ);
+        EXPECT_EQ(calistir(anahtar.empty() ? acik : anahtar, taban), guncelleme::BASARISIZ);
         EXPECT_EQ(guncelleme::mesaj_al(), metin);
         EXPECT_TRUE(kurulum_icerigi(kurulum.yol) == once) << metin;
     }
@@ -163,6 +171,21 @@ TEST_F(ImzaliGuncelleme, TheTamperMatrix) {
     guncelleme::imzala(liste, k, g);
     sunucu.dosya("dosyalar-linux.txt.imza", guncelleme::imza_metni(k));
     reddedilmeli("Güncelleme listesi doğrulanamadı (suresi dolmus).");
+    // Signed with the same key for another platform's manifest, and a newer one at that.
+    k.bitis = 0;
+    k.sira = 200;
+    k.liste = "dosyalar-windows.txt";
+    guncelleme::imzala(liste, k, g);
+    sunucu.dosya("dosyalar-linux.txt.imza", guncelleme::imza_metni(k));
+    reddedilmeli("Güncelleme listesi doğrulanamadı (baska bir listenin imzasi).");
+
+    // A fresh installation built from release 101 is never served release 100; and a
+    // sequence that cannot be recorded fails the run rather than leaving the floor behind.
+    imzala("--sira 100");
+    reddedilmeli("Güncelleme listesi doğrulanamadı (eski liste).", "", "101");
+    fs::create_directories("guncelleme.sira/dolu");
+    reddedilmeli("Dosya yazılamadı: guncelleme.sira");
+    fs::remove_all("guncelleme.sira");
 
     // The valid pair updates; then an older signed manifest is refused.
     imzala("--sira 100 --gecerlilik 2");
@@ -243,6 +266,10 @@ TEST(ListeAraci, KeysAreMadeOnceAndPrivately) {
     dosya_yaz(d.yol + "/site/a.txt", "b");
     komut(arac + " --dogrula " + acik.substr(0, 64) + " " + d.yol + "/site 2>/dev/null", &durum);
     EXPECT_EQ(durum, 1);
+    // days x 86400 past 64 bits would sign an expiry in the past (or none)
+    const std::string cikti = komut(arac + " --imzala " + dosya + " " + d.yol + "/site --gecerlilik 99999999999 2>&1", &durum);
+    EXPECT_EQ(durum, 2);
+    EXPECT_NE(cikti.find("--gecerlilik en cok 36500 gun"), std::string::npos) << cikti;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "tests/yardimci.h"
 #include "updater/durum.h"
@@ -39,15 +41,61 @@ TEST(MorvatanListe, WritesSortedEntriesWithVersionAndSkipsItself) {
     EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt").rfind("morvatan-liste 1\n" + ozet("#!/bin/sh\n"), 0), 0u);
 }
 
-TEST(MorvatanListe, RefusesPathsTheLauncherWouldRefuse) {
+// The launcher's own run-time files, left in the folder by an operator who copied a
+// player's installation, are never published; varsayilan.ini is the operator's and is.
+TEST(MorvatanListe, LeavesTheLaunchersOwnFilesOutAndSaysSo) {
     yardimci::gecici_dizin d;
-    dosya_yaz(d.yol + "/iyi.txt", "1");
-    dosya_yaz(d.yol + "/c:kotu.txt", "2");
+    const std::vector<std::string> ayrilmis = {"launcher.ini", "launcher.kilit", "guncelleme.cache",
+                                               "guncelleme.sira", "oyun.pak.indir", "oyun.pak.eski",
+                                               "launcher.ini.yeni", "veri/x.png.indir"};
+    fs::create_directories(d.yol + "/veri");
+    for (const std::string& ad : ayrilmis) dosya_yaz(d.yol + "/" + ad, "x");
+    dosya_yaz(d.yol + "/varsayilan.ini", "guncelleme=http://x/\n");
     int durum = -1;
-    std::string hata = yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol + " 2>&1", &durum);
-    EXPECT_EQ(durum, 1);
-    EXPECT_NE(hata.find("c:kotu.txt"), std::string::npos) << hata;
-    EXPECT_FALSE(fs::exists(d.yol + "/dosyalar-linux.txt"));
+    const std::string cikti = yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol + " 2>&1 >/dev/null", &durum);
+    ASSERT_EQ(durum, 0);
+    EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt"),
+              "morvatan-liste 1\n" + ozet("guncelleme=http://x/\n") + " 21 varsayilan.ini\n");
+    for (const std::string& ad : ayrilmis) EXPECT_NE(cikti.find(ad + ": launcher'in kendi dosyasi"), std::string::npos) << cikti;
+}
+
+// Each of these would publish a manifest that every player fails on, or a file that must not
+// be served: the tool names the path and writes nothing.
+TEST(MorvatanListe, RefusesWhatNoPlayerCouldInstall) {
+    yardimci::gecici_dizin d, dis;
+    fs::permissions(d.yol, fs::perms::all);  // an unprivileged run must be able to write here
+    fs::permissions(dis.yol, fs::perms::all);
+    dosya_yaz(d.yol + "/iyi.txt", "1");
+    dosya_yaz(dis.yol + "/gizli.anahtar", "s");
+    const std::string uzun = std::string(250, 'u');
+    // A file nobody but its owner can read, the tool run as another user when we are root.
+    const std::string arac = (geteuid() == 0 ? "runuser -u nobody -- " : "") + std::string(MORVATAN_LISTE) + " " +
+                             d.yol + " 2>&1";
+    struct ornek {
+        std::string ad, neden;
+        std::function<void()> kur;
+    };
+    const std::vector<ornek> ornekler = {
+        {"c:kotu.txt", "launcher bu yolu kabul etmez", [&] { dosya_yaz(d.yol + "/c:kotu.txt", "2"); }},
+        {uzun, "bayttan uzun", [&] { dosya_yaz(d.yol + "/" + uzun, "3"); }},
+        {"anahtar", "dosya baglantisi agacin disina gidiyor",
+         [&] { fs::create_symlink(dis.yol + "/gizli.anahtar", d.yol + "/anahtar"); }},
+        {"kilitli.pak", "okunamadi",
+         [&] {
+             dosya_yaz(d.yol + "/kilitli.pak", "4");
+             fs::permissions(d.yol + "/kilitli.pak", fs::perms::owner_write);
+         }},
+    };
+    for (const ornek& o : ornekler) {
+        o.kur();
+        int durum = -1;
+        const std::string hata = yardimci::komut(arac, &durum);
+        EXPECT_EQ(durum, 1) << o.ad;
+        EXPECT_NE(hata.find(o.ad), std::string::npos) << hata;
+        EXPECT_NE(hata.find(o.neden), std::string::npos) << hata;
+        EXPECT_FALSE(fs::exists(d.yol + "/dosyalar-linux.txt")) << o.ad;
+        fs::remove(d.yol + "/" + o.ad);
+    }
 }
 
 TEST(MorvatanListe, PublishedDirectoryUpdatesALauncherDirectory) {

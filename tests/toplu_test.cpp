@@ -55,6 +55,7 @@ TEST(Toplu, BatchesHoldRunsOfSmallFilesWithinTheirLimits) {
     std::vector<const guncelleme::kayit*> v;
     for (auto& e : k) {
         e.boyut = 10;
+        e.yol = std::to_string(v.size());
         v.push_back(&e);
     }
     EXPECT_EQ(guncelleme::toplu_uzunluk(v, 0), guncelleme::TOPLU_ADET);
@@ -64,6 +65,8 @@ TEST(Toplu, BatchesHoldRunsOfSmallFilesWithinTheirLimits) {
     EXPECT_EQ(guncelleme::toplu_uzunluk(v, 5), 0u);
     for (int i = 10; i < 40; ++i) k[size_t(i)].boyut = guncelleme::TOPLU_SINIRI - 1;
     EXPECT_EQ(guncelleme::toplu_uzunluk(v, 10), size_t(guncelleme::TOPLU_BAYT / (guncelleme::TOPLU_SINIRI - 1)));
+    k[2003].yol = "2001";  // a path met again starts the next batch
+    EXPECT_EQ(guncelleme::toplu_uzunluk(v, 2000), 3u);
 }
 
 TEST_F(TopluTest, ManySmallFilesAndTwoLargeOnesEndComplete) {
@@ -149,7 +152,8 @@ TEST_F(TopluTest, StopDuringABatchLeavesNoCurlAndNoHalfFile) {
     for (const auto& [yol, veri] : dosyalar) EXPECT_EQ(dosya_oku(yol), "eski") << yol;
 }
 
-// Names are data: each lands at its own path through curl's config, and nothing else appears.
+// Names are data: each lands at its own path through curl's config, and nothing else appears;
+// a path listed twice ends as its lines processed one after the other would leave it.
 TEST_F(TopluTest, EveryNameLandsExactlyAtItself) {
     const std::vector<std::string> adlar = {
         "tirnak\"li.txt", "ters\\egik.txt", "bos luk.txt", "esit=ti.txt", "#diyez.txt", "sekme\tli.txt",
@@ -157,7 +161,10 @@ TEST_F(TopluTest, EveryNameLandsExactlyAtItself) {
         "yuzde%41.txt", "x\" output = \"kacak2.txt", "y\\\" -o /tmp/kacak3.txt", "alt/ic ice/\"son\".txt"};
     std::map<std::string, std::string> dosyalar;
     for (size_t i = 0; i < adlar.size(); ++i) dosyalar[adlar[i]] = "icerik " + std::to_string(i);
-    yayinla(dosyalar);
+    std::string ikinciler;
+    for (size_t i : {2, 4, 4})
+        ikinciler += yardimci::ozet(dosyalar[adlar[i]]) + " " + std::to_string(dosyalar[adlar[i]].size()) + " " + adlar[i] + "\n";
+    yayinla(dosyalar, ikinciler);
     ASSERT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
     std::set<std::string> beklenen(adlar.begin(), adlar.end());
     EXPECT_EQ(agac(), beklenen);

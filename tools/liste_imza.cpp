@@ -36,10 +36,10 @@ bool sayi(const std::string& metin, uint64_t& deger) {
 bool dosyalar_tutuyor_mu(const fs::path& kok, const guncelleme::liste& l) {
     bool tamam = true;
     for (const guncelleme::kayit& k : l.kayitlar) {
-        std::error_code ec;
         const fs::path yol = kok / k.yol;
-        const auto boyut = fs::file_size(yol, ec);
-        if (ec || int64_t(boyut) != k.boyut || sha256::dosya_ozeti(yol.string()) != k.ozet) {
+        std::string ozet;
+        int64_t boyut = -1;
+        if (!sha256::dosya_ozeti_al(yol.string(), ozet, boyut) || boyut != k.boyut || ozet != k.ozet) {
             std::fprintf(stderr, "morvatan-liste: %s listedekiyle ayni degil\n", k.yol.c_str());
             tamam = false;
         }
@@ -76,15 +76,23 @@ int anahtar_uret(const std::string& dosya) {
     return 0;
 }
 
+// The key file is read into one fixed buffer with no stream in between, so no copy of the
+// secret is left behind in freed memory; the buffer is wiped before it goes.
 bool gizli_anahtar_oku(const std::string& dosya, guncelleme::gizli_anahtar& gizli) {
-    bool var = false;
-    std::string metin = dosya_metni(dosya, var);
-    while (!metin.empty() && (metin.back() == '\n' || metin.back() == '\r')) metin.pop_back();
+    char metin[2 * 64 + 3];
+    size_t uzunluk = 0;
+    const int fd = open(dosya.c_str(), O_RDONLY | O_CLOEXEC);
+    for (ssize_t n = 1; fd >= 0 && n > 0 && uzunluk < sizeof metin;) {
+        n = read(fd, metin + uzunluk, sizeof metin - uzunluk);
+        if (n > 0) uzunluk += size_t(n);
+    }
+    if (fd >= 0) close(fd);
+    while (uzunluk > 0 && (metin[uzunluk - 1] == '\n' || metin[uzunluk - 1] == '\r')) --uzunluk;
     size_t n = 0;
-    const bool tamam = var && metin.size() == 2 * gizli.size() &&
-                       sodium_hex2bin(gizli.data(), gizli.size(), metin.data(), metin.size(), nullptr, &n, nullptr) == 0 &&
+    const bool tamam = fd >= 0 && uzunluk == 2 * gizli.size() &&
+                       sodium_hex2bin(gizli.data(), gizli.size(), metin, uzunluk, nullptr, &n, nullptr) == 0 &&
                        n == gizli.size();
-    sodium_memzero(metin.data(), metin.size());
+    sodium_memzero(metin, sizeof metin);
     if (!tamam) std::fprintf(stderr, "morvatan-liste: %s gizli anahtar degil\n", dosya.c_str());
     return tamam;
 }
@@ -92,6 +100,10 @@ bool gizli_anahtar_oku(const std::string& dosya, guncelleme::gizli_anahtar& gizl
 bool imza_secenegi(const std::string& ad, const std::string& deger, liste_imzasi& imza) {
     uint64_t d = 0;
     if (!sayi(deger, d)) return false;
+    if (ad == "--gecerlilik" && d > uint64_t(EN_UZUN_GECERLILIK)) {
+        std::fprintf(stderr, "morvatan-liste: --gecerlilik en cok %lld gun olabilir\n", EN_UZUN_GECERLILIK);
+        return false;
+    }
     if (ad == "--sira") imza.sira = d;
     else imza.gecerlilik = int64_t(d);
     return true;
@@ -122,6 +134,7 @@ int klasoru_dogrula(const std::string& acik, const std::string& klasor) {
         switch (guncelleme::dogrula(liste, k, anahtar, 0, int64_t(std::time(nullptr)))) {
             case guncelleme::dogrulama::TAMAM: break;
             case guncelleme::dogrulama::SURESI_DOLMUS: sorun = "suresi dolmus"; break;
+            case guncelleme::dogrulama::BASKA_LISTE: sorun = "baska bir listenin imzasi"; break;
             default: sorun = "imza gecersiz"; break;
         }
     }

@@ -21,7 +21,10 @@ int anahtar_uret(const std::string& dosya);
 // Reads a secret key file; reports and returns false when it cannot.
 bool gizli_anahtar_oku(const std::string& dosya, guncelleme::gizli_anahtar& gizli);
 
-// Applies "--sira N" or "--gecerlilik DAYS"; false for a value that is not a number.
+const long long EN_UZUN_GECERLILIK = 36500;  // days; a century, far within 64-bit seconds
+
+// Applies "--sira N" or "--gecerlilik DAYS"; false for a value that is not a number or a
+// validity longer than EN_UZUN_GECERLILIK (said on standard error).
 bool imza_secenegi(const std::string& ad, const std::string& deger, liste_imzasi& imza);
 
 // The signature file text of a manifest.

@@ -6,7 +6,10 @@
 //
 // The manifest starts with "morvatan-liste 1", then "surum VERSION" when a version is given,
 // then "digest size path" per file in byte order of the path. The manifest itself is never
-// listed. A path the launcher would refuse is reported and nothing is written (exit 1).
+// listed, nor the launcher's own run-time files (guncelleme::ayrilmis_mi: its settings, lock,
+// records and temporaries), which are named on standard error. A path the launcher would
+// refuse, a file that cannot be read whole, or a link to a file outside DIR is reported as
+// "morvatan-liste: PATH: reason" and nothing is written (exit 1).
 // Files are hashed on every core with the launcher's own SHA-256 code; the manifest is
 // written to a temporary file and renamed, so a published manifest is never half-written.
 #include <algorithm>
@@ -44,10 +47,13 @@ struct girdi {
 };
 
 bool yol_kabul_mu(const std::string& yol) {
-    if (guncelleme::yol_gecerli_mi(yol) && yol.find('\n') == std::string::npos &&
-        yol.find('\r') == std::string::npos)
-        return true;
-    std::fprintf(stderr, "morvatan-liste: launcher bu yolu kabul etmez: %s\n", yol.c_str());
+    if (!guncelleme::yol_gecerli_mi(yol) || yol.find('\n') != std::string::npos || yol.find('\r') != std::string::npos) {
+        std::fprintf(stderr, "morvatan-liste: launcher bu yolu kabul etmez: %s\n", yol.c_str());
+        return false;
+    }
+    if (guncelleme::adlar_sigiyor_mu(yol)) return true;
+    std::fprintf(stderr, "morvatan-liste: %s: ad %zu bayttan uzun, launcher kuramaz\n", yol.c_str(),
+                 guncelleme::AD_SINIRI);
     return false;
 }
 
@@ -61,7 +67,8 @@ bool icinde_mi(const fs::path& kok, const fs::path& yol) {
 // Walks one directory, following links the way a player's copy will hold them: a link to a
 // file or to a directory inside the tree is published under the link's own path. A dangling
 // link, a loop, or a link to a directory outside the tree would leave a player's installation
-// silently incomplete, so each stops the tool. `ustler` holds the real paths of the
+// silently incomplete, so each stops the tool; a link to a file outside the tree could publish
+// anything of the operator's (a secret key), so it stops the tool too. `ustler` holds the real paths of the
 // directories being walked, from the root down.
 struct tarayici {
     fs::path kok;                    // canonical root
@@ -95,11 +102,16 @@ struct tarayici {
         if (fs::is_directory(st)) return klasor_girdisi(p, hedef, yol, baglanti);
         if (!fs::is_regular_file(st)) return;
         if (yayin_dosyasi_mi(yol)) return;
+        if (guncelleme::ayrilmis_mi(yol)) {
+            std::fprintf(stderr, "morvatan-liste: %s: launcher'in kendi dosyasi, listelenmedi\n", yol.c_str());
+            return;
+        }
+        if (baglanti && !icinde_mi(kok, hedef)) return hata(p, "dosya baglantisi agacin disina gidiyor");
         if (!yol_kabul_mu(yol)) {
             tamam = false;
             return;
         }
-        dosyalar.push_back({yol, int64_t(fs::file_size(hedef, ec)), "", hedef});
+        dosyalar.push_back({yol, 0, "", hedef});
     }
 
     void klasor_girdisi(const fs::path& p, const fs::path& hedef, const std::string& yol, bool baglanti) {
@@ -124,16 +136,26 @@ bool dosyalari_topla(const fs::path& kok, std::vector<girdi>& dosyalar) {
     return t.tamam;
 }
 
-void ozetle(std::vector<girdi>& dosyalar) {
+// Size and digest of every file from one read of its bytes, so the two always agree; a file
+// that cannot be opened or read to its end (vanished, unreadable) is reported and fails all.
+bool ozetle(std::vector<girdi>& dosyalar) {
     std::atomic<size_t> sira{0};
+    std::vector<char> okundu(dosyalar.size(), 0);
     auto isci = [&] {
         for (size_t i; (i = sira.fetch_add(1)) < dosyalar.size();)
-            dosyalar[i].ozet = sha256::dosya_ozeti(dosyalar[i].kaynak.string());
+            okundu[i] = sha256::dosya_ozeti_al(dosyalar[i].kaynak.string(), dosyalar[i].ozet, dosyalar[i].boyut);
     };
     unsigned adet = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::thread> iplikler;
     for (unsigned i = 0; i < adet; ++i) iplikler.emplace_back(isci);
     for (auto& t : iplikler) t.join();
+    bool tamam = true;
+    for (size_t i = 0; i < dosyalar.size(); ++i) {
+        if (okundu[i]) continue;
+        std::fprintf(stderr, "morvatan-liste: %s: okunamadi\n", dosyalar[i].kaynak.c_str());
+        tamam = false;
+    }
+    return tamam;
 }
 
 std::string liste_metni(const std::vector<girdi>& dosyalar, const char* surum) {
@@ -159,7 +181,7 @@ int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza) {
     std::vector<girdi> dosyalar;
     if (!dosyalari_topla(kok, dosyalar)) return 1;
     std::sort(dosyalar.begin(), dosyalar.end(), [](const girdi& a, const girdi& b) { return a.yol < b.yol; });
-    ozetle(dosyalar);
+    if (!ozetle(dosyalar)) return 1;
     const std::string metin = liste_metni(dosyalar, surum);
     if (!yaz(kok / LISTE_ADI, metin)) return 1;
     if (imza && !yaz(kok / guncelleme::IMZA_DOSYASI, imza_dosyasi(metin, *imza))) return 1;

@@ -3,9 +3,8 @@
 #include "ui/yazi.h"
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
+#include "platform/dosya.h"
 #include "ui/doku.h"
 
 namespace yazi {
@@ -17,11 +16,13 @@ const int ATLAS_EN_KUCUK = 512;   // first square tried
 const int ATLAS_EN_BUYUK = 4096;  // last square tried; used even if packing still fails
 const float YATAY_ESIK = 24.0f;   // device sizes below this get 2x horizontal oversampling
 
-bool dosya_oku(const char* yol, std::vector<unsigned char>& bayt) {
-    std::ifstream dosya(yol, std::ios::binary);
-    if (!dosya) return false;
-    bayt.assign(std::istreambuf_iterator<char>(dosya), std::istreambuf_iterator<char>());
-    return !bayt.empty();
+const size_t YAZI_TIPI_SINIRI = 64u << 20;  // bytes; no font of ours comes near it
+
+bool font_oku(const char* yol, std::vector<unsigned char>& bayt) {
+    std::string metin;
+    if (dosya_oku(yol, metin, YAZI_TIPI_SINIRI) != okuma::TAMAM || metin.empty()) return false;
+    bayt.assign(metin.begin(), metin.end());
+    return true;
 }
 
 // A file that opens but is no font would crash the first rasterisation; refuse it here.
@@ -58,8 +59,8 @@ float kern(const atlas& a, int32_t onceki, int32_t simdiki) {
 
 bool yukle() {
     yazi_tipi yeni[2];
-    if (!dosya_oku("veri/font/Cinzel-Bold.ttf", yeni[BASLIK].bayt)) return false;
-    if (!dosya_oku("veri/font/EBGaramond-Regular.ttf", yeni[GOVDE].bayt)) return false;
+    if (!font_oku("veri/font/Cinzel-Bold.ttf", yeni[BASLIK].bayt)) return false;
+    if (!font_oku("veri/font/EBGaramond-Regular.ttf", yeni[GOVDE].bayt)) return false;
     for (int i = 0; i < 2; ++i) {
         tipler[i].bayt = std::move(yeni[i].bayt);
         if (!tip_hazirla(tipler[i])) return false;

@@ -14,7 +14,7 @@
 namespace guncelleme {
 namespace {
 
-const std::string_view BASLIK = "morvatan-imza 1";
+const std::string_view BASLIK = "morvatan-imza 2";
 
 bool sodyum_hazir() {
     static const bool hazir = sodium_init() >= 0;
@@ -51,20 +51,32 @@ bool onaltilik_coz(std::string_view metin, uint8_t* cikti, size_t n) {
     return sodium_hex2bin(cikti, n, metin.data(), metin.size(), nullptr, &uzunluk, nullptr) == 0 && uzunluk == n;
 }
 
-std::string imzalanan(const std::string& liste, const imza_kaydi& k) {
-    std::string mesaj = std::string(BASLIK) + "\nsira " + std::to_string(k.sira) + "\nbitis " +
-                        std::to_string(k.bitis) + "\n";
-    mesaj += liste;
-    return mesaj;
+bool ad_gecerli(std::string_view ad) {
+    if (ad.empty()) return false;
+    for (unsigned char c : ad)
+        if (c < 0x21 || c == 0x7F) return false;
+    return true;
 }
+
+// The signed lines without the signature itself.
+std::string ust_bilgi(const imza_kaydi& k) {
+    return std::string(BASLIK) + "\nliste " + k.liste + "\nsira " + std::to_string(k.sira) + "\nbitis " +
+           std::to_string(k.bitis) + "\n";
+}
+
+std::string imzalanan(const std::string& liste, const imza_kaydi& k) { return ust_bilgi(k) + liste; }
 
 }  // namespace
 
 bool imza_coz(const std::string& metin, imza_kaydi& k) {
-    std::string_view kalan = metin, s1, s2, s3, s4, fazla;
-    if (!satir_al(kalan, s1) || !satir_al(kalan, s2) || !satir_al(kalan, s3) || !satir_al(kalan, s4)) return false;
+    std::string_view kalan = metin, s1, s0, s2, s3, s4, fazla;
+    if (!satir_al(kalan, s1) || !satir_al(kalan, s0) || !satir_al(kalan, s2) || !satir_al(kalan, s3) ||
+        !satir_al(kalan, s4))
+        return false;
     if (satir_al(kalan, fazla) || s1 != BASLIK) return false;
+    if (s0.substr(0, 6) != "liste " || !ad_gecerli(s0.substr(6))) return false;
     imza_kaydi yeni;
+    yeni.liste.assign(s0.substr(6));
     uint64_t bitis = 0;
     if (!sayi_satiri(s2, "sira ", yeni.sira) || !sayi_satiri(s3, "bitis ", bitis)) return false;
     if (bitis > uint64_t(INT64_MAX)) return false;
@@ -77,8 +89,7 @@ bool imza_coz(const std::string& metin, imza_kaydi& k) {
 std::string imza_metni(const imza_kaydi& k) {
     char onaltilik[2 * 64 + 1];
     sodium_bin2hex(onaltilik, sizeof onaltilik, k.imza.data(), k.imza.size());
-    return std::string(BASLIK) + "\nsira " + std::to_string(k.sira) + "\nbitis " + std::to_string(k.bitis) +
-           "\nimza " + onaltilik + "\n";
+    return ust_bilgi(k) + "imza " + onaltilik + "\n";
 }
 
 bool anahtar_coz(const std::string& onaltilik, acik_anahtar& anahtar) {
@@ -95,6 +106,7 @@ dogrulama dogrula(const std::string& liste, const imza_kaydi& k, const acik_anah
     if (crypto_sign_verify_detached(k.imza.data(), reinterpret_cast<const unsigned char*>(mesaj.data()), mesaj.size(),
                                     anahtar.data()) != 0)
         return dogrulama::GECERSIZ;
+    if (k.liste != LISTE_DOSYASI) return dogrulama::BASKA_LISTE;
     if (k.sira < kabul_edilen) return dogrulama::ESKI;
     if (k.bitis != 0 && simdi > k.bitis) return dogrulama::SURESI_DOLMUS;
     return dogrulama::TAMAM;
@@ -113,6 +125,11 @@ uint64_t sira_oku() {
     uint64_t sira = 0;
     if (std::getline(f, satir) && sayi_satiri(satir, "", sira)) return sira;
     return 0;
+}
+
+uint64_t sira_coz(const std::string& metin) {
+    uint64_t sira = 0;
+    return sayi_satiri(metin, "", sira) ? sira : 0;
 }
 
 bool sira_yaz(uint64_t sira) { return atomik_yaz(SIRA_DOSYASI, std::to_string(sira) + "\n"); }

@@ -2,13 +2,16 @@
 // operator's Ed25519 public key (libsodium), and the highest sequence number this
 // installation has accepted, so an older signed manifest can never be replayed.
 //
-// Signature file "dosyalar-linux.txt.imza", four lines:
-//     morvatan-imza 1
+// Signature file "dosyalar-linux.txt.imza", five lines:
+//     morvatan-imza 2
+//     liste NAME        the manifest's file name ("dosyalar-linux.txt")
 //     sira N            sequence number (unsigned decimal; the publish time by default)
 //     bitis T           expiry in Unix seconds, 0 for none
 //     imza HEX          128 hexadecimal digits: the Ed25519 signature
-// The signature covers the first three lines exactly as above, followed by the manifest's
-// exact bytes, so neither the manifest nor its sequence or expiry can be changed alone.
+// The signature covers the first four lines exactly as above, followed by the manifest's
+// exact bytes, so neither the manifest nor its name, sequence or expiry can be changed alone:
+// a manifest signed for another platform or channel with the same key is not this one.
+// The four-line files of the first format named no manifest and are refused for that reason.
 // Pure functions except sira_oku/sira_yaz (the record file in the working directory).
 #pragma once
 #include <array>
@@ -17,6 +20,7 @@
 
 namespace guncelleme {
 
+const char* const LISTE_DOSYASI = "dosyalar-linux.txt";
 const char* const IMZA_DOSYASI = "dosyalar-linux.txt.imza";
 const char* const SIRA_DOSYASI = "guncelleme.sira";
 
@@ -24,13 +28,15 @@ using acik_anahtar = std::array<uint8_t, 32>;
 using gizli_anahtar = std::array<uint8_t, 64>;
 
 struct imza_kaydi {
+    std::string liste = LISTE_DOSYASI;  // the manifest the signature is for
     uint64_t sira = 0;
     int64_t bitis = 0;               // Unix seconds; 0: never expires
     std::array<uint8_t, 64> imza{};  // Ed25519 signature
 };
 
-// Strict reading of a signature file: exactly the four lines (LF, an optional CR), decimal
-// numbers without signs or leading spaces, 128 hex digits. False leaves `k` unchanged.
+// Strict reading of a signature file: exactly the five lines (LF, an optional CR), a name of
+// printable bytes, decimal numbers without signs or leading spaces, 128 hex digits. False
+// leaves `k` unchanged.
 bool imza_coz(const std::string& metin, imza_kaydi& k);
 
 // The file text of a record.
@@ -42,12 +48,13 @@ bool anahtar_coz(const std::string& onaltilik, acik_anahtar& anahtar);
 enum class dogrulama {
     TAMAM,          // signed by the key over these bytes, not older, not expired
     GECERSIZ,       // another key, other bytes, or a broken signature
+    BASKA_LISTE,    // a true signature of another manifest name
     ESKI,           // sequence below the accepted one
     SURESI_DOLMUS,  // expiry in the past
 };
 
-// Checks the manifest bytes against the record; sequence and expiry count only once the
-// signature holds.
+// Checks the manifest bytes, fetched as LISTE_DOSYASI, against the record; name, sequence and
+// expiry count only once the signature holds.
 dogrulama dogrula(const std::string& liste, const imza_kaydi& k, const acik_anahtar& anahtar,
                   uint64_t kabul_edilen, int64_t simdi);
 
@@ -56,6 +63,8 @@ void imzala(const std::string& liste, imza_kaydi& k, const gizli_anahtar& gizli)
 
 // The accepted sequence record of the working directory (0 when there is none).
 uint64_t sira_oku();
+// A sequence setting ("imza_sira": the one the package was made from); 0 when not a number.
+uint64_t sira_coz(const std::string& metin);
 bool sira_yaz(uint64_t sira);  // crash-safe
 
 }  // namespace guncelleme

@@ -69,12 +69,11 @@ void kapat(acik_indirme& a) {
 // A fresh file rather than a truncated one: whatever might still hold the old one open (a
 // transfer of a killed launcher) can no longer write into this download.
 bool taze_ac(const std::string& gecici, acik_indirme& a) {
-    ::unlink(gecici.c_str());
     a = acik_indirme{};
     sha256::baslangic(a.ozet);
-    a.fd = ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    a.okuma_fd = a.fd < 0 ? -1 : ::open(gecici.c_str(), O_RDONLY | O_CLOEXEC);
-    if (a.okuma_fd >= 0) return true;
+    a.fd = gecici_olustur(gecici);
+    a.okuma_fd = a.fd < 0 ? -1 : ::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (a.okuma_fd >= 0 && ayni_dosya_mi(gecici, a.okuma_fd) && ayni_dosya_mi(gecici, a.fd)) return true;
     kapat(a);
     return false;
 }
@@ -205,15 +204,36 @@ yerlestirme yerlestir(const fs::path& gecici, const fs::path& hedef) {
         s.tamam = true;
         return s;
     }
+    const bool klasor = fs::is_directory(fs::symlink_status(hedef, ec));
     fs::path eski = hedef;
     eski += ".eski";
-    fs::remove(eski, ec);
+    fs::remove_all(eski, ec);
     fs::rename(hedef, eski, ec);
     if (ec) return s;
     fs::rename(gecici, hedef, ec);
     s.tamam = !ec;
-    s.eski_kullanildi = s.tamam;
+    if (s.tamam && klasor) fs::remove_all(eski, ec);
+    s.eski_kullanildi = s.tamam && (!klasor || fs::exists(fs::symlink_status(eski, ec)));
     return s;
+}
+
+bool dizin_hazirla(const fs::path& ust) {
+    std::error_code ec;
+    if (ust.empty() || fs::create_directories(ust, ec) || !ec) return true;
+    fs::path yol;
+    for (const fs::path& ad : ust) {
+        yol /= ad;
+        struct stat st;
+        if (::stat(yol.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+        if (::lstat(yol.c_str(), &st) == 0) ::unlink(yol.c_str());
+        if (::mkdir(yol.c_str(), 0777) != 0) return false;
+    }
+    return true;
+}
+
+int gecici_olustur(const std::string& gecici) {
+    ::unlink(gecici.c_str());
+    return ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
 bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::string& kendi_yolu, onbellek& tablo,
@@ -247,8 +267,7 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
                            onbellek& tablo, bool& yeniden) {
     const fs::path hedef = e.yol;
     const std::string gecici = e.yol + ".indir";
-    std::error_code ec;
-    if (hedef.has_parent_path()) fs::create_directories(hedef.parent_path(), ec);
+    dizin_hazirla(hedef.parent_path());
 
     acik_indirme a;
     const bool devam = devam_ac(gecici, e.boyut, a);
@@ -279,7 +298,17 @@ void temizle() {
     for (; !ec && it != son; it.increment(ec)) {
         if (it->path().extension() != ".eski") continue;
         std::error_code silme;
-        fs::remove(it->path(), silme);
+        fs::remove_all(it->path(), silme);
+    }
+}
+
+void indir_artiklarini_sil() {
+    std::error_code ec;
+    const auto secenek = fs::directory_options::skip_permission_denied;
+    for (fs::recursive_directory_iterator it(".", secenek, ec), son; !ec && it != son; it.increment(ec)) {
+        const fs::path& p = it->path();
+        if (p.extension() != ".indir" || it->is_symlink(ec) || !it->is_regular_file(ec)) continue;
+        ::unlink(p.c_str());
     }
 }
 

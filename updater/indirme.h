@@ -37,8 +37,19 @@ struct yerlestirme {
     bool eski_kullanildi = false;  // the old file had to be moved aside as ".eski"
 };
 
-// Renames gecici over hedef; when that fails, moves hedef to hedef + ".eski" first.
+// Renames gecici over hedef; when that fails, moves hedef to hedef + ".eski" first. A folder
+// standing where the new release has a file is moved aside and removed with its contents (the
+// fallback is then not counted as used: nothing of it is left to clean up).
 yerlestirme yerlestir(const std::filesystem::path& gecici, const std::filesystem::path& hedef);
+
+// Makes the folder `ust` and its parents. A file (or a dangling link) standing where the new
+// release has a folder is removed first. False when the folder cannot be made.
+bool dizin_hazirla(const std::filesystem::path& ust);
+
+// A new, empty temporary at `gecici` for writing (whatever stood there is removed first; the
+// file is never a link planted meanwhile, nor one that another process still holds open).
+// The descriptor, or -1.
+int gecici_olustur(const std::string& gecici);
 
 enum class adim_sonucu {
     TAMAM,       // the file is in place and its cache record updated
@@ -64,7 +75,13 @@ adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const
 adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::string& kendi_yolu,
                            onbellek& tablo, bool& yeniden);
 
-// Removes every "*.eski" entry of the working directory (not recursively); errors ignored.
+// Removes every "*.eski" entry of the working directory (not recursively; a folder with
+// everything in it); errors ignored.
 void temizle();
+
+// After a run that left every listed file current: removes every regular file named "*.indir"
+// below the working directory (links are not followed). Such a file belongs to no download any
+// more: a stopped one of a path the manifest no longer lists, or a killed batch's.
+void indir_artiklarini_sil();
 
 }  // namespace guncelleme

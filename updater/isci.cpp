@@ -2,6 +2,7 @@
 // Shared state lives in updater/durum.cpp; this file keeps none of its own.
 #include "updater/isci.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "updater/durum.h"
@@ -43,8 +44,9 @@ bool imza_hatasi(const char* neden) {
 // Fetches the manifest and its signature and checks them. A publish under way can pair a new
 // manifest with the old signature (or the reverse), so a pair that does not verify is fetched
 // once more before it is called invalid. Reports and returns false on any failure.
-bool imzali_govde_al(const std::string& adres, const acik_anahtar& anahtar, std::string& govde) {
-    const uint64_t kabul = sira_oku();
+bool imzali_govde_al(const std::string& adres, const acik_anahtar& anahtar, uint64_t taban, std::string& govde) {
+    const uint64_t kayitli = sira_oku();
+    const uint64_t kabul = std::max(kayitli, taban);
     for (int deneme = 0; deneme < 2; ++deneme) {
         govde.clear();
         if (!govde_al(adres, govde)) return false;
@@ -57,8 +59,13 @@ bool imzali_govde_al(const std::string& adres, const acik_anahtar& anahtar, std:
                                                : dogrulama::GECERSIZ;
         if (d == dogrulama::ESKI) return imza_hatasi("eski liste");
         if (d == dogrulama::SURESI_DOLMUS) return imza_hatasi("suresi dolmus");
+        if (d == dogrulama::BASKA_LISTE) return imza_hatasi("baska bir listenin imzasi");
         if (d == dogrulama::TAMAM) {
-            if (k.sira > kabul) sira_yaz(k.sira);
+            // Without the record a later run would accept this release's predecessors again.
+            if (k.sira > kayitli && !sira_yaz(k.sira)) {
+                hata_ver(std::string("Dosya yazılamadı: ") + SIRA_DOSYASI);
+                return false;
+            }
             return true;
         }
     }
@@ -67,14 +74,14 @@ bool imzali_govde_al(const std::string& adres, const acik_anahtar& anahtar, std:
 
 // Fetches and parses the manifest (signed when a key is set); reports the failure and
 // returns false when it fails.
-bool liste_getir(const std::string& adres, const std::string& imza_anahtari, liste& l) {
+bool liste_getir(const std::string& adres, const std::string& imza_anahtari, const std::string& imza_sira, liste& l) {
     std::string govde;
     if (imza_anahtari.empty()) {
         if (!govde_al(adres, govde)) return false;
     } else {
         acik_anahtar anahtar{};
         if (!anahtar_coz(imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz");
-        if (!imzali_govde_al(adres, anahtar, govde)) return false;
+        if (!imzali_govde_al(adres, anahtar, sira_coz(imza_sira), govde)) return false;
     }
     liste_sonucu s = liste_coz(govde, l);
     if (l.surum_var) {
@@ -83,6 +90,7 @@ bool liste_getir(const std::string& adres, const std::string& imza_anahtari, lis
     }
     if (s == liste_sonucu::BOZUK) hata_ver("Güncelleme listesi bozuk");
     if (s == liste_sonucu::GECERSIZ_SATIR) hata_ver("Güncelleme listesinde geçersiz satır");
+    if (s == liste_sonucu::UZUN_AD) hata_ver("Güncelleme listesinde çok uzun dosya adı: " + l.uzun_ad);
     return s == liste_sonucu::TAMAM;
 }
 
@@ -116,14 +124,15 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
 bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler, int64_t& toplam) {
     for (const kayit& e : l.kayitlar) {
         if (kapaniyor.load()) return false;
-        if (guncel_mi(e, tablo)) continue;
+        if (ayrilmis_mi(e.yol) || guncel_mi(e, tablo)) continue;
         indirilecekler.push_back(&e);
         toplam += e.boyut;
     }
     return true;
 }
 
-void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari) {
+void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari,
+            const std::string& imza_sira) {
     if (adres.empty()) {
         durum.store(GUNCEL);
         return;
@@ -132,14 +141,14 @@ void baslat(const std::string& adres, const std::string& kendi_yolu, const std::
     temizle();
     kapaniyor.store(false);
     durum.store(DENETLENIYOR);
-    iplik = std::thread(calis, adres, kendi_yolu, imza_anahtari);
+    iplik = std::thread(calis, adres, kendi_yolu, imza_anahtari, imza_sira);
 }
 
-void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari) {
+void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari, std::string imza_sira) {
     if (adres.empty() || adres.back() != '/') adres += '/';
     durum.store(DENETLENIYOR);
     liste l;
-    if (!liste_getir(adres, imza_anahtari, l)) return;
+    if (!liste_getir(adres, imza_anahtari, imza_sira, l)) return;
     onbellek tablo;
     onbellek_oku(tablo);
     std::vector<const kayit*> indirilecekler;
@@ -148,6 +157,7 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari)
     sayaclari_yayinla(toplam, indirilecekler.size());
     if (indirilecekler.empty()) {
         onbellek_yaz(tablo);
+        indir_artiklarini_sil();
         durum.store(GUNCEL);
         return;
     }
@@ -155,6 +165,7 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari)
     bool yeniden = false;
     if (!indir(indirilecekler, adres, kendi_yolu, tablo, yeniden)) return;
     onbellek_yaz(tablo);
+    indir_artiklarini_sil();
     durum.store(yeniden ? YENIDEN_BASLAT : GUNCEL);
 }
 

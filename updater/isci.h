@@ -17,13 +17,16 @@ namespace guncelleme {
 // Empty URL: state GUNCEL, no worker. Otherwise joins the previous worker, removes "*.eski"
 // leftovers, clears `kapaniyor` and starts a new worker. With `imza_anahtari` (the setting of
 // that name: the operator's public key in hex) the manifest is used only when its signature
-// file proves it; empty means no check.
-void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari = "");
+// file proves it; empty means no check. `imza_sira` (the setting of that name: the sequence of
+// the signed manifest the package was made from) is the lowest sequence ever accepted, so a
+// fresh installation cannot be served anything older than what it was built from.
+void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari = "",
+            const std::string& imza_sira = "");
 
 // The worker's body; owns copies of the strings.
-void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari = "");
+void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari = "", std::string imza_sira = "");
 
-// The check phase: appends every stale entry to `indirilecekler` and sums their sizes,
+// The check phase: skips the launcher's own files (ayrilmis_mi), appends every stale entry to `indirilecekler` and sums their sizes,
 // reading and filling the cache table. False when the launcher is closing.
 bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler,
              int64_t& toplam);

@@ -181,17 +181,32 @@ std::string onaltilik(const std::vector<uint8_t>& ozet) {
     return metin;
 }
 
-std::string dosya_ozeti(const std::string& yol) {
+bool dosya_ozeti_al(const std::string& yol, std::string& ozet, int64_t& boyut) {
+    const int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     baglam b;
     baslangic(b);
-    int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        std::vector<uint8_t> tampon(65536);
-        ssize_t n;
-        while ((n = ::read(fd, tampon.data(), tampon.size())) > 0) ekle(b, tampon.data(), size_t(n));
-        ::close(fd);
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::vector<uint8_t> tampon(65536);
+    int64_t okunan = 0;
+    ssize_t n;
+    while ((n = ::read(fd, tampon.data(), tampon.size())) > 0) {
+        ekle(b, tampon.data(), size_t(n));
+        okunan += n;
     }
+    ::close(fd);
+    if (n < 0) return false;
+    ozet = onaltilik(bitir(b));
+    boyut = okunan;
+    return true;
+}
+
+std::string dosya_ozeti(const std::string& yol) {
+    std::string ozet;
+    int64_t boyut = 0;
+    if (dosya_ozeti_al(yol, ozet, boyut)) return ozet;
+    baglam b;
+    baslangic(b);
     return onaltilik(bitir(b));
 }
 

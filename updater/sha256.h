@@ -32,6 +32,10 @@ std::string onaltilik(const std::vector<uint8_t>& ozet);
 // Digest text of a whole file; a file that cannot be opened counts as empty.
 std::string dosya_ozeti(const std::string& yol);
 
+// Digest text and byte count of a whole file. False (outputs untouched) when the file cannot
+// be opened or a read fails: a publisher must never sign a digest of bytes it did not read.
+bool dosya_ozeti_al(const std::string& yol, std::string& ozet, int64_t& boyut);
+
 // Whether the processor offers the SHA extensions.
 bool donanim_var();
 // Chooses the hardware (true) or portable (false) path for every later call; the hardware

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <string_view>
 
 #include "platform/aktarim.h"
 #include "updater/durum.h"
@@ -49,13 +50,10 @@ void sil(const kalem& k) {
 // A new, empty ".indir" for curl to write into (never one that something else holds).
 bool gecici_hazirla(kalem& k, std::set<std::string>& dizinler) {
     const fs::path hedef = k.e->yol;
-    if (hedef.has_parent_path() && dizinler.insert(hedef.parent_path().string()).second) {
-        std::error_code ec;
-        fs::create_directories(hedef.parent_path(), ec);
-    }
+    if (hedef.has_parent_path() && dizinler.insert(hedef.parent_path().string()).second)
+        dizin_hazirla(hedef.parent_path());
     k.gecici = k.e->yol + ".indir";
-    ::unlink(k.gecici.c_str());
-    const int fd = ::open(k.gecici.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = gecici_olustur(k.gecici);
     if (fd < 0) return false;
     struct stat st;
     const bool tamam = ::fstat(fd, &st) == 0;
@@ -227,9 +225,11 @@ bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s) {
 size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas) {
     size_t n = 0;
     int64_t bayt = 0;
+    std::set<std::string_view> yollar;  // a path listed twice starts the next batch
     for (size_t i = bas; i < liste.size() && n < TOPLU_ADET; ++i, ++n) {
         const int64_t boyut = liste[i]->boyut;
         if (boyut >= TOPLU_SINIRI || (n > 0 && bayt + boyut > TOPLU_BAYT)) break;
+        if (!yollar.insert(liste[i]->yol).second) break;
         bayt += boyut;
     }
     return n;

@@ -37,7 +37,9 @@ struct aktarim_sonucu {
 bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s);
 
 // How many entries from `bas` on form the next batch: small ones only, within TOPLU_ADET and
-// TOPLU_BAYT (at least one when the first is small; 0 when it is not).
+// TOPLU_BAYT, each path once (a batch makes all its temporaries before any file is put in
+// place, so a path listed twice goes to the next one). At least one when the first is small;
+// 0 when it is not.
 size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas);
 
 // Downloads and puts in place every entry of `grup` (all below TOPLU_SINIRI), stopping at

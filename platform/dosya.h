@@ -1,0 +1,14 @@
+// Reading a whole small file: one open (close-on-exec), a regular file only, a size limit,
+// and every failure as a value. Settings, fonts and records are read through it, so a
+// directory, a read error or a huge file standing where one is expected never throws, never
+// leaves a descriptor to a child and never fills the memory. Any thread.
+#pragma once
+#include <cstddef>
+#include <string>
+
+enum class okuma { TAMAM, YOK, OKUNAMADI, COK_BUYUK };
+
+// Whole content of `yol` into `icerik` (replaced). YOK: no such file; OKUNAMADI: not a
+// regular file, no permission, or a read error; COK_BUYUK: larger than `sinir` bytes. On any
+// failure `icerik` is left untouched.
+okuma dosya_oku(const std::string& yol, std::string& icerik, size_t sinir);
