@@ -110,7 +110,9 @@ sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_co
         }
         cikti.append(tampon, size_t(k));
     }
-    surec::kapat(b);
+    // -w still prints the status after a body cut short (18) or a timeout (28): only a
+    // transfer curl finished is an answer.
+    if (surec::kapat(b) != 0) return durdur.load() ? sonuc::DURDURULDU : sonuc::SUNUCU_HATASI;
     return durdur.load() ? sonuc::DURDURULDU : sonuc::TAMAM;
 }
 

@@ -61,8 +61,9 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
             const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur);
 
 // Posts `govde` with json_gonder_komutu and collects curl's whole output (the answer, a line
-// feed and the status) into `cikti`. An output longer than `en_cok` gives FAZLA. curl's exit
-// status is not examined: what it printed tells the caller everything.
+// feed and the status) into `cikti`. An output longer than `en_cok` gives FAZLA. A transfer
+// curl did not finish (a body cut short, a timeout: any non-zero exit) gives SUNUCU_HATASI,
+// whatever it printed.
 sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_cok, std::string& cikti,
              const std::atomic<bool>& durdur);
 

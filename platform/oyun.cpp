@@ -97,6 +97,13 @@ std::vector<std::string> ortam_kur(char** ortam, const std::string& bilet, const
     return sonuc;
 }
 
+bool bilet_gecerli_mi(const std::string& bilet) {
+    if (bilet.empty()) return false;
+    for (unsigned char c : bilet)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
 bool baslat(const std::string& bilet, std::string& hata) {
     cocuk_hazirligi h;
     h.yol = program_yolu();

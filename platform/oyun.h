@@ -19,6 +19,10 @@ extern int oyun_pid;             // the running game, 0 when none
 extern long cikis_kodu;          // last exit code (128 + signal when a signal ended it)
 extern double baslatma_zamani;   // steady_saniye() when the game was started
 
+// Whether a ticket can go to the game as it was issued: not empty, and no control byte (below
+// 0x20, or 0x7F) that would cut it short in the environment or reach the game's terminal.
+bool bilet_gecerli_mi(const std::string& bilet);
+
 // Starts the game. False with one of the three texts in `hata` when it cannot be started.
 bool baslat(const std::string& bilet, std::string& hata);
 

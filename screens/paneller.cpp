@@ -73,14 +73,16 @@ bool giris_mesgul_mu() { return baglanti_modu == 2 || webgiris::suruyor.load(); 
 void giris() {
     zemin();
     baslik("GİRİŞ", 399.5f);
-    arayuz::metin_kutusu("ad", kullanici_alani, 221);
+    arayuz::metin_kutusu("ad", kullanici_alani, 221, !kod_modu);
     if (kod_modu) arayuz::metin_kutusu("kod", kod_alani, 275);
     else arayuz::metin_kutusu("sifre", sifre_alani, 275);
     arayuz::onay_kutusu("hatirla", beni_hatirla, 327, 329, 18, 145, "Kullanıcı adımı hatırla", 353);
     if (iptal_dugmesi("iptal")) panel_kapat();
     const bool mesgul = giris_mesgul_mu();
-    if (ana_dugme("giris", mesgul ? "BEKLE" : "GİRİŞ", mesgul)) giris_baslat();
-    kayit_satiri();
+    const bool guncelleniyor = guncelleme_suruyor_mu();
+    if (ana_dugme("giris", mesgul ? "BEKLE" : "GİRİŞ", mesgul || guncelleniyor)) giris_baslat();
+    if (guncelleniyor) ortali_satir("Güncelleme bitince giriş yapabilirsin.", 13, 0xE8C77A, 407.5f);
+    else kayit_satiri();
 }
 
 void ayarlar() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/mesaj.h"
+#include "platform/oyun.h"
 #include "server/baglanti.h"
 #include "server/paket.h"
 #include "web/giris_akisi.h"
@@ -22,10 +23,11 @@ void durum_cevabi(const uint8_t* veri, size_t n) {
 
 void giris_kabulu(const uint8_t* veri, size_t n) {
     std::string bilet;
-    const bool iyi = giris_kabul_coz(veri, n, bilet);
+    const bool iyi = giris_kabul_coz(veri, n, bilet) && oyun::bilet_gecerli_mi(bilet);
     sunucu_sifirla();
     sunucu_durumu = SUNUCU_ACIK;
     if (!iyi) {
+        gizli::sil(bilet);
         hata_goster("Sunucudan bozuk cevap geldi.");
         return;
     }

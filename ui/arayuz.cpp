@@ -77,13 +77,14 @@ bool dugme(const char* kimlik, int katman, const dugme_derisi& deri, const std::
     return d.tiklandi;
 }
 
-void metin_kutusu(const char* kimlik, metin_alani& alan, float y) {
-    if (deri.alan_yazi.tex) doku_ciz(deri.alan_yazi, ALAN_X, y, ALAN_W, ALAN_H, 1.0f);
-    if (etkilesim(kimlik, 1, nullptr, nullptr, 288, y + 9, 228, 34)) {
+void metin_kutusu(const char* kimlik, metin_alani& alan, float y, bool degisir) {
+    if (deri.alan_yazi.tex) doku_ciz(deri.alan_yazi, ALAN_X, y, ALAN_W, ALAN_H, degisir ? 1.0f : 0.55f);
+    if (etkilesim(kimlik, 1, nullptr, nullptr, 288, y + 9, 228, 34) && degisir) {
         odak = &alan;
         imlec_zamani = steady_saniye();
     }
-    if (girdi.katman == 1 && icinde(288, y + 9, 228, 34)) {
+    if (!degisir && odak == &alan) odak = nullptr;
+    if (degisir && girdi.katman == 1 && icinde(288, y + 9, 228, 34)) {
         girdi.yazi_imleci = true;
         girdi.el_imleci = false;
     }

@@ -32,8 +32,9 @@ bool dugme(const char* kimlik, int katman, const dugme_derisi& deri, const std::
            const yazi::atlas* a, uint32_t renk, bool devre_disi, float x, float y, float w, float h,
            float aralik);
 
-// A text field at the dialog column (x 260, 280 x 50) with top y; layer 1. A click focuses it.
-void metin_kutusu(const char* kimlik, metin_alani& alan, float y);
+// A text field at the dialog column (x 260, 280 x 50) with top y; layer 1. A click focuses it,
+// unless `degisir` is false: the field is then shown dimmed and cannot be focused.
+void metin_kutusu(const char* kimlik, metin_alani& alan, float y, bool degisir = true);
 
 // A check box: the box at (kx, ky) of size kb x kb, the hit rectangle from there `isabet_w`
 // wide covering its label, drawn at etiket_x with the body font at 14. A click toggles `deger`.

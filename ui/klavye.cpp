@@ -9,7 +9,9 @@
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
 #include "app/pencere.h"
+#include "platform/gizli.h"
 #include "ui/metin_alani.h"
+#include "ui/pano.h"
 #include "ui/yazi.h"
 
 namespace arayuz {
@@ -42,22 +44,31 @@ void enter() {
     else if (acik_panel == 2 && eylemler.ayar_kaydet) eylemler.ayar_kaydet();
 }
 
+// In code mode the name is fixed (the code goes out with the name and password already
+// given), so Tab stays on the code field.
 void sekme() {
     if (acik_panel != 1) return;
-    if (odak == &kullanici_alani) odak = (kod_modu_mu && kod_modu_mu()) ? &kod_alani : &sifre_alani;
-    else odak = &kullanici_alani;
+    const bool kod = kod_modu_mu && kod_modu_mu();
+    if (kod) odak = &kod_alani;
+    else odak = odak == &kullanici_alani ? &sifre_alani : &kullanici_alani;
     imlec_zamani = steady_saniye();
 }
 
+// The pasted text lives in one wiping block from the clipboard to the field: it may be a
+// password.
 void yapistir() {
-    const char* pano = glfwGetClipboardString(pencere);
-    metni_yapistir(pano ? pano : "");
+    std::string ara;
+    ara.reserve(PANO_SINIRI);
+    if (pano_oku(pencere, ara)) metni_yapistir(ara);
+    gizli::sil(ara);
 }
 
 }  // namespace
 
-void metni_yapistir(const std::string& metin) {
-    for (size_t i = 0; i < metin.size();) karakter(uint32_t(yazi::utf8_coz(metin, i)));
+void metni_yapistir(std::string_view metin) {
+    const std::string_view bakilan = metin.substr(0, PANO_SINIRI);
+    for (size_t i = 0; i < bakilan.size() && odak && kod_noktasi_sayisi(odak->metin) < odak->azami;)
+        karakter(uint32_t(yazi::utf8_coz(bakilan, i)));
 }
 
 void karakter(uint32_t c) {

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace arayuz {
 
@@ -23,9 +24,11 @@ extern bool (*kod_modu_mu)();
 // Character callback: a Unicode code point.
 void karakter(uint32_t c);
 
-// Feeds every code point of a pasted text through the character input, so the class
-// filter and the length limit apply; line feeds and other control characters are dropped.
-void metni_yapistir(const std::string& metin);
+// Feeds the code points of a pasted text through the character input, so the class filter
+// and the length limit apply; line feeds and other control characters are dropped. Stops
+// once the field is full, and looks at no more than PANO_SINIRI bytes: a paste of megabytes
+// costs no more than a short one.
+void metni_yapistir(std::string_view metin);
 
 // Key callback: GLFW key, scan code, action and modifier bits.
 void tus(int tus_kodu, int tarama, int eylem, int degistirici);

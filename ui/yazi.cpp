@@ -105,7 +105,7 @@ void atlas_paketle(int font, float px, float olcek_, atlas& a, std::vector<unsig
         if (paketle(t, s, d, yatay, a, bitmap)) break;
 }
 
-int32_t utf8_coz(const std::string& s, size_t& i) {
+int32_t utf8_coz(std::string_view s, size_t& i) {
     const unsigned char b = static_cast<unsigned char>(s[i++]);
     if (b < 0x80) return b;
     int32_t deger;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -58,7 +59,7 @@ void atlas_paketle(int font, float px, float olcek, atlas& a, std::vector<unsign
 
 // Decodes the code point at `i` and advances `i`; never reads past the end (a cut-off
 // sequence yields its partial value).
-int32_t utf8_coz(const std::string& s, size_t& i);
+int32_t utf8_coz(std::string_view s, size_t& i);
 
 // Kerning between two drawable code points in logical units (0 after no glyph, or when the
 // font has neither a "kern" nor a "GPOS" table).

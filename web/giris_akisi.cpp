@@ -12,6 +12,7 @@
 #include "server/baglanti.h"
 #include "ui/klavye.h"
 #include "ui/metin_alani.h"
+#include "updater/durum.h"
 #include "web/json.h"
 #include "web/webgiris.h"
 
@@ -37,10 +38,11 @@ void kod_alanina_odaklan() {
 
 void basari_cevabi() {
     std::string bilet;
-    const bool iyi = json_alan(webgiris::cevap, "ticket", bilet) && !bilet.empty();
+    const bool iyi = json_alan(webgiris::cevap, "ticket", bilet) && oyun::bilet_gecerli_mi(bilet);
     kimlik_sil();
     cevabi_sil();
     if (!iyi) {
+        gizli::sil(bilet);
         hata_goster("Giriş sunucusundan bozuk cevap geldi.");
         return;
     }
@@ -68,11 +70,13 @@ void ret_cevabi() {
     hata_goster(k.metin);
 }
 
+// The password moves into the link before it starts: a connection that fails at once (a bad
+// address) wipes it on its way out, as every other end of the attempt does.
 void sunucu_yolu() {
-    sunucu::baglan(2);
     sunucu::kullanici = kullanici_alani.metin;
     sunucu::sifre.assign(sifre_alani.metin.data(), sifre_alani.metin.size());
     gizli::sil(sifre_alani.metin);
+    sunucu::baglan(2);
 }
 
 bool kod_modunda_mi() { return kod_modu; }
@@ -119,8 +123,14 @@ ret_karari ret_karari_ver(long durum, const std::string& cevap) {
     return k;
 }
 
+bool guncelleme_suruyor_mu() {
+    const int32_t d = guncelleme::durum.load();
+    return d <= guncelleme::INDIRILIYOR || d == guncelleme::YENIDEN_BASLAT;
+}
+
 void giris_baslat() {
-    if (baglanti_modu == 2 || webgiris::suruyor.load()) return;
+    // Files may still be replaced under a game started now: the panel says so and waits.
+    if (baglanti_modu == 2 || webgiris::suruyor.load() || guncelleme_suruyor_mu()) return;
     const bool web = hesap_api_var();
     if (web && kod_modu) {
         if (kod_alani.metin.size() == 6) webgiris::iste(kod_alani.metin);

@@ -8,7 +8,11 @@
 
 extern bool kod_modu;  // the login panel asks for the two-step code (code field for password)
 
-// The login button, Enter and keypad Enter in the login panel.
+// Whether an update check, download or restart is under way: no sign-in may start a game then.
+bool guncelleme_suruyor_mu();
+
+// The login button, Enter and keypad Enter in the login panel. Does nothing while a sign-in
+// is under way or guncelleme_suruyor_mu.
 void giris_baslat();
 
 // Run by the main loop when the web request has both `suruyor` and `hazir` set.
