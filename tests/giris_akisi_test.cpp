@@ -34,7 +34,9 @@ const char* const HESAPLAR = R"([
  {"ad": "bosbilet", "sifre": "x", "cevap": "200bosbilet"},
  {"ad": "sirada", "sifre": "x", "cevap": "202"},
  {"ad": "uzun", "sifre": "x", "cevap": "uzun:70000"},
- {"ad": "yavas", "sifre": "dogru", "cevap": "bekle:1"}
+ {"ad": "yavas", "sifre": "dogru", "cevap": "bekle:1"},
+ {"ad": "yarim", "sifre": "x", "cevap": "yarim"},
+ {"ad": "denetim", "sifre": "x", "cevap": "denetim"}
 ])";
 
 struct GirisAkisi : ::testing::Test {
@@ -53,6 +55,7 @@ struct GirisAkisi : ::testing::Test {
         acik_panel = 1;
         oyun_durumu = 0;
         beni_hatirla = true;
+        guncelleme::durum = guncelleme::GUNCEL;
     }
     void TearDown() override {
         if (webgiris::iplik.joinable()) webgiris::iplik.join();
@@ -139,6 +142,9 @@ TEST_F(GirisAkisi, EveryRefusalShowsItsTextAndEndsTheAttempt) {
         {"bosbilet", "HATA: Giriş sunucusundan bozuk cevap geldi."},
         {"sirada", "HATA: İsteğin sıraya alındı."},  // 202 is no success, even with a ticket
         {"uzun", "HATA: Giriş sunucusundan bozuk cevap geldi."},
+        // a body cut short still ends in "200" from curl's -w: the transfer counts, not the text
+        {"yarim", "HATA: Giriş sunucusuna ulaşılamadı (giris sunucusuna ulasilamadi)."},
+        {"denetim", "HATA: Giriş sunucusundan bozuk cevap geldi."},  // a ticket with control bytes
     };
     for (const auto& [ad, metin] : satirlar) {
         giris(ad, "x");
@@ -167,6 +173,36 @@ TEST_F(GirisAkisi, NoAnswerAtAll) {
     EXPECT_EQ(gosterilen(), "HATA: Giriş sunucusuna ulaşılamadı (giris sunucusuna ulasilamadi).");
     EXPECT_TRUE(kod_modu);
     EXPECT_EQ(std::string(giris_sifresi.c_str()), "kod-lazim");
+    // When the attempt ends in code mode, what the player types goes to the password field
+    // the panel shows again, never to the hidden code field.
+    odak = &kod_alani;
+    kimlik_sil();
+    EXPECT_EQ(odak, &sifre_alani);
+}
+
+// While the update checks or downloads, files may still change under a game: no sign-in
+// starts, and nothing is sent. On the server road a connection that fails at once wipes the
+// password as every other end of the attempt does.
+TEST_F(GirisAkisi, NoSignInDuringAnUpdateAndNoPasswordLeftByABadServerAddress) {
+    for (int32_t d : {guncelleme::BASLAMADI, guncelleme::DENETLENIYOR, guncelleme::INDIRILIYOR,
+                      guncelleme::YENIDEN_BASLAT}) {
+        guncelleme::durum = d;
+        giris("ayse", "dogru-sifre");
+        EXPECT_FALSE(webgiris::suruyor.load()) << d;
+        EXPECT_EQ(oyun_durumu, 0) << d;
+    }
+    EXPECT_EQ(yardimci::dosya_oku(servis.kayit), "");
+    guncelleme::durum = guncelleme::BASARISIZ;  // a failed update leaves the installed game usable
+    giris("ayse", "dogru-sifre");
+    EXPECT_EQ(oyun_durumu, 1);
+    oyunu_bekle();
+
+    ayar_koy("hesap_api", "");
+    ayar_koy("sunucu", "127.0.0.1:");
+    giris("ayse", "dogru-sifre");
+    EXPECT_EQ(gosterilen(), "HATA: Sunucu adresi hatalı: 127.0.0.1:");
+    EXPECT_TRUE(sunucu::sifre.empty());
+    EXPECT_TRUE(sifre_alani.metin.empty());
 }
 
 TEST_F(GirisAkisi, ShortNamesAreRefusedOnBothRoadsBeforeAnythingIsWritten) {

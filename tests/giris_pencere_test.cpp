@@ -78,6 +78,31 @@ TEST(GirisPenceresi, BusyButtonThenRefusalLeavesNoPasswordInMemory) {
     EXPECT_EQ(o.l.kapat_iste(), 0);
 }
 
+// Enter opens the panel during an update check (a server that stalls on the manifest), and the
+// player may type, but no sign-in starts a game while files may still be replaced.
+TEST(GirisPenceresi, EnterDuringAnUpdateCheckStartsNoGame) {
+    yardimci::gecici_dizin site;
+    yardimci::test_sunucusu sunucu(site.yol);
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + std::string(4000, '#') + "\n");
+    sunucu.hata("takil", "dosyalar-linux.txt");
+    oyunlu_launcher o("guncelleme=" + sunucu.adres() + "\n");
+    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
+    o.l.tikla(600, 100);  // the pointer over the window: the keyboard goes there
+    o.l.tus("Return");
+    o.l.yaz("mert");
+    o.l.tus("Tab");
+    o.l.yaz("Kx9-Vm2-Zq7w");
+    o.l.tus("Return");
+    ASSERT_TRUE(bekle_ki([&] { return o.l.ekran_yazisi(170, 395, 460, 25).find("bitince gir") != std::string::npos; }, 10))
+        << o.l.ekran_yazisi(170, 395, 460, 25);
+    std::this_thread::sleep_for(std::chrono::seconds(2));  // time for a wrongly started game to show
+    komut("import -window " + o.l.id + " " + o.l.dizin.yol + "/../guncellerken_giris.png");
+    EXPECT_EQ(o.oyun_pid(), 0);
+    EXPECT_TRUE(o.l.gorunur_mu());
+    EXPECT_EQ(yardimci::dosya_oku(o.servis.kayit), "");  // nothing was even sent
+    EXPECT_EQ(o.l.kapat_iste(), 0);
+}
+
 TEST(GirisPenceresi, TwoStepLoginIntoTheGameAndBackThroughTheClosingPicture) {
     oyunlu_launcher o;
     ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();

@@ -60,7 +60,10 @@ TEST(Json, UnterminatedLiteralKeepsWhatWasRead) {
     EXPECT_EQ(cikti, "abc\n");
     EXPECT_EQ(json_dize_oku("x\"q\"", 1, cikti), 3u);
     EXPECT_EQ(cikti, "q");
-    EXPECT_EQ(alan("{\"m\":\"yarim", "m"), "yarim");  // an unterminated value still counts
+    // A value cut off before its closing quote is no value: a ticket's beginning is not a ticket.
+    std::string deger = "dokunulmadi";
+    EXPECT_FALSE(json_alan("{\"ticket\":\"PARTIAL", "ticket", deger));
+    EXPECT_EQ(deger, "dokunulmadi");
 }
 
 }  // namespace

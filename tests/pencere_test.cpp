@@ -53,15 +53,53 @@ TEST(Pencere, WithoutFontsPrintsTheLineAndExitsOneWithoutWindow) {
     EXPECT_EQ(yardimci::bekle(pid, 20), 1);
     EXPECT_EQ(yardimci::dosya_oku(hata),
               "veri\\font klasoru eksik. Launcher'i veri klasoruyle birlikte calistir.\n");
+    // A font that cannot be read (here a folder by its name) is a missing font, not a crash.
+    yardimci::gecici_dizin bozuk;
+    yardimci::calisma_dizini_kur(bozuk.yol, true);
+    std::filesystem::remove(bozuk.yol + "/veri/font/Cinzel-Bold.ttf");
+    std::filesystem::create_directories(bozuk.yol + "/veri/font/Cinzel-Bold.ttf/x");
+    pid = yardimci::baslat(bozuk.yol + "/MorvatanLauncher", hata);
+    EXPECT_EQ(yardimci::bekle(pid, 20), 1);
+    EXPECT_EQ(yardimci::dosya_oku(hata),
+              "veri\\font klasoru eksik. Launcher'i veri klasoruyle birlikte calistir.\n");
 }
 
+// Every descriptor above the standard streams, as /proc shows it, is close-on-exec: nothing
+// of the launcher's (the server link's socket, the display's) reaches curl, the browser, the
+// game or a restarted launcher.
+std::string miras_kalanlar(pid_t pid) {
+    std::string kalanlar;
+    const std::string dizin = "/proc/" + std::to_string(pid) + "/fdinfo";
+    for (const auto& e : std::filesystem::directory_iterator(dizin)) {
+        if (std::atoi(e.path().filename().c_str()) <= 2) continue;
+        const std::string bilgi = yardimci::dosya_oku(e.path().string());
+        const size_t p = bilgi.find("flags:");
+        if (p == std::string::npos) continue;  // closed meanwhile
+        const long bayraklar = std::strtol(bilgi.c_str() + p + 6, nullptr, 8);
+        if (!(bayraklar & O_CLOEXEC)) {
+            std::error_code ec;
+            kalanlar += e.path().filename().string() + " -> " +
+                        std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/fd/" + e.path().filename().string(), ec)
+                            .string() + "\n";
+        }
+    }
+    return kalanlar;
+}
+
+// Started with a launcher.ini it cannot read (a folder by that name): the window opens with
+// the defaults, standard error says why, and the player's path is left as it was.
 TEST(Pencere, OpensCentredUndecoratedAndClosesLikeADesktopAsks) {
     yardimci::gecici_dizin dizin;
     yardimci::calisma_dizini_kur(dizin.yol, true);
+    std::filesystem::create_directories(dizin.yol + "/launcher.ini/x");
     const std::string hata = dizin.yol + "/stderr.txt";
     pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", hata);
     std::string id = yardimci::pencere_bul(pid, 20);
     ASSERT_FALSE(id.empty()) << yardimci::dosya_oku(hata);
+    EXPECT_NE(yardimci::dosya_oku(hata).find("launcher.ini okunamadi"), std::string::npos);
+    // The status query has made the server link's socket by now.
+    EXPECT_TRUE(yardimci::bekle_ki([&] { return komut("ls -l /proc/" + std::to_string(pid) + "/fd").find("socket:") != std::string::npos; }, 5));
+    EXPECT_EQ(miras_kalanlar(pid), "");
 
     konum k = pencere_konumu(id), ekran = ekran_boyutu();
     EXPECT_EQ(k.w, 800);
@@ -80,6 +118,7 @@ TEST(Pencere, OpensCentredUndecoratedAndClosesLikeADesktopAsks) {
     EXPECT_EQ(durum, 0);
     std::string stderr_metni = yardimci::dosya_oku(hata);
     EXPECT_EQ(stderr_metni.find("gorsel yuklenemedi"), std::string::npos) << stderr_metni;
+    EXPECT_TRUE(std::filesystem::is_directory(dizin.yol + "/launcher.ini/x"));
 }
 
 // An X server that resets when its last client leaves refuses connections for a moment:

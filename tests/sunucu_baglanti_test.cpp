@@ -17,6 +17,7 @@
 #include "server/baglanti.h"
 #include "tests/yardimci.h"
 #include "ui/metin_alani.h"
+#include "updater/durum.h"
 #include "web/giris_akisi.h"
 #include "web/haber.h"
 
@@ -37,6 +38,7 @@ struct SunucuBaglantisi : ::testing::Test {
         haberler.clear();
         webhaber::var = false;
         oyun_durumu = 0;
+        guncelleme::durum = guncelleme::GUNCEL;  // sign-in waits for a running update
     }
     void TearDown() override {
         sunucu_sifirla();

@@ -74,6 +74,9 @@ pid_t baslat(const std::string& yol, const std::string& hata_dosyasi) {
         setenv("HOME", ev.c_str(), 1);
         FILE* f = std::freopen(hata_dosyasi.c_str(), "w", stderr);
         (void)f;
+        // Only the standard streams, as from a desktop: what the launcher holds beyond them
+        // is its own.
+        close_range(3, ~0u, 0);
         execl(yol.c_str(), yol.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -35,7 +35,8 @@ bool bekle_ki(const std::function<bool()>& kosul, double saniye);
 std::string komut(const std::string& satir, int* durum = nullptr);
 
 // Starts `yol` with no arguments in a child process, standard error into `hata_dosyasi`, with
-// HOME set to "ev" beside it (so a launcher's desktop entry stays in the test's directory).
+// HOME set to "ev" beside it (so a launcher's desktop entry stays in the test's directory) and
+// no open descriptor but the standard streams.
 pid_t baslat(const std::string& yol, const std::string& hata_dosyasi);
 
 // Waits up to `saniye` for the child; returns its exit status, or -1 on timeout (the child is

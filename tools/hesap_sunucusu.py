@@ -17,7 +17,9 @@ HESAPLAR.json is a list of accounts:
       "500bos" (500, empty body), "200biletsiz" (200 without a ticket), "200bosbilet",
       "202" (202 with a ticket), "mesaj:TEXT" (403 with that human-readable message),
       "bekle:SECONDS" (the normal answer after a delay), "uzun:BYTES" (a 200 answer that
-      long), "sessiz" (never answers)}
+      long), "sessiz" (never answers), "yarim" (200 announcing 100 bytes, then
+      {"ticket":"PARTIAL and the connection closed), "denetim" (200 with a ticket holding a
+      line feed and an escape sequence)}
 
 Answers, as JSON objects: 200 {"ticket": ...} on success; 401 TOTP_REQUIRED (no code given to an
 account with a secret), 401 TOTP_INVALID (wrong code; codes of the previous, current and next
@@ -150,6 +152,16 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
             self.cevapla(202, {"ticket": "kabul-edilmedi", "message": "İsteğin sıraya alındı."})
         elif ozel.startswith("mesaj:"):
             self.cevapla(403, {"message": ozel[6:]})
+        elif ozel == "yarim":
+            self.send_response(200)
+            self.send_header("Content-Type", "application/json")
+            self.send_header("Content-Length", "100")
+            self.end_headers()
+            self.wfile.write(b'{"ticket":"PARTIAL')
+            self.wfile.flush()
+            self.close_connection = True
+        elif ozel == "denetim":
+            self.cevapla(200, govde=b'{"ticket":"A\\nB\\u001b[31mC"}')
         elif ozel.startswith("uzun:"):
             n = int(ozel[5:])
             self.cevapla(200, govde=(b'{"ticket":"' + b"x" * max(0, n - 13) + b'"}'))

@@ -70,13 +70,14 @@ void ret_cevabi() {
     hata_goster(k.metin);
 }
 
-// The password moves into the link before it starts: a connection that fails at once (a bad
-// address) wipes it on its way out, as every other end of the attempt does.
+// A connection that fails at once (a bad address) has ended the attempt before the password
+// moved into the link: it is wiped there too, as at every other end of the attempt.
 void sunucu_yolu() {
+    sunucu::baglan(2);
     sunucu::kullanici = kullanici_alani.metin;
     sunucu::sifre.assign(sifre_alani.metin.data(), sifre_alani.metin.size());
     gizli::sil(sifre_alani.metin);
-    sunucu::baglan(2);
+    if (baglanti_modu != 2) gizli::sil(sunucu::sifre);
 }
 
 bool kod_modunda_mi() { return kod_modu; }
