@@ -12,6 +12,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/tekil.h"
 #include "tests/yardimci.h"
 
 namespace fs = std::filesystem;
@@ -158,6 +159,50 @@ TEST(Tekil, TheRestartedLauncherTakesTheLockOver) {
     komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
     EXPECT_TRUE(bekle_ki([&] { return !yasiyor_mu(yeni_pid); }, 10));
     EXPECT_FALSE(kilitli_mi(k.dizin.yol));
+}
+
+}  // namespace
+
+namespace {
+
+// A lock file left by a run as root: a player's launchers can open it only for reading, and
+// flock needs no more, so the second of them still finds the first.
+TEST(Tekil, ALockFileThePlayerCannotWriteStillKeepsTwoLaunchersApart) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to leave a lock file another user cannot write";
+    yardimci::gecici_dizin d;
+    fs::permissions(d.yol, fs::perms::all);
+    yardimci::dosya_yaz(d.yol + "/launcher.kilit", "1\n");
+    fs::permissions(d.yol + "/launcher.kilit", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                                   fs::perms::others_read);
+    int boru[2];
+    ASSERT_EQ(pipe(boru), 0);
+    // Each launcher is a child that becomes user nobody and takes the lock; the first holds it
+    // until the second has tried.
+    auto oyuncu = [&](bool ilk) {
+        const pid_t pid = fork();
+        if (pid != 0) return pid;
+        if (chdir(d.yol.c_str()) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(10);
+        const tekil::sonuc s = tekil::al();
+        if (ilk) {
+            char c;
+            if (read(boru[0], &c, 1) != 1) _exit(11);
+        }
+        _exit(s == tekil::sonuc::ALINDI ? 0 : s == tekil::sonuc::BASKASI_CALISIYOR ? 1 : 2);
+    };
+    const pid_t ilk = oyuncu(true);
+    auto tutuyor_mu = [&] {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(ilk) + "/fd", ec))
+            if (fs::read_symlink(e.path(), ec) == d.yol + "/launcher.kilit") return true;
+        return false;
+    };
+    ASSERT_TRUE(yardimci::bekle_ki(tutuyor_mu, 5));
+    const pid_t ikinci = oyuncu(false);
+    EXPECT_EQ(yardimci::bekle(ikinci, 10), 1);  // another launcher runs
+    ASSERT_EQ(write(boru[1], "x", 1), 1);
+    EXPECT_EQ(yardimci::bekle(ilk, 10), 0);     // it held the lock
+    close(boru[0]);
+    close(boru[1]);
 }
 
 }  // namespace

@@ -123,6 +123,8 @@ if [ "${DUNYA_YOL:-}" = sunucu ]; then ayar_koy "$v" hesap_api ""; else ayar_koy
 ayar_koy "$v" sunucu "127.0.0.1:$oyun_port"
 ayar_koy "$v" oyun "demo_oyun"
 ayar_koy "$v" imza_anahtari "$acik_anahtar"
+# The package carries the sequence it was made from: a fresh player is never served older.
+ayar_koy "$v" imza_sira "$(sed -n 's/^sira //p' "$site/dosyalar-linux.txt.imza")"
 [ -n "${DUNYA_EV:-}" ] || printf 'kisayol=1\n' > "$dunya/launcher/launcher.ini"
 printf '%s\n' "${yardimcilar[@]}" > "$dunya/yardimcilar.txt"
 
