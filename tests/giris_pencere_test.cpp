@@ -103,6 +103,22 @@ TEST(GirisPenceresi, EnterDuringAnUpdateCheckStartsNoGame) {
     EXPECT_EQ(o.l.kapat_iste(), 0);
 }
 
+// A program that owns the clipboard but never answers: Ctrl+V gives nothing after a second,
+// and the window goes on taking keys instead of waiting for it for ever.
+TEST(GirisPenceresi, APasteFromAClipboardOwnerThatNeverAnswersDoesNotFreezeTheWindow) {
+    calisan_launcher l("kisayol=1\n");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
+    int port = 0;
+    const pid_t sahip = yardimci::port_yazanla_baslat({MORVATAN_SESSIZ_PANO}, port);
+    l.tikla(424, 534);  // START: the panel, the caret in the empty name field
+    l.tus("ctrl+v");
+    l.yaz("pano");
+    const bool yazildi = bekle_ki([&] { return l.ekran_yazisi(280, 228, 240, 36).find("pano") != std::string::npos; }, 10);
+    yardimci::durdur(sahip);
+    EXPECT_TRUE(yazildi) << l.ekran_yazisi(280, 228, 240, 36);
+    EXPECT_EQ(l.kapat_iste(), 0);
+}
+
 TEST(GirisPenceresi, TwoStepLoginIntoTheGameAndBackThroughTheClosingPicture) {
     oyunlu_launcher o;
     ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
