@@ -116,6 +116,13 @@ TEST_F(SunucuBaglantisi, ServerRoadTicketAndEveryRefusal) {
 }
 
 TEST_F(SunucuBaglantisi, MalformedAndOversizeAnswers) {
+    {  // a ticket with an escape byte would reach the game's terminal, not its login
+        oyun_sunucusu s("normal", "kacis parola bilet=A\x1b[31mB\n");
+        ayar_koy("sunucu", s.adres());
+        giris("kacis", "parola");
+        EXPECT_EQ(hata(), "Sunucudan bozuk cevap geldi.");
+        EXPECT_EQ(oyun_durumu, 0);
+    }
     for (const char* kip : {"bozuk", "buyuk"}) {
         oyun_sunucusu s(kip);
         ayar_koy("sunucu", s.adres());

@@ -305,7 +305,8 @@ void temizle() {
 void indir_artiklarini_sil() {
     std::error_code ec;
     const auto secenek = fs::directory_options::skip_permission_denied;
-    for (fs::recursive_directory_iterator it(".", secenek, ec), son; !ec && it != son; it.increment(ec)) {
+    for (fs::recursive_directory_iterator it(".", secenek, ec), son; !ec && it != son && !kapaniyor.load();
+         it.increment(ec)) {
         const fs::path& p = it->path();
         if (p.extension() != ".indir" || it->is_symlink(ec) || !it->is_regular_file(ec)) continue;
         ::unlink(p.c_str());

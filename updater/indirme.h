@@ -81,7 +81,8 @@ void temizle();
 
 // After a run that left every listed file current: removes every regular file named "*.indir"
 // below the working directory (links are not followed). Such a file belongs to no download any
-// more: a stopped one of a path the manifest no longer lists, or a killed batch's.
+// more: a stopped one of a path the manifest no longer lists, or a killed batch's. Ends early
+// when the launcher is closing.
 void indir_artiklarini_sil();
 
 }  // namespace guncelleme

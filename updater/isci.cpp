@@ -155,18 +155,19 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari,
     int64_t toplam = 0;
     if (!denetle(l, tablo, indirilecekler, toplam)) return;
     sayaclari_yayinla(toplam, indirilecekler.size());
+    // The leftovers' walk comes after the state: the player need not wait for a tidy-up.
     if (indirilecekler.empty()) {
         onbellek_yaz(tablo);
-        indir_artiklarini_sil();
         durum.store(GUNCEL);
+        indir_artiklarini_sil();
         return;
     }
     durum.store(INDIRILIYOR);
     bool yeniden = false;
     if (!indir(indirilecekler, adres, kendi_yolu, tablo, yeniden)) return;
     onbellek_yaz(tablo);
-    indir_artiklarini_sil();
     durum.store(yeniden ? YENIDEN_BASLAT : GUNCEL);
+    indir_artiklarini_sil();
 }
 
 }  // namespace guncelleme
