@@ -63,9 +63,9 @@ int anahtar_uret(const std::string& dosya) {
         sodium_memzero(gizli_hex, sizeof gizli_hex);
         return 1;
     }
-    const std::string satir = std::string(gizli_hex) + "\n";
+    gizli_hex[sizeof gizli_hex - 1] = '\n';  // the line feed takes the terminator's place
+    const bool yazildi = write(fd, gizli_hex, sizeof gizli_hex) == ssize_t(sizeof gizli_hex) && fsync(fd) == 0;
     sodium_memzero(gizli_hex, sizeof gizli_hex);
-    const bool yazildi = write(fd, satir.data(), satir.size()) == ssize_t(satir.size()) && fsync(fd) == 0;
     close(fd);
     if (!yazildi) {
         unlink(dosya.c_str());

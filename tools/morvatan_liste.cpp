@@ -12,6 +12,8 @@
 // "morvatan-liste: PATH: reason" and nothing is written (exit 1).
 // Files are hashed on every core with the launcher's own SHA-256 code; the manifest is
 // written to a temporary file and renamed, so a published manifest is never half-written.
+#include <sodium.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -212,7 +214,9 @@ int imzali_yayinla(const std::vector<std::string>& a) {
     }
     if (konumsal.size() < 2 || konumsal.size() > 3) return kullanim();
     if (!gizli_anahtar_oku(konumsal[0], imza.gizli)) return 1;
-    return yayinla(konumsal[1], konumsal.size() == 3 ? konumsal[2].c_str() : nullptr, &imza);
+    const int durum = yayinla(konumsal[1], konumsal.size() == 3 ? konumsal[2].c_str() : nullptr, &imza);
+    sodium_memzero(imza.gizli.data(), imza.gizli.size());
+    return durum;
 }
 
 }  // namespace
