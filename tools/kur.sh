@@ -12,10 +12,11 @@ if [ "$eylem" = calistir ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 
+# What the launcher and the world need; the tests add a virtual display, OCR and the fuzzers.
 paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev libsodium-dev
-          libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps
-          xvfb xauth x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng
-          clang libclang-rt-14-dev)
+          libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps)
+[ "$eylem" = test ] && paketler+=(xvfb xauth x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng
+                                  clang libclang-rt-14-dev)
 
 eksikler=()
 for p in "${paketler[@]}"; do
@@ -29,10 +30,13 @@ if [ ${#eksikler[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The whole local world needs the launcher, the demo game, the reference game server and the
+# operator's tool; nothing of the tests, fuzzers or benchmarks.
+if [ "$eylem" = calistir ]; then
+  cmake --build build -j"$(nproc)" --target MorvatanLauncher demo_oyun oyun_sunucusu morvatan-liste
+  exec bash tools/dunya.sh build
+fi
 cmake --build build -j"$(nproc)"
-
-# The whole local world: demo update, news, account service, game server, and the launcher.
-[ "$eylem" = calistir ] && exec bash tools/dunya.sh build
 # Every parser of outside input meets a short fuzzing run first (bench/fuzz.sh runs them long).
 bash tools/fuzz.sh 20000
 # -noreset: Xvfb otherwise resets whenever its last client leaves, and refuses connections
