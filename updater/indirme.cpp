@@ -18,20 +18,6 @@ namespace {
 
 const size_t PARCA = 65536;  // one read from curl, or from a file being hashed
 
-// The transfer texts of the updater for an outcome of aktarim::getir.
-bool aktarim_hatasi(aktarim::sonuc s, std::string& hata) {
-    switch (s) {
-        case aktarim::sonuc::TAMAM: return true;
-        case aktarim::sonuc::ADRES_GECERSIZ: hata = "adres gecersiz"; break;
-        case aktarim::sonuc::CALISTIRILAMADI: hata = "curl calistirilamadi"; break;
-        case aktarim::sonuc::REDDEDILDI: hata = "diske yazilamadi"; break;
-        case aktarim::sonuc::SUNUCU_HATASI:
-        case aktarim::sonuc::ARALIK_YOK: hata = "sunucuya ulasilamadi"; break;
-        case aktarim::sonuc::FAZLA: hata = "dosya bozuk geldi"; break;
-        case aktarim::sonuc::DURDURULDU: break;
-    }
-    return false;
-}
 
 // Adds the execute bits when the downloaded bytes start like a program; errors ignored.
 void calistirma_izni_ver(int fd) {
@@ -109,8 +95,8 @@ bool devam_ac(const std::string& gecici, int64_t boyut, acik_indirme& a) {
 }
 
 // Streams the rest of the file from the server: every byte that lands is hashed and counted
-// (also into inen_bayt), never past the listed size. `aralik_yok`: the server cannot continue.
-bool aktar(const std::string& url, int64_t boyut, acik_indirme& a, std::string& hata, bool& aralik_yok) {
+// (also into inen_bayt), never past the listed size.
+hata_turu aktar(const std::string& url, int64_t boyut, acik_indirme& a) {
     auto parca = [&](const char* veri, size_t n) {
         sha256::ekle(a.ozet, reinterpret_cast<const uint8_t*>(veri), n);
         a.alinan += int64_t(n);
@@ -118,8 +104,7 @@ bool aktar(const std::string& url, int64_t boyut, acik_indirme& a, std::string& 
     };
     const aktarim::sonuc s = aktarim::dosyaya_getir(url, a.fd, a.okuma_fd, PARCA, boyut - a.alinan, parca, kapaniyor,
                                                     a.alinan);
-    aralik_yok = s == aktarim::sonuc::ARALIK_YOK;
-    return aktarim_hatasi(s, hata);
+    return aktarim_turu(s);
 }
 
 bool dogru_mu(const kayit& e, acik_indirme& a) {
@@ -129,33 +114,32 @@ bool dogru_mu(const kayit& e, acik_indirme& a) {
 }
 
 // One streamed attempt: the rest of the file (nothing when an earlier run left it whole).
-bool dene(const std::string& url, const kayit& e, acik_indirme& a, std::string& hata, bool& aralik_yok) {
-    aralik_yok = false;
-    if (a.alinan == e.boyut) return true;
-    return aktar(url, e.boyut, a, hata, aralik_yok);
+hata_turu dene(const std::string& url, const kayit& e, acik_indirme& a) {
+    if (a.alinan == e.boyut) return hata_turu::YOK;
+    return aktar(url, e.boyut, a);
 }
 
 // A ".indir" worth continuing survives a stop or a lost connection; anything else goes. Its
 // size on disk counts, not the bytes hashed so far: the next run hashes the file again.
-bool saklanir_mi(const acik_indirme& a, const std::string& hata) {
+bool saklanir_mi(const acik_indirme& a, hata_turu tur) {
     struct stat st;
     if (::fstat(a.fd, &st) != 0 || st.st_size < DEVAM_ESIGI) return false;
-    return kapaniyor.load() || hata == "sunucuya ulasilamadi";
+    return kapaniyor.load() || tur == hata_turu::ULASILAMADI || tur == hata_turu::ARALIK_YOK;
 }
 
 // Checks the finished attempt and puts the file in place. When the path no longer names the
 // file that was written, someone else's file is there: nothing of it is removed or renamed.
-adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, bool indi, const std::string& hata,
+adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, hata_turu tur,
                   const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
     const bool bizim = ayni_dosya_mi(gecici, a.fd);
-    const bool sakla = saklanir_mi(a, hata);
+    const bool sakla = saklanir_mi(a, tur);
     const std::string silinecek = bizim && !sakla ? gecici : "";
     if (kapaniyor.load()) {
         if (!silinecek.empty()) ::unlink(gecici.c_str());
         return adim_sonucu::DURDURULDU;
     }
-    if (!indi) return basarisiz(silinecek, tablo, "İndirme başarısız: " + e.yol + " (" + hata + ")");
-    const std::string bozuk = "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)";
+    if (tur != hata_turu::YOK) return basarisiz(silinecek, tablo, indirme_hatasi(e.yol, tur));
+    const std::string bozuk = indirme_hatasi(e.yol, hata_turu::BOZUK);
     if (!bizim || !dogru_mu(e, a)) return basarisiz(bizim ? gecici : "", tablo, bozuk);
     std::string metin;
     if (yerine_koy(e, gecici, a.okuma_fd, kendi_yolu, tablo, yeniden, metin)) return adim_sonucu::TAMAM;
@@ -164,12 +148,46 @@ adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, bo
 
 }  // namespace
 
+const char* hata_metni(hata_turu tur) {
+    switch (tur) {
+        case hata_turu::ADRES_GECERSIZ: return "adres gecersiz";
+        case hata_turu::CALISTIRILAMADI: return "curl calistirilamadi";
+        case hata_turu::ULASILAMADI:
+        case hata_turu::ARALIK_YOK: return "sunucuya ulasilamadi";
+        case hata_turu::DISKE_YAZILAMADI: return "diske yazilamadi";
+        case hata_turu::BOZUK: return "dosya bozuk geldi";
+        case hata_turu::YOK:
+        case hata_turu::DURDURULDU: break;
+    }
+    return "";
+}
+
+std::string indirme_hatasi(const std::string& yol, hata_turu tur) {
+    return "İndirme başarısız: " + yol + " (" + hata_metni(tur) + ")";
+}
+
+hata_turu aktarim_turu(aktarim::sonuc s) {
+    switch (s) {
+        case aktarim::sonuc::TAMAM: return hata_turu::YOK;
+        case aktarim::sonuc::ADRES_GECERSIZ: return hata_turu::ADRES_GECERSIZ;
+        case aktarim::sonuc::CALISTIRILAMADI: return hata_turu::CALISTIRILAMADI;
+        case aktarim::sonuc::REDDEDILDI: return hata_turu::DISKE_YAZILAMADI;
+        case aktarim::sonuc::SUNUCU_HATASI: return hata_turu::ULASILAMADI;
+        case aktarim::sonuc::ARALIK_YOK: return hata_turu::ARALIK_YOK;
+        case aktarim::sonuc::FAZLA: return hata_turu::BOZUK;
+        case aktarim::sonuc::DURDURULDU: return hata_turu::DURDURULDU;
+    }
+    return hata_turu::ULASILAMADI;
+}
+
 bool liste_al(const std::string& url, std::string& govde, std::string& hata) {
     auto parca = [&](const char* veri, size_t n) {
         govde.append(veri, n);
         return int64_t(govde.size()) <= LISTE_SINIRI;
     };
-    return aktarim_hatasi(aktarim::getir(url, PARCA, parca, kapaniyor), hata);
+    const hata_turu tur = aktarim_turu(aktarim::getir(url, PARCA, parca, kapaniyor));
+    if (tur != hata_turu::DURDURULDU) hata = hata_metni(tur);
+    return tur == hata_turu::YOK;
 }
 
 std::string yol_kodla(const std::string& yol) {
@@ -240,7 +258,7 @@ bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::st
                 bool& yeniden, std::string& metin) {
     calistirma_izni_ver(fd);
     if (!ayni_dosya_mi(gecici, fd)) {
-        metin = "İndirme başarısız: " + e.yol + " (dosya bozuk geldi)";
+        metin = indirme_hatasi(e.yol, hata_turu::BOZUK);
         return false;
     }
     const yerlestirme y = yerlestir(gecici, e.yol);
@@ -276,18 +294,16 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     toplam_bayt.fetch_sub(a.onceki);  // the counters show what is still to come
 
     const std::string url = adres + yol_kodla(e.yol);
-    std::string hata;
-    bool aralik_yok = false;
-    bool indi = dene(url, e, a, hata, aralik_yok);
+    hata_turu tur = dene(url, e, a);
     // The kept bytes may be wrong (written by a transfer that was cut, or by another file's
     // download) or the server may not send ranges: once more from the first byte.
-    if (devam && !kapaniyor.load() && (aralik_yok || (indi && !dogru_mu(e, a)))) {
+    if (devam && !kapaniyor.load() && (tur == hata_turu::ARALIK_YOK || (tur == hata_turu::YOK && !dogru_mu(e, a)))) {
         toplam_bayt.fetch_add(a.alinan);
         kapat(a);
         if (!taze_ac(gecici, a)) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
-        indi = dene(url, e, a, hata, aralik_yok);
+        tur = dene(url, e, a);
     }
-    const adim_sonucu s = bitir(e, gecici, a, indi, hata, kendi_yolu, tablo, yeniden);
+    const adim_sonucu s = bitir(e, gecici, a, tur, kendi_yolu, tablo, yeniden);
     kapat(a);
     return s;
 }

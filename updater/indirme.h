@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/aktarim.h"
 #include "updater/liste.h"
 #include "updater/onbellek.h"
 #include "updater/sha256.h"
@@ -18,6 +19,30 @@
 namespace guncelleme {
 
 const int64_t LISTE_SINIRI = 67108863;  // a manifest of 64 MiB or more is refused
+
+// Why a transfer or a downloaded file failed. Decisions (keep a ".indir" for resuming, start
+// again from the first byte) are taken on the kind; the text shown is derived from it in one
+// place, so the streamed and the batch step always say the same.
+enum class hata_turu {
+    YOK,               // no failure
+    ADRES_GECERSIZ,    // the URL cannot be put on a command line
+    CALISTIRILAMADI,   // no curl process
+    ULASILAMADI,       // no answer, an HTTP error, a lost connection, a silent transfer
+    ARALIK_YOK,        // a continued download met a server that sends only whole files
+    DISKE_YAZILAMADI,  // a write failed, or the manifest is too large
+    BOZUK,             // more bytes than listed, or the wrong size or digest
+    DURDURULDU,        // the launcher is closing
+};
+
+// The transfer text of a kind ("sunucuya ulasilamadi", "dosya bozuk geldi", ...); "" for YOK
+// and DURDURULDU.
+const char* hata_metni(hata_turu tur);
+
+// "İndirme başarısız: PATH (TEXT)", the player's text of a failed download.
+std::string indirme_hatasi(const std::string& yol, hata_turu tur);
+
+// The kind of an outcome of the transfer program's wrapper.
+hata_turu aktarim_turu(aktarim::sonuc s);
 
 // Body of `url` appended to `govde`. Errors: "adres gecersiz", "curl calistirilamadi",
 // "diske yazilamadi" (too large), "sunucuya ulasilamadi"; false with `hata` untouched when

@@ -76,15 +76,16 @@ std::string ozet_al(int fd) {
     return sha256::onaltilik(sha256::bitir(b));
 }
 
-// Why a transferred file cannot go in place ("" when it can): the same texts, in the same
-// precedence, as the streamed step.
-std::string neden(const kalem& k, int fd, int64_t boyut) {
-    if (boyut > k.e->boyut) return "dosya bozuk geldi";
-    if (k.cikis == CURL_YAZMA_HATASI) return "diske yazilamadi";
-    if (k.cikis == CURL_YOK) return "curl calistirilamadi";
-    if (k.cikis != 0) return "sunucuya ulasilamadi";
-    if (boyut != k.e->boyut || ozet_al(fd) != k.e->ozet) return "dosya bozuk geldi";
-    return "";
+// Why a transferred file cannot go in place (YOK when it can), in the streamed step's
+// precedence: a body past the listed size first (the streamed step cuts it off), then the
+// transfer's own failure, then the size and the digest.
+hata_turu neden(const kalem& k, int fd, int64_t boyut) {
+    if (boyut > k.e->boyut) return hata_turu::BOZUK;
+    if (k.cikis == CURL_YAZMA_HATASI) return hata_turu::DISKE_YAZILAMADI;
+    if (k.cikis == CURL_YOK) return hata_turu::CALISTIRILAMADI;
+    if (k.cikis != 0) return hata_turu::ULASILAMADI;
+    if (boyut != k.e->boyut || ozet_al(fd) != k.e->ozet) return hata_turu::BOZUK;
+    return hata_turu::YOK;
 }
 
 // Checks one transferred file and puts it in place; on failure fills `metin`.
@@ -93,13 +94,13 @@ bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool&
     struct stat st;
     if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_dev != k.aygit || st.st_ino != k.dugum) {
         if (fd >= 0) ::close(fd);
-        metin = "İndirme başarısız: " + k.e->yol + " (dosya bozuk geldi)";
+        metin = indirme_hatasi(k.e->yol, hata_turu::BOZUK);
         return false;
     }
-    const std::string n = neden(k, fd, int64_t(st.st_size));
-    bool tamam = n.empty();
+    const hata_turu n = neden(k, fd, int64_t(st.st_size));
+    bool tamam = n == hata_turu::YOK;
     if (tamam) tamam = yerine_koy(*k.e, k.gecici, fd, kendi_yolu, tablo, yeniden, metin);
-    else metin = "İndirme başarısız: " + k.e->yol + " (" + n + ")";
+    else metin = indirme_hatasi(k.e->yol, n);
     ::close(fd);
     if (!tamam) sil(k);
     return tamam;
