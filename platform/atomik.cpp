@@ -1,6 +1,8 @@
 // Crash-safe file replacement through a temporary file, write, fsync and rename. No state.
 #include "platform/atomik.h"
 
+#include "platform/tanimlayici.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,10 +26,8 @@ bool hepsini_yaz(int fd, const std::string& icerik) {
 void klasoru_esitle(const std::string& yol) {
     const size_t bolu = yol.rfind('/');
     const std::string klasor = bolu == std::string::npos ? "." : bolu == 0 ? "/" : yol.substr(0, bolu);
-    const int fd = ::open(klasor.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+    const tanimlayici fd(::open(klasor.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.acik()) ::fsync(fd.fd);
 }
 
 }  // namespace
@@ -36,10 +36,10 @@ bool atomik_yaz(const std::string& yol, const std::string& icerik) {
     // One fixed temporary name: a file left by a killed write is simply reused by the next
     // one instead of piling up. Each file has one writer (one launcher per installation).
     const std::string sablon = yol + ".yeni";
-    const int fd = ::open(sablon.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) return false;
-    const bool tamam = hepsini_yaz(fd, icerik) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !tamam || ::rename(sablon.c_str(), yol.c_str()) != 0) {
+    tanimlayici fd(::open(sablon.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (!fd.acik()) return false;
+    const bool tamam = hepsini_yaz(fd.fd, icerik) && ::fsync(fd.fd) == 0;
+    if (fd.kapat() != 0 || !tamam || ::rename(sablon.c_str(), yol.c_str()) != 0) {
         ::unlink(sablon.c_str());
         return false;
     }

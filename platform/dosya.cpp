@@ -7,25 +7,26 @@
 
 #include <cerrno>
 
+#include "platform/tanimlayici.h"
+
 okuma dosya_oku(const std::string& yol, std::string& icerik, size_t sinir) {
-    const int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? okuma::YOK : okuma::OKUNAMADI;
+    const tanimlayici fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.acik()) return errno == ENOENT ? okuma::YOK : okuma::OKUNAMADI;
     struct stat st;
     okuma s = okuma::TAMAM;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) s = okuma::OKUNAMADI;
+    if (::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode)) s = okuma::OKUNAMADI;
     else if (uint64_t(st.st_size) > sinir) s = okuma::COK_BUYUK;
     std::string metin;
     // The size may change while reading: the limit holds for what is read, not for fstat.
     char tampon[65536];
     while (s == okuma::TAMAM) {
-        const ssize_t n = ::read(fd, tampon, sizeof tampon);
+        const ssize_t n = ::read(fd.fd, tampon, sizeof tampon);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) s = okuma::OKUNAMADI;
         if (n <= 0) break;
         if (metin.size() + size_t(n) > sinir) s = okuma::COK_BUYUK;
         else metin.append(tampon, size_t(n));
     }
-    ::close(fd);
     if (s == okuma::TAMAM) icerik.swap(metin);
     return s;
 }

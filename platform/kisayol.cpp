@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "app/ayarlar.h"
 #include "app/pencere.h"
+#include "platform/atomik.h"
 
 namespace fs = std::filesystem;
 
@@ -18,24 +18,6 @@ const char* const DOSYA_ADI = "morvatan-online.desktop";
 std::string dizin_yolu(const std::string& exe) {
     const size_t bolu = exe.rfind('/');
     return bolu == std::string::npos ? std::string() : exe.substr(0, bolu);
-}
-
-bool dosyaya_yaz(const fs::path& hedef, const std::string& metin) {
-    fs::path gecici = hedef;
-    gecici += ".yeni";
-    {
-        std::ofstream f(gecici, std::ios::binary | std::ios::trunc);
-        f << metin;
-        if (!f.flush()) {
-            std::error_code ec;
-            fs::remove(gecici, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(gecici, hedef, ec);
-    if (ec) fs::remove(gecici, ec);
-    return !ec;
 }
 
 }  // namespace
@@ -82,7 +64,7 @@ void kisayol_yaz() {
     const fs::path dizin = fs::path(ev) / ".local/share/applications";
     std::error_code ec;
     fs::create_directories(dizin, ec);
-    if (!dosyaya_yaz(dizin / DOSYA_ADI, kisayol_metni(calistirilan_yol))) return;
+    if (!atomik_yaz((dizin / DOSYA_ADI).string(), kisayol_metni(calistirilan_yol))) return;
     ayar_koy("kisayol", "1");
     ini_yaz();
 }

@@ -14,6 +14,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/tanimlayici.h"
+
 namespace tekil {
 namespace {
 
@@ -81,25 +83,24 @@ bool devir_bekle(int fd) {
 
 sonuc al() {
     isleyici_kur();
-    int fd = open(KILIT_DOSYASI, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    tanimlayici fd(open(KILIT_DOSYASI, O_RDWR | O_CREAT | O_CLOEXEC, 0644));
     // flock needs no write access: a lock file the player cannot write (left by a run as
     // another user) still keeps two launchers of one installation apart.
-    if (fd < 0) fd = open(KILIT_DOSYASI, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return sonuc::KILITSIZ;
-    bool alindi = kilitle(fd);
+    if (!fd.acik()) fd = tanimlayici(open(KILIT_DOSYASI, O_RDONLY | O_CLOEXEC));
+    if (!fd.acik()) return sonuc::KILITSIZ;
+    bool alindi = kilitle(fd.fd);
     if (!alindi) {
-        const pid_t sahip = sahip_oku(fd);
+        const pid_t sahip = sahip_oku(fd.fd);
         // A process releases its locks before its children are handed to another parent, so
         // a parent that is already gone has already released the lock: the second try takes it.
-        alindi = (sahip > 0 && sahip == getppid()) ? devir_bekle(fd) : kilitle(fd);
+        alindi = (sahip > 0 && sahip == getppid()) ? devir_bekle(fd.fd) : kilitle(fd.fd);
         if (!alindi) {
             if (sahip > 0) one_iste(sahip);
-            close(fd);
             return sonuc::BASKASI_CALISIYOR;
         }
     }
-    sahip_yaz(fd);
-    kilit_fd = fd;
+    sahip_yaz(fd.fd);
+    kilit_fd = fd.birak();
     return sonuc::ALINDI;
 }
 

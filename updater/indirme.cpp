@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/aktarim.h"
+#include "platform/tanimlayici.h"
 #include "updater/durum.h"
 
 namespace fs = std::filesystem;
@@ -39,17 +40,16 @@ bool ayni_dosya_mi(const std::string& yol, int fd) {
 // A ".indir" being written: curl's end and the reading end, the digest of the bytes read so
 // far, and how many of them came from an earlier run.
 struct acik_indirme {
-    int fd = -1;        // curl's standard output
-    int okuma_fd = -1;  // the same file, read behind curl
+    tanimlayici yazma;  // curl's standard output
+    tanimlayici okuma;  // the same file, read behind curl
     sha256::baglam ozet;
     int64_t alinan = 0;
     int64_t onceki = 0;  // bytes found in the file when it was opened
 };
 
 void kapat(acik_indirme& a) {
-    if (a.okuma_fd >= 0) ::close(a.okuma_fd);
-    if (a.fd >= 0) ::close(a.fd);
-    a.fd = a.okuma_fd = -1;
+    a.okuma.kapat();
+    a.yazma.kapat();
 }
 
 // A fresh file rather than a truncated one: whatever might still hold the old one open (a
@@ -57,9 +57,9 @@ void kapat(acik_indirme& a) {
 bool taze_ac(const std::string& gecici, acik_indirme& a) {
     a = acik_indirme{};
     sha256::baslangic(a.ozet);
-    a.fd = gecici_olustur(gecici);
-    a.okuma_fd = a.fd < 0 ? -1 : ::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (a.okuma_fd >= 0 && ayni_dosya_mi(gecici, a.okuma_fd) && ayni_dosya_mi(gecici, a.fd)) return true;
+    a.yazma = tanimlayici(gecici_olustur(gecici));
+    if (a.yazma.acik()) a.okuma = tanimlayici(::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (a.okuma.acik() && ayni_dosya_mi(gecici, a.okuma.fd) && ayni_dosya_mi(gecici, a.yazma.fd)) return true;
     kapat(a);
     return false;
 }
@@ -70,21 +70,21 @@ bool taze_ac(const std::string& gecici, acik_indirme& a) {
 bool devam_ac(const std::string& gecici, int64_t boyut, acik_indirme& a) {
     a = acik_indirme{};
     sha256::baslangic(a.ozet);
-    a.okuma_fd = ::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    a.okuma = tanimlayici(::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
-    if (a.okuma_fd < 0 || ::fstat(a.okuma_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < DEVAM_ESIGI ||
+    if (!a.okuma.acik() || ::fstat(a.okuma.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < DEVAM_ESIGI ||
         st.st_size > boyut) {
         kapat(a);
         return false;
     }
-    a.fd = ::open(gecici.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    a.yazma = tanimlayici(::open(gecici.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
     std::vector<uint8_t> tampon(PARCA);
-    while (a.fd >= 0 && ayni_dosya_mi(gecici, a.okuma_fd) && !kapaniyor.load()) {
-        const ssize_t n = ::read(a.okuma_fd, tampon.data(), tampon.size());
+    while (a.yazma.acik() && ayni_dosya_mi(gecici, a.okuma.fd) && !kapaniyor.load()) {
+        const ssize_t n = ::read(a.okuma.fd, tampon.data(), tampon.size());
         if (n < 0) break;
         if (n == 0) {
             a.onceki = a.alinan;
-            if (::lseek(a.fd, a.alinan, SEEK_SET) == a.alinan && a.alinan <= boyut) return true;
+            if (::lseek(a.yazma.fd, a.alinan, SEEK_SET) == a.alinan && a.alinan <= boyut) return true;
             break;
         }
         sha256::ekle(a.ozet, tampon.data(), size_t(n));
@@ -102,7 +102,7 @@ hata_turu aktar(const std::string& url, int64_t boyut, acik_indirme& a) {
         a.alinan += int64_t(n);
         inen_bayt.fetch_add(int64_t(n));
     };
-    const aktarim::sonuc s = aktarim::dosyaya_getir(url, a.fd, a.okuma_fd, PARCA, boyut - a.alinan, parca, kapaniyor,
+    const aktarim::sonuc s = aktarim::dosyaya_getir(url, a.yazma.fd, a.okuma.fd, PARCA, boyut - a.alinan, parca, kapaniyor,
                                                     a.alinan);
     return aktarim_turu(s);
 }
@@ -123,7 +123,7 @@ hata_turu dene(const std::string& url, const kayit& e, acik_indirme& a) {
 // size on disk counts, not the bytes hashed so far: the next run hashes the file again.
 bool saklanir_mi(const acik_indirme& a, hata_turu tur) {
     struct stat st;
-    if (::fstat(a.fd, &st) != 0 || st.st_size < DEVAM_ESIGI) return false;
+    if (::fstat(a.yazma.fd, &st) != 0 || st.st_size < DEVAM_ESIGI) return false;
     return kapaniyor.load() || tur == hata_turu::ULASILAMADI || tur == hata_turu::ARALIK_YOK;
 }
 
@@ -131,7 +131,7 @@ bool saklanir_mi(const acik_indirme& a, hata_turu tur) {
 // file that was written, someone else's file is there: nothing of it is removed or renamed.
 adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, hata_turu tur,
                   const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
-    const bool bizim = ayni_dosya_mi(gecici, a.fd);
+    const bool bizim = ayni_dosya_mi(gecici, a.yazma.fd);
     const bool sakla = saklanir_mi(a, tur);
     const std::string silinecek = bizim && !sakla ? gecici : "";
     if (kapaniyor.load()) {
@@ -142,8 +142,8 @@ adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, ha
     const std::string bozuk = indirme_hatasi(e.yol, hata_turu::BOZUK);
     if (!bizim || !dogru_mu(e, a)) return basarisiz(bizim ? gecici : "", tablo, bozuk);
     std::string metin;
-    if (yerine_koy(e, gecici, a.okuma_fd, kendi_yolu, tablo, yeniden, metin)) return adim_sonucu::TAMAM;
-    return basarisiz(ayni_dosya_mi(gecici, a.fd) ? gecici : "", tablo, metin);
+    if (yerine_koy(e, gecici, a.okuma.fd, kendi_yolu, tablo, yeniden, metin)) return adim_sonucu::TAMAM;
+    return basarisiz(ayni_dosya_mi(gecici, a.yazma.fd) ? gecici : "", tablo, metin);
 }
 
 }  // namespace
@@ -303,9 +303,7 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
         if (!taze_ac(gecici, a)) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
         tur = dene(url, e, a);
     }
-    const adim_sonucu s = bitir(e, gecici, a, tur, kendi_yolu, tablo, yeniden);
-    kapat(a);
-    return s;
+    return bitir(e, gecici, a, tur, kendi_yolu, tablo, yeniden);
 }
 
 void temizle() {

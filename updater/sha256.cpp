@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/tanimlayici.h"
+
 namespace sha256 {
 namespace {
 
@@ -182,19 +184,18 @@ std::string onaltilik(const std::vector<uint8_t>& ozet) {
 }
 
 bool dosya_ozeti_al(const std::string& yol, std::string& ozet, int64_t& boyut) {
-    const int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    const tanimlayici fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.acik()) return false;
     baglam b;
     baslangic(b);
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    posix_fadvise(fd.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     std::vector<uint8_t> tampon(65536);
     int64_t okunan = 0;
     ssize_t n;
-    while ((n = ::read(fd, tampon.data(), tampon.size())) > 0) {
+    while ((n = ::read(fd.fd, tampon.data(), tampon.size())) > 0) {
         ekle(b, tampon.data(), size_t(n));
         okunan += n;
     }
-    ::close(fd);
     if (n < 0) return false;
     ozet = onaltilik(bitir(b));
     boyut = okunan;

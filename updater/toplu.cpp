@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "platform/aktarim.h"
+#include "platform/tanimlayici.h"
 #include "updater/durum.h"
 #include "updater/sha256.h"
 
@@ -53,14 +54,12 @@ bool gecici_hazirla(kalem& k, std::set<std::string>& dizinler) {
     if (hedef.has_parent_path() && dizinler.insert(hedef.parent_path().string()).second)
         dizin_hazirla(hedef.parent_path());
     k.gecici = k.e->yol + ".indir";
-    const int fd = gecici_olustur(k.gecici);
-    if (fd < 0) return false;
+    const tanimlayici fd(gecici_olustur(k.gecici));
     struct stat st;
-    const bool tamam = ::fstat(fd, &st) == 0;
-    ::close(fd);
+    if (!fd.acik() || ::fstat(fd.fd, &st) != 0) return false;
     k.aygit = st.st_dev;
     k.dugum = st.st_ino;
-    return tamam;
+    return true;
 }
 
 std::string ozet_al(int fd) {
@@ -90,18 +89,16 @@ hata_turu neden(const kalem& k, int fd, int64_t boyut) {
 
 // Checks one transferred file and puts it in place; on failure fills `metin`.
 bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, std::string& metin) {
-    const int fd = ::open(k.gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const tanimlayici fd(::open(k.gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_dev != k.aygit || st.st_ino != k.dugum) {
-        if (fd >= 0) ::close(fd);
+    if (!fd.acik() || ::fstat(fd.fd, &st) != 0 || st.st_dev != k.aygit || st.st_ino != k.dugum) {
         metin = indirme_hatasi(k.e->yol, hata_turu::BOZUK);
         return false;
     }
-    const hata_turu n = neden(k, fd, int64_t(st.st_size));
+    const hata_turu n = neden(k, fd.fd, int64_t(st.st_size));
     bool tamam = n == hata_turu::YOK;
-    if (tamam) tamam = yerine_koy(*k.e, k.gecici, fd, kendi_yolu, tablo, yeniden, metin);
+    if (tamam) tamam = yerine_koy(*k.e, k.gecici, fd.fd, kendi_yolu, tablo, yeniden, metin);
     else metin = indirme_hatasi(k.e->yol, n);
-    ::close(fd);
     if (!tamam) sil(k);
     return tamam;
 }
