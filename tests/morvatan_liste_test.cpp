@@ -68,8 +68,12 @@ TEST(MorvatanListe, RefusesWhatNoPlayerCouldInstall) {
     dosya_yaz(d.yol + "/iyi.txt", "1");
     dosya_yaz(dis.yol + "/gizli.anahtar", "s");
     const std::string uzun = std::string(250, 'u');
-    // A file nobody but its owner can read, the tool run as another user when we are root.
-    const std::string arac = (geteuid() == 0 ? "runuser -u nobody -- " : "") + std::string(MORVATAN_LISTE) + " " +
+    // A file nobody but its owner can read, the tool run as another user when we are root
+    // (from a copy that user can reach: the build folder may sit below a private home).
+    yardimci::gecici_dizin kopya;
+    fs::permissions(kopya.yol, fs::perms::all);
+    fs::copy_file(MORVATAN_LISTE, kopya.yol + "/morvatan-liste");
+    const std::string arac = (geteuid() == 0 ? "runuser -u nobody -- " : "") + kopya.yol + "/morvatan-liste " +
                              d.yol + " 2>&1";
     struct ornek {
         std::string ad, neden;
