@@ -64,6 +64,20 @@ TEST(Pencere, WithoutFontsPrintsTheLineAndExitsOneWithoutWindow) {
               "veri\\font klasoru eksik. Launcher'i veri klasoruyle birlikte calistir.\n");
 }
 
+// Whether one of the process's descriptors is a UDP socket (the ENet link's).
+bool udp_soketi_var(pid_t pid) {
+    const std::string surec = "/proc/" + std::to_string(pid);
+    const std::string udp = yardimci::dosya_oku(surec + "/net/udp");
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(surec + "/fd", ec)) {
+        const std::string hedef = std::filesystem::read_symlink(e.path(), ec).string();
+        if (hedef.rfind("socket:[", 0) != 0) continue;
+        const std::string dugum = " " + hedef.substr(8, hedef.size() - 9) + " ";
+        if (udp.find(dugum) != std::string::npos) return true;
+    }
+    return false;
+}
+
 // Every descriptor above the standard streams, as /proc shows it, is close-on-exec: nothing
 // of the launcher's (the server link's socket, the display's) reaches curl, the browser, the
 // game or a restarted launcher.
@@ -97,8 +111,8 @@ TEST(Pencere, OpensCentredUndecoratedAndClosesLikeADesktopAsks) {
     std::string id = yardimci::pencere_bul(pid, 20);
     ASSERT_FALSE(id.empty()) << yardimci::dosya_oku(hata);
     EXPECT_NE(yardimci::dosya_oku(hata).find("launcher.ini okunamadi"), std::string::npos);
-    // The status query has made the server link's socket by now.
-    EXPECT_TRUE(yardimci::bekle_ki([&] { return komut("ls -l /proc/" + std::to_string(pid) + "/fd").find("socket:") != std::string::npos; }, 5));
+    // Once the status query has made the server link's UDP socket, every descriptor is looked at.
+    EXPECT_TRUE(yardimci::bekle_ki([&] { return udp_soketi_var(pid); }, 5));
     EXPECT_EQ(miras_kalanlar(pid), "");
 
     konum k = pencere_konumu(id), ekran = ekran_boyutu();
