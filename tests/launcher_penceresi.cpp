@@ -75,6 +75,12 @@ int calisan_launcher::kapat_iste() {
     return yardimci::bekle(pid, 10);
 }
 
+bool calisan_launcher::paneli_ac() const {
+    const rgb gok = piksel(60, 60);
+    tikla(424, 534);
+    return kutu_acik(gok);
+}
+
 bool calisan_launcher::kutu_acik(const rgb& gok) const {
     return bekle_ki([&] { return parlaklik(piksel(60, 60)) < parlaklik(gok) * 0.8; }, 5);
 }

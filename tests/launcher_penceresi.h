@@ -32,6 +32,9 @@ struct calisan_launcher {
     void konum_oku();  // the window origin, again (after a resize or a move)
     rgb piksel(int px, int py) const;
     void tikla(int px, int py) const;
+    // Clicks START and waits until the sign-in panel dims the screen: keys typed before the
+    // launcher has drawn that frame would find no field to go to.
+    bool paneli_ac() const;
     std::string hata_metni() const;
     // The text in a rectangle of the window, read by OCR from a screenshot scaled up 4x;
     // `tek_satir` reads it as one line, else as a block.
