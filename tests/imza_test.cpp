@@ -181,7 +181,7 @@ TEST_F(ImzaliGuncelleme, TheTamperMatrix) {
 
     // A fresh installation built from release 101 is never served release 100; and a
     // sequence that cannot be recorded fails the run rather than leaving the floor behind.
-    imzala("--sira 100");
+    imzala("--sira 100 --zorla");  // below the other platform's 200, on purpose
     reddedilmeli("Güncelleme listesi doğrulanamadı (eski liste).", "", "101");
     fs::create_directories("guncelleme.sira/dolu");
     reddedilmeli("Dosya yazılamadı: guncelleme.sira");
@@ -194,7 +194,7 @@ TEST_F(ImzaliGuncelleme, TheTamperMatrix) {
     EXPECT_EQ(dosya_oku("guncelleme.sira"), "100\n");
     ASSERT_EQ(calistir(acik), guncelleme::GUNCEL);  // the same manifest again: equal sequence
     sunucu.dosya("oyun.pak", "geri alinmis oyun");
-    imzala("--sira 99");
+    imzala("--sira 99 --zorla");  // an operator who means it
     reddedilmeli("Güncelleme listesi doğrulanamadı (eski liste).");
 }
 

@@ -154,3 +154,73 @@ TEST(MorvatanListe, PublishesLinkedDirectoriesAndRefusesBrokenLinks) {
 }
 
 }  // namespace
+
+namespace {
+
+// The usual publishing mistakes, each stopped before anything is written (or, for an unsigned
+// publish over a signed folder, mended and said): every one would otherwise break every
+// player silently.
+TEST(MorvatanListe, TheGuardsOfAPublish) {
+    yardimci::gecici_dizin d, anahtarlar;
+    const std::string arac = MORVATAN_LISTE, gizli = anahtarlar.yol + "/gizli";
+    int durum = -1;
+    std::string acik = yardimci::komut(arac + " --anahtar-uret " + gizli);
+    acik.pop_back();
+    EXPECT_EQ(yardimci::komut(arac + " --acik-anahtar " + gizli, &durum), acik + "\n");
+    const std::string yardim = yardimci::komut(arac + " -h", &durum);
+    EXPECT_EQ(durum, 0);
+    EXPECT_NE(yardim.find("kullanim: morvatan-liste"), std::string::npos);
+    EXPECT_EQ(yardimci::komut(arac + " --help", &durum), yardim);
+
+    dosya_yaz(d.yol + "/oyun.pak", "oyun");
+    const std::string liste = d.yol + "/dosyalar-linux.txt", imza = liste + ".imza";
+    struct ornek {
+        std::string komut, beklenen;  // what the tool says on standard error
+        int durum;
+    };
+    fs::create_directories(d.yol + "/ikinci");
+    dosya_yaz(d.yol + "/gizli.kopya", dosya_oku(gizli));
+    for (const ornek& o : std::vector<ornek>{
+             {arac + " " + d.yol + " " + d.yol + "/ikinci", "kullanim:", 2},  // a folder for a version
+             {arac + " --imzala " + d.yol + "/gizli.kopya " + d.yol, "gizli.kopya: gizli anahtar", 1},
+         }) {
+        const std::string cikti = yardimci::komut(o.komut + " 2>&1 >/dev/null", &durum);
+        EXPECT_EQ(durum, o.durum) << o.komut;
+        EXPECT_NE(cikti.find(o.beklenen), std::string::npos) << cikti;
+        EXPECT_FALSE(fs::exists(liste)) << o.komut;
+    }
+    fs::remove(d.yol + "/gizli.kopya");
+    fs::remove(d.yol + "/ikinci");
+
+    // A varsayilan.ini that switches updates off, or trusts another key; --zorla goes on.
+    const std::string imzala = arac + " --imzala " + gizli + " " + d.yol;
+    dosya_yaz(d.yol + "/varsayilan.ini", "guncelleme=\nimza_anahtari=" + acik + "\n");
+    std::string cikti = yardimci::komut(imzala + " --sira 100 2>&1", &durum);
+    EXPECT_EQ(durum, 1);
+    EXPECT_NE(cikti.find("varsayilan.ini: guncelleme bos"), std::string::npos) << cikti;
+    dosya_yaz(d.yol + "/varsayilan.ini", "guncelleme=http://x/\nimza_anahtari=" + std::string(64, 'a') + "\n");
+    cikti = yardimci::komut(imzala + " --sira 100 2>&1", &durum);
+    EXPECT_EQ(durum, 1);
+    EXPECT_NE(cikti.find("imza_anahtari bu imzanin acik anahtari degil"), std::string::npos) << cikti;
+    EXPECT_FALSE(fs::exists(liste));
+    yardimci::komut(imzala + " --sira 100 --zorla >/dev/null 2>&1", &durum);
+    EXPECT_EQ(durum, 0);
+    dosya_yaz(d.yol + "/varsayilan.ini", "guncelleme=http://x/\nimza_anahtari=" + acik + "\n");
+
+    // The sequence never goes down by mistake.
+    const std::string once = dosya_oku(imza);
+    cikti = yardimci::komut(imzala + " --sira 5 2>&1", &durum);
+    EXPECT_EQ(durum, 1);
+    EXPECT_NE(cikti.find("sira 5, burada imzali olan 100"), std::string::npos) << cikti;
+    EXPECT_EQ(dosya_oku(imza), once);
+    yardimci::komut(imzala + " --sira 5 --zorla >/dev/null 2>&1", &durum);
+    EXPECT_EQ(durum, 0);
+
+    // Unsigned over signed: the stale signature goes, and the tool says so.
+    cikti = yardimci::komut(arac + " " + d.yol + " 2>&1", &durum);
+    EXPECT_EQ(durum, 0);
+    EXPECT_NE(cikti.find("eski imza silindi"), std::string::npos) << cikti;
+    EXPECT_FALSE(fs::exists(imza));
+}
+
+}  // namespace

@@ -97,6 +97,22 @@ bool gizli_anahtar_oku(const std::string& dosya, guncelleme::gizli_anahtar& gizl
     return tamam;
 }
 
+std::string acik_anahtar_hex(const guncelleme::gizli_anahtar& gizli) {
+    unsigned char acik[crypto_sign_PUBLICKEYBYTES];
+    crypto_sign_ed25519_sk_to_pk(acik, gizli.data());
+    char hex[2 * crypto_sign_PUBLICKEYBYTES + 1];
+    sodium_bin2hex(hex, sizeof hex, acik, sizeof acik);
+    return hex;
+}
+
+int acik_anahtari_yaz(const std::string& dosya) {
+    guncelleme::gizli_anahtar gizli{};
+    if (sodium_init() < 0 || !gizli_anahtar_oku(dosya, gizli)) return 1;
+    std::printf("%s\n", acik_anahtar_hex(gizli).c_str());
+    sodium_memzero(gizli.data(), gizli.size());
+    return 0;
+}
+
 bool imza_secenegi(const std::string& ad, const std::string& deger, liste_imzasi& imza) {
     uint64_t d = 0;
     if (!sayi(deger, d)) return false;

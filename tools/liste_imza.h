@@ -18,6 +18,12 @@ struct liste_imzasi {
 // --anahtar-uret FILE: writes a new secret key, prints the public key. Exit status.
 int anahtar_uret(const std::string& dosya);
 
+// The public half of a secret key as 64 lowercase hexadecimal digits.
+std::string acik_anahtar_hex(const guncelleme::gizli_anahtar& gizli);
+
+// --acik-anahtar FILE: prints the public key of a secret key file again. Exit status.
+int acik_anahtari_yaz(const std::string& dosya);
+
 // Reads a secret key file; reports and returns false when it cannot.
 bool gizli_anahtar_oku(const std::string& dosya, guncelleme::gizli_anahtar& gizli);
 

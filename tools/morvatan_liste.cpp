@@ -1,8 +1,10 @@
 // morvatan-liste DIR [VERSION]: writes DIR/dosyalar-linux.txt, the update manifest of every
 // regular file below DIR, for an operator who publishes an update. Links are followed.
 // With --imzala it also writes the manifest's signature file; --anahtar-uret makes the
-// operator's key pair and --dogrula checks a published folder as a launcher would (see
-// tools/liste_imza.h).
+// operator's key pair, --acik-anahtar prints a key's public half again and --dogrula checks
+// a published folder as a launcher would (see tools/liste_imza.h). Before anything is
+// written the guards of tools/liste_denetim.h run: the secret key inside DIR, a varsayilan.ini
+// that would switch updates off or trust another key, a sequence that goes down.
 //
 // The manifest starts with "morvatan-liste 1", then "surum VERSION" when a version is given,
 // then "digest size path" per file in byte order of the path. The manifest itself is never
@@ -17,6 +19,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -24,6 +27,7 @@
 #include <vector>
 
 #include "platform/atomik.h"
+#include "tools/liste_denetim.h"
 #include "tools/liste_imza.h"
 #include "updater/imza.h"
 #include "updater/liste.h"
@@ -173,48 +177,95 @@ bool yaz(const fs::path& hedef, const std::string& metin) {
     return false;
 }
 
+// The guards that may stop a publish before anything is written.
+bool yayin_guvenli_mi(const fs::path& kok, const liste_imzasi* imza, const std::string& gizli_dosya, bool zorla) {
+    if (imza && !anahtar_disarida_mi(kok, gizli_dosya)) return false;
+    if (zorla) return true;
+    const std::string acik = imza ? acik_anahtar_hex(imza->gizli) : "";
+    return varsayilan_uygun_mu(kok, imza ? &acik : nullptr) && (!imza || sira_dusmuyor_mu(kok, imza->sira));
+}
+
 // Lists, hashes and writes DIR's manifest; `imza` (when given) signs it, and the signature
-// file follows the manifest into place.
-int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza) {
+// file follows the manifest into place. An unsigned publish removes an old signature first.
+int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza, const std::string& gizli_dosya,
+            bool zorla) {
     if (surum && std::string(surum).find('\n') != std::string::npos) {
         std::fprintf(stderr, "morvatan-liste: surum tek satir olmali\n");
         return 2;
     }
+    if (!yayin_guvenli_mi(kok, imza, gizli_dosya, zorla)) return 1;
     std::vector<girdi> dosyalar;
     if (!dosyalari_topla(kok, dosyalar)) return 1;
     std::sort(dosyalar.begin(), dosyalar.end(), [](const girdi& a, const girdi& b) { return a.yol < b.yol; });
     if (!ozetle(dosyalar)) return 1;
     const std::string metin = liste_metni(dosyalar, surum);
+    if (!imza) eski_imzayi_kaldir(kok);
     if (!yaz(kok / LISTE_ADI, metin)) return 1;
     if (imza && !yaz(kok / guncelleme::IMZA_DOSYASI, imza_dosyasi(metin, *imza))) return 1;
     std::printf("%zu dosya: %s\n", dosyalar.size(), (kok / LISTE_ADI).c_str());
     return 0;
 }
 
+const char* const KULLANIM =
+    "kullanim: morvatan-liste KLASOR [SURUM] [--zorla]\n"
+    "          morvatan-liste --imzala GIZLI_DOSYA KLASOR [SURUM] [--sira N] [--gecerlilik GUN] [--zorla]\n"
+    "          morvatan-liste --anahtar-uret GIZLI_DOSYA\n"
+    "          morvatan-liste --acik-anahtar GIZLI_DOSYA\n"
+    "          morvatan-liste --dogrula ACIK_ANAHTAR KLASOR\n"
+    "          morvatan-liste --help\n";
+
 int kullanim() {
-    std::fprintf(stderr,
-                 "kullanim: morvatan-liste KLASOR [SURUM]\n"
-                 "          morvatan-liste --anahtar-uret GIZLI_DOSYA\n"
-                 "          morvatan-liste --imzala GIZLI_DOSYA KLASOR [SURUM] [--sira N] [--gecerlilik GUN]\n"
-                 "          morvatan-liste --dogrula ACIK_ANAHTAR KLASOR\n");
+    std::fputs(KULLANIM, stderr);
     return 2;
 }
 
-// --imzala SECRET DIR [VERSION] [--sira N] [--gecerlilik DAYS]
-int imzali_yayinla(const std::vector<std::string>& a) {
-    liste_imzasi imza;
+// A version is a short label such as 1.4.3; one that names a folder or holds a slash is a
+// folder given by mistake, and publishing with it would go to the wrong place.
+bool surum_gecerli_mi(const std::string& surum) {
+    std::error_code ec;
+    return surum.find('/') == std::string::npos && !fs::is_directory(surum, ec);
+}
+
+// The words after the command: options taken out, the rest in order.
+struct sozcukler {
     std::vector<std::string> konumsal;
+    bool zorla = false;
+};
+
+bool ayir(const std::vector<std::string>& a, liste_imzasi* imza, sozcukler& s) {
     for (size_t i = 0; i < a.size(); ++i) {
-        if ((a[i] == "--sira" || a[i] == "--gecerlilik") && i + 1 < a.size()) {
-            if (!imza_secenegi(a[i], a[i + 1], imza)) return kullanim();
+        if (a[i] == "--zorla") {
+            s.zorla = true;
+        } else if (imza && (a[i] == "--sira" || a[i] == "--gecerlilik") && i + 1 < a.size()) {
+            if (!imza_secenegi(a[i], a[i + 1], *imza)) return false;
             ++i;
+        } else if (a[i].rfind("--", 0) == 0) {
+            return false;
         } else {
-            konumsal.push_back(a[i]);
+            s.konumsal.push_back(a[i]);
         }
     }
-    if (konumsal.size() < 2 || konumsal.size() > 3) return kullanim();
-    if (!gizli_anahtar_oku(konumsal[0], imza.gizli)) return 1;
-    const int durum = yayinla(konumsal[1], konumsal.size() == 3 ? konumsal[2].c_str() : nullptr, &imza);
+    return true;
+}
+
+// DIR [VERSION] [--zorla]
+int imzasiz_yayinla(const std::vector<std::string>& a) {
+    sozcukler s;
+    if (!ayir(a, nullptr, s) || s.konumsal.empty() || s.konumsal.size() > 2) return kullanim();
+    if (s.konumsal.size() == 2 && !surum_gecerli_mi(s.konumsal[1])) return kullanim();
+    return yayinla(s.konumsal[0], s.konumsal.size() == 2 ? s.konumsal[1].c_str() : nullptr, nullptr, "", s.zorla);
+}
+
+// --imzala SECRET DIR [VERSION] [--sira N] [--gecerlilik DAYS] [--zorla]
+int imzali_yayinla(const std::vector<std::string>& a) {
+    liste_imzasi imza;
+    sozcukler s;
+    if (!ayir(a, &imza, s) || s.konumsal.size() < 2 || s.konumsal.size() > 3) return kullanim();
+    if (s.konumsal.size() == 3 && !surum_gecerli_mi(s.konumsal[2])) return kullanim();
+    if (!gizli_anahtar_oku(s.konumsal[0], imza.gizli)) return 1;
+    if (imza.sira == 0) imza.sira = uint64_t(std::time(nullptr));  // fixed now, so the guard sees it
+    const int durum = yayinla(s.konumsal[1], s.konumsal.size() == 3 ? s.konumsal[2].c_str() : nullptr, &imza,
+                              s.konumsal[0], s.zorla);
     sodium_memzero(imza.gizli.data(), imza.gizli.size());
     return durum;
 }
@@ -224,9 +275,13 @@ int imzali_yayinla(const std::vector<std::string>& a) {
 int main(int argc, char** argv) {
     const std::vector<std::string> a(argv + 1, argv + argc);
     if (a.empty()) return kullanim();
+    if (a[0] == "--help" || a[0] == "-h") {
+        std::fputs(KULLANIM, stdout);
+        return 0;
+    }
     if (a[0] == "--anahtar-uret") return a.size() == 2 ? anahtar_uret(a[1]) : kullanim();
+    if (a[0] == "--acik-anahtar") return a.size() == 2 ? acik_anahtari_yaz(a[1]) : kullanim();
     if (a[0] == "--dogrula") return a.size() == 3 ? klasoru_dogrula(a[1], a[2]) : kullanim();
     if (a[0] == "--imzala") return imzali_yayinla({a.begin() + 1, a.end()});
-    if (a.size() > 2 || a[0].rfind("--", 0) == 0) return kullanim();
-    return yayinla(a[0], a.size() == 2 ? a[1].c_str() : nullptr, nullptr);
+    return imzasiz_yayinla(a);
 }

@@ -1,0 +1,22 @@
+// The publishing guards of morvatan-liste: the mistakes that would break every player
+// silently, caught before anything is written. Each reports on standard error as
+// "morvatan-liste: PATH: reason" and returns false; --zorla skips the ones an operator may
+// mean (a varsayilan.ini that switches updates off, a sequence that goes down).
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+// The secret key file lies inside the folder about to be published.
+bool anahtar_disarida_mi(const std::filesystem::path& kok, const std::string& gizli_dosya);
+
+// DIR/varsayilan.ini, when there is one, keeps updates on (`guncelleme` not empty) and, when
+// `acik_hex` is given (signing), trusts exactly that key (`imza_anahtari`).
+bool varsayilan_uygun_mu(const std::filesystem::path& kok, const std::string* acik_hex);
+
+// The sequence about to be signed is not below the one DIR's signature already carries.
+bool sira_dusmuyor_mu(const std::filesystem::path& kok, uint64_t sira);
+
+// An unsigned publish removes a signature left from an earlier signed one (it would no longer
+// match, and players would read it as tampering); says so.
+void eski_imzayi_kaldir(const std::filesystem::path& kok);
