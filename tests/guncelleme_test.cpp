@@ -46,7 +46,7 @@ TEST_F(GuncellemeTest, FreshInstallThenUnchangedRunDownloadsAndHashesNothing) {
     EXPECT_FALSE(indir_kaldi_mi());
     std::string cache = dosya_oku("guncelleme.cache");
     EXPECT_NE(cache.find(" veri/a b.png\n"), std::string::npos) << cache;
-    EXPECT_NE(cache.find("5 6 eskiozet artik/listede/yok.dat\n"), std::string::npos);  // kept
+    EXPECT_EQ(cache.find("artik/listede/yok.dat"), std::string::npos);  // no longer listed: forgotten
 
     // Same size, different content, original time restored: only a trusted cache reports it
     // current, so this proves the second run hashes nothing.
@@ -191,6 +191,25 @@ TEST_F(GuncellemeTest, TheTreeChangesShapeAndTheLaunchersOwnFilesStayItsOwn) {
     EXPECT_FALSE(fs::exists("guncelleme.sira") || fs::exists("x.yeni") || fs::exists("launcher.kilit"));
     EXPECT_FALSE(fs::exists("eski/yol.bin.indir") || fs::exists("b.indir"));
     EXPECT_TRUE(fs::is_symlink("bag.indir"));  // links are not followed, nor removed
+}
+
+// A release that drops a file and a whole folder: they leave the player's disk, a save the
+// game wrote beside them stays, and so does what the launcher cannot start without.
+TEST_F(GuncellemeTest, FilesDroppedFromAReleaseLeaveAndThePlayersOwnStay) {
+    yayinla({{"oyun.bin", "1"}, {"eski/harita/a.dat", "a"}, {"eski/b.dat", "b"}, {"kayit/x.dat", "x"},
+             {"MorvatanLauncher", "#!/bin/sh\n"}, {"varsayilan.ini", "guncelleme=x\n"}, {"veri/font/f.ttf", "f"}});
+    ASSERT_NE(calistir(), guncelleme::BASARISIZ) << guncelleme::mesaj_al();
+    dosya_yaz("kayit/oyuncu.sav", "kayit");
+    dosya_yaz("ekran.png", "resim");
+    yayinla({{"oyun.bin", "1"}});
+    ASSERT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_FALSE(fs::exists("eski"));
+    EXPECT_FALSE(fs::exists("kayit/x.dat"));
+    EXPECT_EQ(dosya_oku("kayit/oyuncu.sav"), "kayit");
+    EXPECT_EQ(dosya_oku("ekran.png"), "resim");
+    for (const char* kalir : {"oyun.bin", "MorvatanLauncher", "varsayilan.ini", "veri/font/f.ttf"})
+        EXPECT_TRUE(fs::exists(kalir)) << kalir;
+    EXPECT_EQ(dosya_oku("guncelleme.cache").find("eski/"), std::string::npos);
 }
 
 TEST_F(GuncellemeTest, OnlyTheLauncherItselfAsksForARestart) {

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/aktarim.h"
@@ -313,6 +315,41 @@ void temizle() {
         if (it->path().extension() != ".eski") continue;
         std::error_code silme;
         fs::remove_all(it->path(), silme);
+    }
+}
+
+namespace {
+
+// Removes the folders above `yol` that are now empty, nearest first; stops at the first that
+// is not (or at the installation's root).
+void bos_ustleri_sil(fs::path yol) {
+    while (yol.has_parent_path()) {
+        yol = yol.parent_path();
+        if (::rmdir(yol.c_str()) != 0) return;
+    }
+}
+
+// What the launcher cannot start without stays, whatever a release says.
+bool korunur_mu(const std::string& yol, const std::string& kendi_yolu) {
+    return yol == kendi_yolu || yol == "varsayilan.ini" || yol.rfind("veri/font/", 0) == 0 || ayrilmis_mi(yol);
+}
+
+}  // namespace
+
+void birakilanlari_sil(const liste& l, const std::string& kendi_yolu, onbellek& tablo) {
+    std::unordered_set<std::string_view> listede;
+    listede.reserve(l.kayitlar.size());
+    for (const kayit& e : l.kayitlar) listede.insert(e.yol);
+    for (auto it = tablo.begin(); it != tablo.end();) {
+        if (listede.count(it->first)) {
+            ++it;
+            continue;
+        }
+        struct stat st;
+        if (!korunur_mu(it->first, kendi_yolu) && ::lstat(it->first.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::unlink(it->first.c_str()) == 0)
+            bos_ustleri_sil(it->first);
+        it = tablo.erase(it);
     }
 }
 

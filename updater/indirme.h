@@ -104,6 +104,14 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
 // everything in it); errors ignored.
 void temizle();
 
+// After a run that left every listed file current: removes the files of earlier releases that
+// this manifest no longer lists. The cache knows them (only a listed file is ever recorded),
+// so a file the launcher never installed (a save, a screenshot) is never touched; neither is
+// a folder, a link or one of the launcher's own files, nor what it cannot start without (its
+// executable `kendi_yolu`, varsayilan.ini, veri/font/). Folders left empty by a removal go
+// too. The records of unlisted paths leave the table.
+void birakilanlari_sil(const liste& l, const std::string& kendi_yolu, onbellek& tablo);
+
 // After a run that left every listed file current: removes every regular file named "*.indir"
 // below the working directory (links are not followed). Such a file belongs to no download any
 // more: a stopped one of a path the manifest no longer lists, or a killed batch's. Ends early

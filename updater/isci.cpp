@@ -157,6 +157,7 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari,
     sayaclari_yayinla(toplam, indirilecekler.size());
     // The leftovers' walk comes after the state: the player need not wait for a tidy-up.
     if (indirilecekler.empty()) {
+        birakilanlari_sil(l, kendi_yolu, tablo);
         onbellek_yaz(tablo);
         durum.store(GUNCEL);
         indir_artiklarini_sil();
@@ -165,6 +166,7 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari,
     durum.store(INDIRILIYOR);
     bool yeniden = false;
     if (!indir(indirilecekler, adres, kendi_yolu, tablo, yeniden)) return;
+    birakilanlari_sil(l, kendi_yolu, tablo);
     onbellek_yaz(tablo);
     durum.store(yeniden ? YENIDEN_BASLAT : GUNCEL);
     indir_artiklarini_sil();
