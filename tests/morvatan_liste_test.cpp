@@ -224,3 +224,39 @@ TEST(MorvatanListe, TheGuardsOfAPublish) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a host really serves, fetched through curl as a launcher would: the signed pair, then
+// every listed file's size. And locally, a listed file that is missing, and one not listed.
+TEST(MorvatanListe, ChecksWhatAHostServesAndWhatAFolderHolds) {
+    yardimci::gecici_dizin site, anahtarlar;
+    yardimci::test_sunucusu sunucu(site.yol);
+    sunucu.dosya("oyun.pak", "oyun");
+    sunucu.dosya("veri/a b.png", "png");
+    const std::string arac = MORVATAN_LISTE, gizli = anahtarlar.yol + "/gizli";
+    std::string acik = yardimci::komut(arac + " --anahtar-uret " + gizli);
+    acik.pop_back();
+    int durum = -1;
+    yardimci::komut(arac + " --imzala " + gizli + " " + sunucu.kok + " 1.0 --sira 7", &durum);
+    ASSERT_EQ(durum, 0);
+    const std::string dogrula = arac + " --dogrula " + acik + " ";
+    EXPECT_EQ(yardimci::komut(dogrula + sunucu.adres(), &durum), "dogru: 2 dosya sunuluyor, sira 7\n");
+    EXPECT_EQ(durum, 0);
+
+    sunucu.hata("404", "oyun.pak");                // the host lost a file
+    sunucu.dosya("veri/a b.png", "png!");          // another was changed after signing
+    std::string cikti = yardimci::komut(dogrula + sunucu.adres() + " 2>&1", &durum);
+    EXPECT_EQ(durum, 1);
+    EXPECT_NE(cikti.find("oyun.pak: sunucu vermiyor"), std::string::npos) << cikti;
+    EXPECT_NE(cikti.find("veri/a b.png: sunucuda 4 bayt, listede 3"), std::string::npos) << cikti;
+
+    fs::remove(sunucu.kok + "/oyun.pak");
+    dosya_yaz(sunucu.kok + "/fazla.txt", "x");
+    cikti = yardimci::komut(dogrula + sunucu.kok + " 2>&1", &durum);
+    EXPECT_EQ(durum, 1);
+    EXPECT_NE(cikti.find("oyun.pak: listede var, klasorde yok"), std::string::npos) << cikti;
+    EXPECT_NE(cikti.find("fazla.txt: klasorde var, listede yok"), std::string::npos) << cikti;
+}
+
+}  // namespace

@@ -15,7 +15,7 @@ leading slash, percent-encoding kept):
   damla:S  send the body one byte at a time, S seconds apart
   hiz:B  send the body at a steady B bytes per second
   araliksiz  send the whole file even when a range was asked for
-A request for "bytes=N-" is answered 206 with the rest of the file (also in hiz mode), 416
+HEAD answers with the headers of the whole file (not logged). A request for "bytes=N-" is answered 206 with the rest of the file (also in hiz mode), 416
 when N is past its end. Body bytes sent for each GET are appended to ROOT/../gonderilen.log
 as "PATH COUNT" lines once the response ends.
 """
@@ -58,6 +58,16 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         # Headers and body leave in separate writes; without this a kept-alive connection
         # waits for the client's delayed acknowledgement (40 ms) before every small body.
         self.connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+
+    def do_HEAD(self):
+        """The headers a GET of the whole file would get (404 under the 404 fault)."""
+        yol = self.path.lstrip("/")
+        kip = (hatalar().get(yol) or "").partition(":")[0]
+        dosya = os.path.join(KOK, http.server.urllib.parse.unquote(yol))
+        if kip == "404" or not os.path.isfile(dosya):
+            self.send_error(404)
+            return
+        self.baslik_gonder(os.path.getsize(dosya))
 
     def do_GET(self):
         yol = self.path.lstrip("/")

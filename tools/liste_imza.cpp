@@ -9,9 +9,14 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <vector>
 
+#include "platform/surec.h"
+#include "updater/indirme.h"
 #include "updater/liste.h"
+#include "updater/toplu.h"
 #include "updater/sha256.h"
 
 namespace fs = std::filesystem;
@@ -32,17 +37,103 @@ bool sayi(const std::string& metin, uint64_t& deger) {
     return true;
 }
 
-// Every listed file must be there with its size and digest.
+// Every listed file must be there with its size and digest; files that are there but not
+// listed are named (a player never gets them).
 bool dosyalar_tutuyor_mu(const fs::path& kok, const guncelleme::liste& l) {
     bool tamam = true;
+    std::set<std::string> listede;
     for (const guncelleme::kayit& k : l.kayitlar) {
+        listede.insert(k.yol);
         const fs::path yol = kok / k.yol;
         std::string ozet;
         int64_t boyut = -1;
-        if (!sha256::dosya_ozeti_al(yol.string(), ozet, boyut) || boyut != k.boyut || ozet != k.ozet) {
+        std::error_code ec;
+        if (!fs::exists(yol, ec)) {
+            std::fprintf(stderr, "morvatan-liste: %s: listede var, klasorde yok\n", k.yol.c_str());
+            tamam = false;
+        } else if (!sha256::dosya_ozeti_al(yol.string(), ozet, boyut) || boyut != k.boyut || ozet != k.ozet) {
             std::fprintf(stderr, "morvatan-liste: %s listedekiyle ayni degil\n", k.yol.c_str());
             tamam = false;
         }
+    }
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(kok, ec), son; !ec && it != son; it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        const std::string yol = fs::relative(it->path(), kok, ec).generic_string();
+        if (yol != "dosyalar-linux.txt" && yol != guncelleme::IMZA_DOSYASI && !listede.count(yol))
+            std::fprintf(stderr, "morvatan-liste: %s: klasorde var, listede yok (oyunculara gitmez)\n", yol.c_str());
+    }
+    return tamam;
+}
+
+// The signature's check as a launcher makes it (expiry counts, the sequence does not);
+// nullptr when it holds, else the reason.
+const char* imza_sorunu(const std::string& liste, const std::string* imza, const guncelleme::acik_anahtar& anahtar,
+                        guncelleme::imza_kaydi& k) {
+    if (!imza) return "imza yok";
+    if (!guncelleme::imza_coz(*imza, k)) return "imza gecersiz";
+    switch (guncelleme::dogrula(liste, k, anahtar, 0, int64_t(std::time(nullptr)))) {
+        case guncelleme::dogrulama::TAMAM: return nullptr;
+        case guncelleme::dogrulama::SURESI_DOLMUS: return "suresi dolmus";
+        case guncelleme::dogrulama::BASKA_LISTE: return "baska bir listenin imzasi";
+        default: return "imza gecersiz";
+    }
+}
+
+// One line of the HEAD pass: "URLNUM EXITCODE HTTPCODE CONTENT-LENGTH" (the length may be
+// missing).
+bool bas_satiri_coz(const std::string& satir, size_t& sira, int& cikis, long& http, int64_t& uzunluk) {
+    long long s = -1, u = -1;
+    int c = -1;
+    long h = 0;
+    const int n = std::sscanf(satir.c_str(), "%lld %d %ld %lld", &s, &c, &h, &u);
+    if (n < 3 || s < 0) return false;
+    sira = size_t(s);
+    cikis = c;
+    http = h;
+    uzunluk = n == 4 ? int64_t(u) : -1;
+    return true;
+}
+
+// HEAD of every listed file below `taban`; reports every file whose answer or size is wrong.
+bool sunulanlar_tutuyor_mu(const std::string& taban, const guncelleme::liste& l) {
+    std::string yapilandirma;
+    for (const guncelleme::kayit& k : l.kayitlar)
+        yapilandirma += "url = " + guncelleme::yapilandirma_degeri(taban + guncelleme::yol_kodla(k.yol)) + "\n";
+    const std::string komut =
+        "curl -sfgIL --no-progress-meter --connect-timeout 15 --parallel --parallel-max 8 "
+        "-w '%{stderr}%{urlnum} %{exitcode} %{http_code} %header{content-length}\\n' -K - 2>&1 >/dev/null";
+    surec::boru b;
+    if (!surec::girdili_ac(komut, yapilandirma.data(), yapilandirma.size(), b)) return false;
+    std::string cikti;
+    char tampon[65536];
+    const std::atomic<bool> durma{false};
+    for (long n; (n = surec::oku(b, tampon, sizeof tampon, durma, 120.0)) > 0;) cikti.append(tampon, size_t(n));
+    surec::kapat(b);
+    std::vector<char> goruldu(l.kayitlar.size(), 0);
+    bool tamam = true;
+    std::istringstream satirlar(cikti);
+    for (std::string satir; std::getline(satirlar, satir);) {
+        size_t sira = 0;
+        int cikis = -1;
+        long http = 0;
+        int64_t uzunluk = -1;
+        if (!bas_satiri_coz(satir, sira, cikis, http, uzunluk) || sira >= l.kayitlar.size()) continue;
+        goruldu[sira] = 1;
+        const guncelleme::kayit& k = l.kayitlar[sira];
+        if (cikis != 0) {
+            std::fprintf(stderr, "morvatan-liste: %s: sunucu vermiyor (curl %d, HTTP %ld)\n", k.yol.c_str(), cikis, http);
+            tamam = false;
+        } else if (uzunluk != k.boyut) {
+            std::fprintf(stderr, "morvatan-liste: %s: sunucuda %lld bayt, listede %lld\n", k.yol.c_str(),
+                         static_cast<long long>(uzunluk), static_cast<long long>(k.boyut));
+            tamam = false;
+        }
+    }
+    for (size_t i = 0; i < goruldu.size(); ++i) {
+        if (goruldu[i]) continue;
+        std::fprintf(stderr, "morvatan-liste: %s: sunucudan cevap yok\n", l.kayitlar[i].yol.c_str());
+        tamam = false;
     }
     return tamam;
 }
@@ -134,6 +225,32 @@ std::string imza_dosyasi(const std::string& liste, const liste_imzasi& imza) {
     return guncelleme::imza_metni(k);
 }
 
+int adresi_dogrula(const std::string& acik, const std::string& adres) {
+    guncelleme::acik_anahtar anahtar{};
+    if (!guncelleme::anahtar_coz(acik, anahtar)) {
+        std::fprintf(stderr, "morvatan-liste: acik anahtar 64 onaltilik rakam olmali\n");
+        return 2;
+    }
+    const std::string taban = adres.back() == '/' ? adres : adres + "/";
+    std::string liste, imza, hata;
+    if (!guncelleme::liste_al(taban + "dosyalar-linux.txt", liste, hata)) {
+        std::fprintf(stderr, "morvatan-liste: %sdosyalar-linux.txt: %s\n", taban.c_str(), hata.c_str());
+        return 1;
+    }
+    const bool imza_var = guncelleme::liste_al(taban + guncelleme::IMZA_DOSYASI, imza, hata);
+    guncelleme::imza_kaydi k;
+    const char* sorun = imza_sorunu(liste, imza_var ? &imza : nullptr, anahtar, k);
+    guncelleme::liste l;
+    if (!sorun && guncelleme::liste_coz(liste, l) != guncelleme::liste_sonucu::TAMAM) sorun = "liste bozuk";
+    if (sorun) {
+        std::fprintf(stderr, "morvatan-liste: %s: %s\n", taban.c_str(), sorun);
+        return 1;
+    }
+    if (!sunulanlar_tutuyor_mu(taban, l)) return 1;
+    std::printf("dogru: %zu dosya sunuluyor, sira %llu\n", l.kayitlar.size(), static_cast<unsigned long long>(k.sira));
+    return 0;
+}
+
 int klasoru_dogrula(const std::string& acik, const std::string& klasor) {
     guncelleme::acik_anahtar anahtar{};
     if (!guncelleme::anahtar_coz(acik, anahtar)) {
@@ -145,15 +262,7 @@ int klasoru_dogrula(const std::string& acik, const std::string& klasor) {
     const std::string liste = dosya_metni((kok / "dosyalar-linux.txt").string(), liste_var);
     const std::string imza = dosya_metni((kok / guncelleme::IMZA_DOSYASI).string(), imza_var);
     guncelleme::imza_kaydi k;
-    const char* sorun = !liste_var ? "liste yok" : !imza_var ? "imza yok" : !guncelleme::imza_coz(imza, k) ? "imza gecersiz" : nullptr;
-    if (!sorun) {
-        switch (guncelleme::dogrula(liste, k, anahtar, 0, int64_t(std::time(nullptr)))) {
-            case guncelleme::dogrulama::TAMAM: break;
-            case guncelleme::dogrulama::SURESI_DOLMUS: sorun = "suresi dolmus"; break;
-            case guncelleme::dogrulama::BASKA_LISTE: sorun = "baska bir listenin imzasi"; break;
-            default: sorun = "imza gecersiz"; break;
-        }
-    }
+    const char* sorun = !liste_var ? "liste yok" : imza_sorunu(liste, imza_var ? &imza : nullptr, anahtar, k);
     guncelleme::liste l;
     if (!sorun && guncelleme::liste_coz(liste, l) != guncelleme::liste_sonucu::TAMAM) sorun = "liste bozuk";
     if (sorun) {

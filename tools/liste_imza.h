@@ -37,5 +37,12 @@ bool imza_secenegi(const std::string& ad, const std::string& deger, liste_imzasi
 std::string imza_dosyasi(const std::string& liste, const liste_imzasi& imza);
 
 // --dogrula PUBLIC DIR: the signature (not the accepted sequence, which belongs to a player's
-// installation; expiry does count) and every listed file's size and digest. Exit status.
+// installation; expiry does count) and every listed file's size and digest; a listed file
+// that is missing fails it, a file in DIR that is not listed is named. Exit status.
 int klasoru_dogrula(const std::string& acik, const std::string& klasor);
+
+// --dogrula PUBLIC URL: what a host actually serves, fetched through curl as a launcher
+// fetches it: the manifest and its signature, then every listed file's size from a HEAD
+// request (eight at a time), so an operator sees a missing file, a stale cache or a broken
+// certificate before any player does. Exit status.
+int adresi_dogrula(const std::string& acik, const std::string& adres);

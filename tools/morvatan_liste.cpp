@@ -211,7 +211,7 @@ const char* const KULLANIM =
     "          morvatan-liste --imzala GIZLI_DOSYA KLASOR [SURUM] [--sira N] [--gecerlilik GUN] [--zorla]\n"
     "          morvatan-liste --anahtar-uret GIZLI_DOSYA\n"
     "          morvatan-liste --acik-anahtar GIZLI_DOSYA\n"
-    "          morvatan-liste --dogrula ACIK_ANAHTAR KLASOR\n"
+    "          morvatan-liste --dogrula ACIK_ANAHTAR KLASOR|ADRES\n"
     "          morvatan-liste --help\n";
 
 int kullanim() {
@@ -281,7 +281,11 @@ int main(int argc, char** argv) {
     }
     if (a[0] == "--anahtar-uret") return a.size() == 2 ? anahtar_uret(a[1]) : kullanim();
     if (a[0] == "--acik-anahtar") return a.size() == 2 ? acik_anahtari_yaz(a[1]) : kullanim();
-    if (a[0] == "--dogrula") return a.size() == 3 ? klasoru_dogrula(a[1], a[2]) : kullanim();
+    if (a[0] == "--dogrula" && a.size() == 3) {
+        const bool adres = a[2].rfind("http://", 0) == 0 || a[2].rfind("https://", 0) == 0;
+        return adres ? adresi_dogrula(a[1], a[2]) : klasoru_dogrula(a[1], a[2]);
+    }
+    if (a[0] == "--dogrula") return kullanim();
     if (a[0] == "--imzala") return imzali_yayinla({a.begin() + 1, a.end()});
     return imzasiz_yayinla(a);
 }
