@@ -35,13 +35,15 @@ TEST(Imza, TheFileIsReadStrictly) {
     guncelleme::imza_kaydi k;
     k.sira = 1733700000;
     k.bitis = 1790000000;
-    k.imza.fill(0xAB);
+    k.imzalar.assign(2, guncelleme::imza_baytlari{});
+    k.imzalar[0].fill(0xAB);
+    k.imzalar[1].fill(0xCD);
     const std::string metin = guncelleme::imza_metni(k);
     guncelleme::imza_kaydi okunan;
     ASSERT_TRUE(guncelleme::imza_coz(metin, okunan));
     EXPECT_EQ(okunan.sira, k.sira);
     EXPECT_EQ(okunan.bitis, k.bitis);
-    EXPECT_EQ(okunan.imza, k.imza);
+    EXPECT_EQ(okunan.imzalar, k.imzalar);
     std::string crlf = metin;
     for (size_t p = 0; (p = crlf.find('\n', p)) != std::string::npos; p += 2) crlf.insert(p, "\r");
     EXPECT_TRUE(guncelleme::imza_coz(crlf, okunan));
@@ -55,7 +57,12 @@ TEST(Imza, TheFileIsReadStrictly) {
           bas + "sira 1\nbitis 0\nimza " + hex.substr(1) + "g\n",
           bas + "sira 99999999999999999999\nbitis 0\nimza " + hex + "\n",
           bas + "sira 1\nbitis 0\nimza " + hex + "\nfazla\n", bas + "sira 1\nimza " + hex + "\n",
-          bas + "sira  1\nbitis 0\nimza " + hex + "\n"}) {
+          bas + "sira  1\nbitis 0\nimza " + hex + "\n", bas + "sira 1\nbitis 0\n",  // no signature at all
+          bas + "sira 1\nbitis 0\n" + [&] {  // more signatures than keys a launcher may hold
+              std::string s;
+              for (int i = 0; i < 5; ++i) s += "imza " + hex + "\n";
+              return s;
+          }()}) {
         guncelleme::imza_kaydi dokunulmadi;
         dokunulmadi.sira = 77;
         EXPECT_FALSE(guncelleme::imza_coz(kotu, dokunulmadi)) << kotu;
@@ -71,26 +78,43 @@ TEST(Imza, EveryOutcomeOfTheCheck) {
     k.sira = 500;
     k.bitis = 2000;
     guncelleme::imzala(liste, k, a.gizli);
-    EXPECT_EQ(guncelleme::dogrula(liste, k, a.acik, 500, 1999), dogrulama::TAMAM);  // equal sequence: same manifest again
-    EXPECT_EQ(guncelleme::dogrula(liste, k, a.acik, 0, 2000), dogrulama::TAMAM);
-    EXPECT_EQ(guncelleme::dogrula(liste, k, baska.acik, 0, 0), dogrulama::GECERSIZ);
-    EXPECT_EQ(guncelleme::dogrula(liste + " ", k, a.acik, 0, 0), dogrulama::GECERSIZ);
-    EXPECT_EQ(guncelleme::dogrula(liste, k, a.acik, 501, 0), dogrulama::ESKI);
-    EXPECT_EQ(guncelleme::dogrula(liste, k, a.acik, 0, 2001), dogrulama::SURESI_DOLMUS);
+    const guncelleme::anahtar_listesi A{a.acik}, B{baska.acik}, AB{baska.acik, a.acik};
+    EXPECT_EQ(guncelleme::dogrula(liste, k, A, 500, 1999), dogrulama::TAMAM);  // equal sequence: same manifest again
+    EXPECT_EQ(guncelleme::dogrula(liste, k, A, 0, 2000), dogrulama::TAMAM);
+    EXPECT_EQ(guncelleme::dogrula(liste, k, B, 0, 0), dogrulama::GECERSIZ);
+    EXPECT_EQ(guncelleme::dogrula(liste, k, AB, 0, 0), dogrulama::TAMAM);  // one trusted key is enough
+    EXPECT_EQ(guncelleme::dogrula(liste + " ", k, A, 0, 0), dogrulama::GECERSIZ);
+    EXPECT_EQ(guncelleme::dogrula(liste, k, A, 501, 0), dogrulama::ESKI);
+    EXPECT_EQ(guncelleme::dogrula(liste, k, A, 0, 2001), dogrulama::SURESI_DOLMUS);
     guncelleme::imza_kaydi degisik = k;
-    degisik.imza[10] ^= 1;
-    EXPECT_EQ(guncelleme::dogrula(liste, degisik, a.acik, 0, 0), dogrulama::GECERSIZ);
+    degisik.imzalar[0][10] ^= 1;
+    EXPECT_EQ(guncelleme::dogrula(liste, degisik, A, 0, 0), dogrulama::GECERSIZ);
     degisik = k;
     degisik.sira = 501;  // the sequence is signed too
-    EXPECT_EQ(guncelleme::dogrula(liste, degisik, a.acik, 0, 0), dogrulama::GECERSIZ);
+    EXPECT_EQ(guncelleme::dogrula(liste, degisik, A, 0, 0), dogrulama::GECERSIZ);
     degisik = k;
     degisik.bitis = 0;  // and so is the expiry
-    EXPECT_EQ(guncelleme::dogrula(liste, degisik, a.acik, 0, 3000), dogrulama::GECERSIZ);
+    EXPECT_EQ(guncelleme::dogrula(liste, degisik, A, 0, 3000), dogrulama::GECERSIZ);
     degisik = k;
     degisik.liste = "dosyalar-windows.txt";  // and the manifest's name
-    EXPECT_EQ(guncelleme::dogrula(liste, degisik, a.acik, 0, 0), dogrulama::GECERSIZ);
+    EXPECT_EQ(guncelleme::dogrula(liste, degisik, A, 0, 0), dogrulama::GECERSIZ);
+    degisik.imzalar.clear();
     guncelleme::imzala(liste, degisik, a.gizli);  // true, but for another platform's manifest
-    EXPECT_EQ(guncelleme::dogrula(liste, degisik, a.acik, 0, 0), dogrulama::BASKA_LISTE);
+    EXPECT_EQ(guncelleme::dogrula(liste, degisik, A, 0, 0), dogrulama::BASKA_LISTE);
+
+    // A key change: signed by the old key and the new one, trusted by a launcher that holds
+    // either; the key list of the setting reads one to four keys and nothing else.
+    guncelleme::imza_kaydi iki = k;
+    guncelleme::imzala(liste, iki, baska.gizli);
+    EXPECT_EQ(guncelleme::dogrula(liste, iki, A, 0, 0), dogrulama::TAMAM);
+    EXPECT_EQ(guncelleme::dogrula(liste, iki, B, 0, 0), dogrulama::TAMAM);
+    guncelleme::anahtar_listesi okunan;
+    const std::string h(64, 'a');
+    EXPECT_TRUE(guncelleme::anahtarlar_coz(h + " " + std::string(64, 'b'), okunan));
+    EXPECT_EQ(okunan.size(), 2u);
+    for (const std::string& kotu : {std::string(""), h + " ", " " + h, h + "  " + h, h + " " + h + " " + h + " " + h + " " + h})
+        EXPECT_FALSE(guncelleme::anahtarlar_coz(kotu, okunan)) << kotu;
+    EXPECT_EQ(okunan.size(), 2u);
 }
 
 std::map<std::string, std::string> kurulum_icerigi(const std::string& dizin) {
@@ -175,6 +199,7 @@ TEST_F(ImzaliGuncelleme, TheTamperMatrix) {
     k.bitis = 0;
     k.sira = 200;
     k.liste = "dosyalar-windows.txt";
+    k.imzalar.clear();
     guncelleme::imzala(liste, k, g);
     sunucu.dosya("dosyalar-linux.txt.imza", guncelleme::imza_metni(k));
     reddedilmeli("Güncelleme listesi doğrulanamadı (baska bir listenin imzasi).");
@@ -266,6 +291,17 @@ TEST(ListeAraci, KeysAreMadeOnceAndPrivately) {
     dosya_yaz(d.yol + "/site/a.txt", "b");
     komut(arac + " --dogrula " + acik.substr(0, 64) + " " + d.yol + "/site 2>/dev/null", &durum);
     EXPECT_EQ(durum, 1);
+    // A key change: signed with the old key and the new one, the folder checks under either,
+    // and under the pair a launcher holding both keys would use.
+    const std::string yeni_dosya = d.yol + "/yeni";
+    std::string yeni = komut(arac + " --anahtar-uret " + yeni_dosya);
+    yeni.pop_back();
+    dosya_yaz(d.yol + "/site/a.txt", "a");
+    komut(arac + " --imzala " + dosya + " " + d.yol + "/site 1.1 --ek-anahtar " + yeni_dosya + " --sira 8 >/dev/null", &durum);
+    EXPECT_EQ(durum, 0);
+    for (const std::string& anahtar : {acik.substr(0, 64), yeni, "'" + yeni + " " + acik.substr(0, 64) + "'"})
+        EXPECT_EQ(komut(arac + " --dogrula " + anahtar + " " + d.yol + "/site 2>/dev/null", &durum), "dogru: 1 dosya, sira 8\n")
+            << anahtar;
     // days x 86400 past 64 bits would sign an expiry in the past (or none)
     const std::string cikti = komut(arac + " --imzala " + dosya + " " + d.yol + "/site --gecerlilik 99999999999 2>&1", &durum);
     EXPECT_EQ(durum, 2);

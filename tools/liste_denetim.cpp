@@ -1,6 +1,7 @@
 // The publishing guards of morvatan-liste. No state.
 #include "tools/liste_denetim.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <system_error>
 #include <vector>
@@ -41,6 +42,7 @@ std::string kucuk_harf(std::string s) {
     return s;
 }
 
+
 }  // namespace
 
 bool anahtar_disarida_mi(const fs::path& kok, const std::string& gizli_dosya) {
@@ -50,7 +52,19 @@ bool anahtar_disarida_mi(const fs::path& kok, const std::string& gizli_dosya) {
     return reddet(g, "gizli anahtar yayinlanacak klasorun icinde; klasorun disina tasi");
 }
 
-bool varsayilan_uygun_mu(const fs::path& kok, const std::string* acik_hex) {
+// Whether one of the space-separated keys of `liste` is among `aciklar`.
+bool ortak_anahtar_var_mi(const std::string& liste, const std::vector<std::string>& aciklar) {
+    for (size_t bas = 0; bas <= liste.size();) {
+        const size_t bosluk = std::min(liste.find(' ', bas), liste.size());
+        const std::string anahtar = kucuk_harf(liste.substr(bas, bosluk - bas));
+        for (const std::string& a : aciklar)
+            if (a == anahtar) return true;
+        bas = bosluk + 1;
+    }
+    return false;
+}
+
+bool varsayilan_uygun_mu(const fs::path& kok, const std::vector<std::string>* aciklar) {
     const fs::path yol = kok / "varsayilan.ini";
     std::string metin;
     const okuma s = dosya_oku(yol.string(), metin, AYAR_SINIRI);
@@ -61,10 +75,10 @@ bool varsayilan_uygun_mu(const fs::path& kok, const std::string* acik_hex) {
     std::string deger;
     if (!ayar_bul(liste, "guncelleme", deger) || deger.empty())
         return reddet(yol, "guncelleme bos: bunu alan oyuncular bir daha guncelleme istemez (--zorla ile yine de)");
-    if (!acik_hex) return true;
-    if (!ayar_bul(liste, "imza_anahtari", deger) || kucuk_harf(deger) != *acik_hex)
+    if (!aciklar) return true;
+    if (!ayar_bul(liste, "imza_anahtari", deger) || !ortak_anahtar_var_mi(deger, *aciklar))
         return reddet(yol, "imza_anahtari bu imzanin acik anahtari degil: oyuncular sonraki listeleri reddeder "
-                           "(acik anahtar " + *acik_hex + "; --zorla ile yine de)");
+                           "(acik anahtar " + aciklar->front() + "; --zorla ile yine de)");
     return true;
 }
 

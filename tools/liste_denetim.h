@@ -6,13 +6,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // The secret key file lies inside the folder about to be published.
 bool anahtar_disarida_mi(const std::filesystem::path& kok, const std::string& gizli_dosya);
 
 // DIR/varsayilan.ini, when there is one, keeps updates on (`guncelleme` not empty) and, when
-// `acik_hex` is given (signing), trusts exactly that key (`imza_anahtari`).
-bool varsayilan_uygun_mu(const std::filesystem::path& kok, const std::string* acik_hex);
+// `aciklar` is given (signing: the public halves of the signing keys, lowercase hex), trusts
+// one of them (`imza_anahtari`), so the players who take it accept the next release too.
+bool varsayilan_uygun_mu(const std::filesystem::path& kok, const std::vector<std::string>* aciklar);
 
 // The sequence about to be signed is not below the one DIR's signature already carries.
 bool sira_dusmuyor_mu(const std::filesystem::path& kok, uint64_t sira);

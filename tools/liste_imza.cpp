@@ -68,7 +68,7 @@ bool dosyalar_tutuyor_mu(const fs::path& kok, const guncelleme::liste& l) {
 
 // The signature's check as a launcher makes it (expiry counts, the sequence does not);
 // nullptr when it holds, else the reason.
-const char* imza_sorunu(const std::string& liste, const std::string* imza, const guncelleme::acik_anahtar& anahtar,
+const char* imza_sorunu(const std::string& liste, const std::string* imza, const guncelleme::anahtar_listesi& anahtar,
                         guncelleme::imza_kaydi& k) {
     if (!imza) return "imza yok";
     if (!guncelleme::imza_coz(*imza, k)) return "imza gecersiz";
@@ -221,14 +221,14 @@ std::string imza_dosyasi(const std::string& liste, const liste_imzasi& imza) {
     guncelleme::imza_kaydi k;
     k.sira = imza.sira ? imza.sira : uint64_t(simdi);
     k.bitis = imza.gecerlilik ? simdi + imza.gecerlilik * 86400 : 0;
-    guncelleme::imzala(liste, k, imza.gizli);
+    for (const guncelleme::gizli_anahtar& gizli : imza.gizliler) guncelleme::imzala(liste, k, gizli);
     return guncelleme::imza_metni(k);
 }
 
 int adresi_dogrula(const std::string& acik, const std::string& adres) {
-    guncelleme::acik_anahtar anahtar{};
-    if (!guncelleme::anahtar_coz(acik, anahtar)) {
-        std::fprintf(stderr, "morvatan-liste: acik anahtar 64 onaltilik rakam olmali\n");
+    guncelleme::anahtar_listesi anahtar;
+    if (!guncelleme::anahtarlar_coz(acik, anahtar)) {
+        std::fprintf(stderr, "morvatan-liste: acik anahtar 64 onaltilik rakam olmali (birden cok ise aralarinda bir bosluk)\n");
         return 2;
     }
     const std::string taban = adres.back() == '/' ? adres : adres + "/";
@@ -252,9 +252,9 @@ int adresi_dogrula(const std::string& acik, const std::string& adres) {
 }
 
 int klasoru_dogrula(const std::string& acik, const std::string& klasor) {
-    guncelleme::acik_anahtar anahtar{};
-    if (!guncelleme::anahtar_coz(acik, anahtar)) {
-        std::fprintf(stderr, "morvatan-liste: acik anahtar 64 onaltilik rakam olmali\n");
+    guncelleme::anahtar_listesi anahtar;
+    if (!guncelleme::anahtarlar_coz(acik, anahtar)) {
+        std::fprintf(stderr, "morvatan-liste: acik anahtar 64 onaltilik rakam olmali (birden cok ise aralarinda bir bosluk)\n");
         return 2;
     }
     bool liste_var = false, imza_var = false;

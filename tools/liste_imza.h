@@ -6,11 +6,13 @@
 // hexadecimal digits, is what goes into `imza_anahtari` of the shipped varsayilan.ini.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "updater/imza.h"
 
 struct liste_imzasi {
-    guncelleme::gizli_anahtar gizli{};
+    std::vector<std::string> dosyalar;                 // the secret key files, the main one first
+    std::vector<guncelleme::gizli_anahtar> gizliler;   // their keys, in the same order
     uint64_t sira = 0;       // 0: the current Unix time
     int64_t gecerlilik = 0;  // days until expiry, 0 for none
 };
@@ -36,6 +38,7 @@ bool imza_secenegi(const std::string& ad, const std::string& deger, liste_imzasi
 // The signature file text of a manifest.
 std::string imza_dosyasi(const std::string& liste, const liste_imzasi& imza);
 
+// PUBLIC, for both checks, may list several keys separated by spaces (as `imza_anahtari` does).
 // --dogrula PUBLIC DIR: the signature (not the accepted sequence, which belongs to a player's
 // installation; expiry does count) and every listed file's size and digest; a listed file
 // that is missing fails it, a file in DIR that is not listed is named. Exit status.

@@ -178,22 +178,24 @@ bool yaz(const fs::path& hedef, const std::string& metin) {
 }
 
 // The guards that may stop a publish before anything is written.
-bool yayin_guvenli_mi(const fs::path& kok, const liste_imzasi* imza, const std::string& gizli_dosya, bool zorla) {
-    if (imza && !anahtar_disarida_mi(kok, gizli_dosya)) return false;
+bool yayin_guvenli_mi(const fs::path& kok, const liste_imzasi* imza, bool zorla) {
+    std::vector<std::string> aciklar;
+    for (size_t i = 0; imza && i < imza->dosyalar.size(); ++i) {
+        if (!anahtar_disarida_mi(kok, imza->dosyalar[i])) return false;
+        aciklar.push_back(acik_anahtar_hex(imza->gizliler[i]));
+    }
     if (zorla) return true;
-    const std::string acik = imza ? acik_anahtar_hex(imza->gizli) : "";
-    return varsayilan_uygun_mu(kok, imza ? &acik : nullptr) && (!imza || sira_dusmuyor_mu(kok, imza->sira));
+    return varsayilan_uygun_mu(kok, imza ? &aciklar : nullptr) && (!imza || sira_dusmuyor_mu(kok, imza->sira));
 }
 
 // Lists, hashes and writes DIR's manifest; `imza` (when given) signs it, and the signature
 // file follows the manifest into place. An unsigned publish removes an old signature first.
-int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza, const std::string& gizli_dosya,
-            bool zorla) {
+int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza, bool zorla) {
     if (surum && std::string(surum).find('\n') != std::string::npos) {
         std::fprintf(stderr, "morvatan-liste: surum tek satir olmali\n");
         return 2;
     }
-    if (!yayin_guvenli_mi(kok, imza, gizli_dosya, zorla)) return 1;
+    if (!yayin_guvenli_mi(kok, imza, zorla)) return 1;
     std::vector<girdi> dosyalar;
     if (!dosyalari_topla(kok, dosyalar)) return 1;
     std::sort(dosyalar.begin(), dosyalar.end(), [](const girdi& a, const girdi& b) { return a.yol < b.yol; });
@@ -208,7 +210,8 @@ int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza, co
 
 const char* const KULLANIM =
     "kullanim: morvatan-liste KLASOR [SURUM] [--zorla]\n"
-    "          morvatan-liste --imzala GIZLI_DOSYA KLASOR [SURUM] [--sira N] [--gecerlilik GUN] [--zorla]\n"
+    "          morvatan-liste --imzala GIZLI_DOSYA KLASOR [SURUM] [--ek-anahtar GIZLI_DOSYA]... [--sira N]\n"
+    "                         [--gecerlilik GUN] [--zorla]\n"
     "          morvatan-liste --anahtar-uret GIZLI_DOSYA\n"
     "          morvatan-liste --acik-anahtar GIZLI_DOSYA\n"
     "          morvatan-liste --dogrula ACIK_ANAHTAR KLASOR|ADRES\n"
@@ -236,6 +239,9 @@ bool ayir(const std::vector<std::string>& a, liste_imzasi* imza, sozcukler& s) {
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i] == "--zorla") {
             s.zorla = true;
+        } else if (imza && a[i] == "--ek-anahtar" && i + 1 < a.size()) {
+            if (imza->dosyalar.size() + 1 >= guncelleme::IMZA_EN_COK) return false;
+            imza->dosyalar.push_back(a[++i]);
         } else if (imza && (a[i] == "--sira" || a[i] == "--gecerlilik") && i + 1 < a.size()) {
             if (!imza_secenegi(a[i], a[i + 1], *imza)) return false;
             ++i;
@@ -253,20 +259,35 @@ int imzasiz_yayinla(const std::vector<std::string>& a) {
     sozcukler s;
     if (!ayir(a, nullptr, s) || s.konumsal.empty() || s.konumsal.size() > 2) return kullanim();
     if (s.konumsal.size() == 2 && !surum_gecerli_mi(s.konumsal[1])) return kullanim();
-    return yayinla(s.konumsal[0], s.konumsal.size() == 2 ? s.konumsal[1].c_str() : nullptr, nullptr, "", s.zorla);
+    return yayinla(s.konumsal[0], s.konumsal.size() == 2 ? s.konumsal[1].c_str() : nullptr, nullptr, s.zorla);
 }
 
-// --imzala SECRET DIR [VERSION] [--sira N] [--gecerlilik DAYS] [--zorla]
+// Reads every key file of the signature; false (and nothing kept) when one cannot be read.
+bool anahtarlari_oku(liste_imzasi& imza) {
+    for (const std::string& dosya : imza.dosyalar) {
+        imza.gizliler.emplace_back();
+        if (!gizli_anahtar_oku(dosya, imza.gizliler.back())) return false;
+    }
+    return true;
+}
+
+void anahtarlari_sil(liste_imzasi& imza) {
+    for (guncelleme::gizli_anahtar& g : imza.gizliler) sodium_memzero(g.data(), g.size());
+}
+
+// --imzala SECRET DIR [VERSION] [--ek-anahtar SECRET2]... [--sira N] [--gecerlilik DAYS] [--zorla]
 int imzali_yayinla(const std::vector<std::string>& a) {
     liste_imzasi imza;
     sozcukler s;
     if (!ayir(a, &imza, s) || s.konumsal.size() < 2 || s.konumsal.size() > 3) return kullanim();
     if (s.konumsal.size() == 3 && !surum_gecerli_mi(s.konumsal[2])) return kullanim();
-    if (!gizli_anahtar_oku(s.konumsal[0], imza.gizli)) return 1;
-    if (imza.sira == 0) imza.sira = uint64_t(std::time(nullptr));  // fixed now, so the guard sees it
-    const int durum = yayinla(s.konumsal[1], s.konumsal.size() == 3 ? s.konumsal[2].c_str() : nullptr, &imza,
-                              s.konumsal[0], s.zorla);
-    sodium_memzero(imza.gizli.data(), imza.gizli.size());
+    imza.dosyalar.insert(imza.dosyalar.begin(), s.konumsal[0]);
+    int durum = 1;
+    if (anahtarlari_oku(imza)) {
+        if (imza.sira == 0) imza.sira = uint64_t(std::time(nullptr));  // fixed now, so the guard sees it
+        durum = yayinla(s.konumsal[1], s.konumsal.size() == 3 ? s.konumsal[2].c_str() : nullptr, &imza, s.zorla);
+    }
+    anahtarlari_sil(imza);
     return durum;
 }
 

@@ -4,6 +4,7 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -69,11 +70,9 @@ std::string imzalanan(const std::string& liste, const imza_kaydi& k) { return us
 }  // namespace
 
 bool imza_coz(const std::string& metin, imza_kaydi& k) {
-    std::string_view kalan = metin, s1, s0, s2, s3, s4, fazla;
-    if (!satir_al(kalan, s1) || !satir_al(kalan, s0) || !satir_al(kalan, s2) || !satir_al(kalan, s3) ||
-        !satir_al(kalan, s4))
-        return false;
-    if (satir_al(kalan, fazla) || s1 != BASLIK) return false;
+    std::string_view kalan = metin, s1, s0, s2, s3, s4;
+    if (!satir_al(kalan, s1) || !satir_al(kalan, s0) || !satir_al(kalan, s2) || !satir_al(kalan, s3)) return false;
+    if (s1 != BASLIK) return false;
     if (s0.substr(0, 6) != "liste " || !ad_gecerli(s0.substr(6))) return false;
     imza_kaydi yeni;
     yeni.liste.assign(s0.substr(6));
@@ -81,15 +80,26 @@ bool imza_coz(const std::string& metin, imza_kaydi& k) {
     if (!sayi_satiri(s2, "sira ", yeni.sira) || !sayi_satiri(s3, "bitis ", bitis)) return false;
     if (bitis > uint64_t(INT64_MAX)) return false;
     yeni.bitis = int64_t(bitis);
-    if (s4.substr(0, 5) != "imza " || !onaltilik_coz(s4.substr(5), yeni.imza.data(), yeni.imza.size())) return false;
+    while (satir_al(kalan, s4)) {
+        imza_baytlari imza{};
+        if (yeni.imzalar.size() == IMZA_EN_COK || s4.substr(0, 5) != "imza " ||
+            !onaltilik_coz(s4.substr(5), imza.data(), imza.size()))
+            return false;
+        yeni.imzalar.push_back(imza);
+    }
+    if (yeni.imzalar.empty()) return false;
     k = yeni;
     return true;
 }
 
 std::string imza_metni(const imza_kaydi& k) {
-    char onaltilik[2 * 64 + 1];
-    sodium_bin2hex(onaltilik, sizeof onaltilik, k.imza.data(), k.imza.size());
-    return ust_bilgi(k) + "imza " + onaltilik + "\n";
+    std::string metin = ust_bilgi(k);
+    for (const imza_baytlari& imza : k.imzalar) {
+        char onaltilik[2 * 64 + 1];
+        sodium_bin2hex(onaltilik, sizeof onaltilik, imza.data(), imza.size());
+        metin += std::string("imza ") + onaltilik + "\n";
+    }
+    return metin;
 }
 
 bool anahtar_coz(const std::string& onaltilik, acik_anahtar& anahtar) {
@@ -99,13 +109,29 @@ bool anahtar_coz(const std::string& onaltilik, acik_anahtar& anahtar) {
     return true;
 }
 
-dogrulama dogrula(const std::string& liste, const imza_kaydi& k, const acik_anahtar& anahtar,
+bool anahtarlar_coz(const std::string& metin, anahtar_listesi& anahtarlar) {
+    anahtar_listesi yeni;
+    for (size_t bas = 0; bas <= metin.size();) {
+        const size_t bosluk = std::min(metin.find(' ', bas), metin.size());
+        acik_anahtar a{};
+        if (yeni.size() == IMZA_EN_COK || !anahtar_coz(metin.substr(bas, bosluk - bas), a)) return false;
+        yeni.push_back(a);
+        bas = bosluk + 1;
+    }
+    anahtarlar = yeni;
+    return true;
+}
+
+dogrulama dogrula(const std::string& liste, const imza_kaydi& k, const anahtar_listesi& anahtarlar,
                   uint64_t kabul_edilen, int64_t simdi) {
     if (!sodyum_hazir()) return dogrulama::GECERSIZ;
     const std::string mesaj = imzalanan(liste, k);
-    if (crypto_sign_verify_detached(k.imza.data(), reinterpret_cast<const unsigned char*>(mesaj.data()), mesaj.size(),
-                                    anahtar.data()) != 0)
-        return dogrulama::GECERSIZ;
+    bool tutuyor = false;
+    for (const imza_baytlari& imza : k.imzalar)
+        for (const acik_anahtar& anahtar : anahtarlar)
+            tutuyor = tutuyor || crypto_sign_verify_detached(imza.data(), reinterpret_cast<const unsigned char*>(mesaj.data()),
+                                                             mesaj.size(), anahtar.data()) == 0;
+    if (!tutuyor) return dogrulama::GECERSIZ;
     if (k.liste != LISTE_DOSYASI) return dogrulama::BASKA_LISTE;
     if (k.sira < kabul_edilen) return dogrulama::ESKI;
     if (k.bitis != 0 && simdi > k.bitis) return dogrulama::SURESI_DOLMUS;
@@ -115,8 +141,10 @@ dogrulama dogrula(const std::string& liste, const imza_kaydi& k, const acik_anah
 void imzala(const std::string& liste, imza_kaydi& k, const gizli_anahtar& gizli) {
     if (!sodyum_hazir()) return;
     const std::string mesaj = imzalanan(liste, k);
-    crypto_sign_detached(k.imza.data(), nullptr, reinterpret_cast<const unsigned char*>(mesaj.data()), mesaj.size(),
+    imza_baytlari imza{};
+    crypto_sign_detached(imza.data(), nullptr, reinterpret_cast<const unsigned char*>(mesaj.data()), mesaj.size(),
                          gizli.data());
+    k.imzalar.push_back(imza);
 }
 
 uint64_t sira_oku() {

@@ -44,7 +44,7 @@ bool imza_hatasi(const char* neden) {
 // Fetches the manifest and its signature and checks them. A publish under way can pair a new
 // manifest with the old signature (or the reverse), so a pair that does not verify is fetched
 // once more before it is called invalid. Reports and returns false on any failure.
-bool imzali_govde_al(const std::string& adres, const acik_anahtar& anahtar, uint64_t taban, std::string& govde) {
+bool imzali_govde_al(const std::string& adres, const anahtar_listesi& anahtar, uint64_t taban, std::string& govde) {
     const uint64_t kayitli = sira_oku();
     const uint64_t kabul = std::max(kayitli, taban);
     for (int deneme = 0; deneme < 2; ++deneme) {
@@ -79,8 +79,8 @@ bool liste_getir(const std::string& adres, const std::string& imza_anahtari, con
     if (imza_anahtari.empty()) {
         if (!govde_al(adres, govde)) return false;
     } else {
-        acik_anahtar anahtar{};
-        if (!anahtar_coz(imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz");
+        anahtar_listesi anahtar;
+        if (!anahtarlar_coz(imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz");
         if (!imzali_govde_al(adres, anahtar, sira_coz(imza_sira), govde)) return false;
     }
     liste_sonucu s = liste_coz(govde, l);

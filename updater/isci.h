@@ -16,8 +16,8 @@ namespace guncelleme {
 
 // Empty URL: state GUNCEL, no worker. Otherwise joins the previous worker, removes "*.eski"
 // leftovers, clears `kapaniyor` and starts a new worker. With `imza_anahtari` (the setting of
-// that name: the operator's public key in hex) the manifest is used only when its signature
-// file proves it; empty means no check. `imza_sira` (the setting of that name: the sequence of
+// that name: the operator's public key in hex, or several separated by spaces during a key
+// change) the manifest is used only when its signature file proves it; empty means no check. `imza_sira` (the setting of that name: the sequence of
 // the signed manifest the package was made from) is the lowest sequence ever accepted, so a
 // fresh installation cannot be served anything older than what it was built from.
 void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari = "",
