@@ -225,12 +225,30 @@ std::string imza_dosyasi(const std::string& liste, const liste_imzasi& imza) {
     return guncelleme::imza_metni(k);
 }
 
+namespace {
+
+bool anahtarlari_al(const std::string& acik, guncelleme::anahtar_listesi& anahtar) {
+    if (guncelleme::anahtarlar_coz(acik, anahtar)) return true;
+    std::fprintf(stderr, "morvatan-liste: acik anahtar 64 onaltilik rakam olmali (birden cok ise aralarinda bir bosluk)\n");
+    return false;
+}
+
+// The published pair as a launcher takes it: the signature under the keys, then the
+// manifest's rules. Reports under `nerede` and returns false when it does not hold.
+bool cift_tutuyor_mu(const std::string& nerede, const std::string& liste, const std::string* imza,
+                     const guncelleme::anahtar_listesi& anahtar, guncelleme::imza_kaydi& k, guncelleme::liste& l) {
+    const char* sorun = imza_sorunu(liste, imza, anahtar, k);
+    if (!sorun && guncelleme::liste_coz(liste, l) != guncelleme::liste_sonucu::TAMAM) sorun = "liste bozuk";
+    if (!sorun) return true;
+    std::fprintf(stderr, "morvatan-liste: %s: %s\n", nerede.c_str(), sorun);
+    return false;
+}
+
+}  // namespace
+
 int adresi_dogrula(const std::string& acik, const std::string& adres) {
     guncelleme::anahtar_listesi anahtar;
-    if (!guncelleme::anahtarlar_coz(acik, anahtar)) {
-        std::fprintf(stderr, "morvatan-liste: acik anahtar 64 onaltilik rakam olmali (birden cok ise aralarinda bir bosluk)\n");
-        return 2;
-    }
+    if (!anahtarlari_al(acik, anahtar)) return 2;
     const std::string taban = adres.back() == '/' ? adres : adres + "/";
     std::string liste, imza, hata;
     if (!guncelleme::liste_al(taban + "dosyalar-linux.txt", liste, hata)) {
@@ -239,13 +257,8 @@ int adresi_dogrula(const std::string& acik, const std::string& adres) {
     }
     const bool imza_var = guncelleme::liste_al(taban + guncelleme::IMZA_DOSYASI, imza, hata);
     guncelleme::imza_kaydi k;
-    const char* sorun = imza_sorunu(liste, imza_var ? &imza : nullptr, anahtar, k);
     guncelleme::liste l;
-    if (!sorun && guncelleme::liste_coz(liste, l) != guncelleme::liste_sonucu::TAMAM) sorun = "liste bozuk";
-    if (sorun) {
-        std::fprintf(stderr, "morvatan-liste: %s: %s\n", taban.c_str(), sorun);
-        return 1;
-    }
+    if (!cift_tutuyor_mu(taban, liste, imza_var ? &imza : nullptr, anahtar, k, l)) return 1;
     if (!sunulanlar_tutuyor_mu(taban, l)) return 1;
     std::printf("dogru: %zu dosya sunuluyor, sira %llu\n", l.kayitlar.size(), static_cast<unsigned long long>(k.sira));
     return 0;
@@ -253,22 +266,18 @@ int adresi_dogrula(const std::string& acik, const std::string& adres) {
 
 int klasoru_dogrula(const std::string& acik, const std::string& klasor) {
     guncelleme::anahtar_listesi anahtar;
-    if (!guncelleme::anahtarlar_coz(acik, anahtar)) {
-        std::fprintf(stderr, "morvatan-liste: acik anahtar 64 onaltilik rakam olmali (birden cok ise aralarinda bir bosluk)\n");
-        return 2;
-    }
+    if (!anahtarlari_al(acik, anahtar)) return 2;
     bool liste_var = false, imza_var = false;
     const fs::path kok = klasor;
     const std::string liste = dosya_metni((kok / "dosyalar-linux.txt").string(), liste_var);
     const std::string imza = dosya_metni((kok / guncelleme::IMZA_DOSYASI).string(), imza_var);
-    guncelleme::imza_kaydi k;
-    const char* sorun = !liste_var ? "liste yok" : imza_sorunu(liste, imza_var ? &imza : nullptr, anahtar, k);
-    guncelleme::liste l;
-    if (!sorun && guncelleme::liste_coz(liste, l) != guncelleme::liste_sonucu::TAMAM) sorun = "liste bozuk";
-    if (sorun) {
-        std::fprintf(stderr, "morvatan-liste: %s: %s\n", klasor.c_str(), sorun);
+    if (!liste_var) {
+        std::fprintf(stderr, "morvatan-liste: %s: liste yok\n", klasor.c_str());
         return 1;
     }
+    guncelleme::imza_kaydi k;
+    guncelleme::liste l;
+    if (!cift_tutuyor_mu(klasor, liste, imza_var ? &imza : nullptr, anahtar, k, l)) return 1;
     if (!dosyalar_tutuyor_mu(kok, l)) return 1;
     std::printf("dogru: %zu dosya, sira %llu\n", l.kayitlar.size(), static_cast<unsigned long long>(k.sira));
     return 0;
