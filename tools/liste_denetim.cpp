@@ -14,13 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool icinde_mi(const fs::path& kok, const fs::path& yol) {
-    auto k = kok.begin(), y = yol.begin();
-    for (; k != kok.end(); ++k, ++y)
-        if (y == yol.end() || *k != *y) return false;
-    return true;
-}
-
 bool reddet(const fs::path& yol, const std::string& neden) {
     std::fprintf(stderr, "morvatan-liste: %s: %s\n", yol.c_str(), neden.c_str());
     return false;
@@ -44,6 +37,13 @@ std::string kucuk_harf(std::string s) {
 
 
 }  // namespace
+
+bool icinde_mi(const fs::path& kok, const fs::path& yol) {
+    auto k = kok.begin(), y = yol.begin();
+    for (; k != kok.end(); ++k, ++y)
+        if (y == yol.end() || *k != *y) return false;
+    return true;
+}
 
 bool anahtar_disarida_mi(const fs::path& kok, const std::string& gizli_dosya) {
     std::error_code ec;

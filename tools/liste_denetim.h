@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// Whether the canonical path `yol` lies in or below the canonical folder `kok`.
+bool icinde_mi(const std::filesystem::path& kok, const std::filesystem::path& yol);
+
 // The secret key file lies inside the folder about to be published.
 bool anahtar_disarida_mi(const std::filesystem::path& kok, const std::string& gizli_dosya);
 

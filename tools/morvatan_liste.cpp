@@ -63,13 +63,6 @@ bool yol_kabul_mu(const std::string& yol) {
     return false;
 }
 
-bool icinde_mi(const fs::path& kok, const fs::path& yol) {
-    auto k = kok.begin(), y = yol.begin();
-    for (; k != kok.end(); ++k, ++y)
-        if (y == yol.end() || *k != *y) return false;
-    return true;
-}
-
 // Walks one directory, following links the way a player's copy will hold them: a link to a
 // file or to a directory inside the tree is published under the link's own path. A dangling
 // link, a loop, or a link to a directory outside the tree would leave a player's installation
