@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the whole suite N times in a row on an existing build, stopping at the first failure;
+# Runs the whole suite N times in a row on an existing build, side by side as the test
+# command runs it, stopping at the first failure;
 # with --yuklu, two CPU hogs (one per core of the development VM) run beside it all along,
 # as another build or a busy CI neighbour would. Prints one line per run and exits non-zero
 # when a run failed (its log stays in build/tekrar/).
@@ -17,7 +18,7 @@ fi
 for i in $(seq "$adet"); do
   kayit="build/tekrar/$i.log"
   bas=$(date +%s)
-  if xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --test-dir build --output-on-failure > "$kayit" 2>&1; then
+  if ctest --test-dir build -j"$(( $(nproc) * 2 ))" --output-on-failure > "$kayit" 2>&1; then
     echo "tur $i: yesil ($(( $(date +%s) - bas )) s, $(grep -o '[0-9]* tests passed\|out of [0-9]*' "$kayit" | tail -1))"
   else
     echo "tur $i: KIRMIZI, kayit $kayit"

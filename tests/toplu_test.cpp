@@ -29,7 +29,10 @@ protected:
     }
     static std::string dosya_adi(int i) { return "veri/" + std::to_string(i / 100) + "/k" + std::to_string(i) + ".dat"; }
     static std::string icerik(int i, char c = 'n') { return std::string(size_t(100 + i % 50), c) + std::to_string(i); }
-    int curl_sayisi() { return yardimci::komut("pgrep -f '[c]url.*-K -' | wc -l")[0] - '0'; }
+    // Only this test's own transfers: tests beside it run batches of their own.
+    int curl_sayisi() {
+        return yardimci::komut("pgrep -P " + std::to_string(getpid()) + " -f '[c]url.*-K -' | wc -l")[0] - '0';
+    }
 };
 
 TEST(Toplu, ConfigValuesAndResultLines) {
