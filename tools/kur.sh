@@ -15,7 +15,7 @@ fi
 # What the launcher and the world need; the tests add a virtual display, OCR and the fuzzers.
 paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev libsodium-dev
           libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps)
-[ "$eylem" = test ] && paketler+=(xvfb xauth x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng
+[ "$eylem" = test ] && paketler+=(xvfb x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng
                                   clang libclang-rt-14-dev)
 
 eksikler=()
