@@ -26,13 +26,10 @@ using launcher_penceresi::rgb;
 bool altin_mi(rgb c) { return c[0] > 150 && c[1] > 90 && c[2] < 140 && c[0] > c[2] + 60; }
 
 TEST(AnaPencere, ProgressBarFillsWhileDownloadingAndIsFullWhenDone) {
-    yardimci::gecici_dizin sunucu_dizini;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::test_sunucusu sunucu;
     const std::string buyuk(6 << 20, 'o');
-    sunucu.dosya("oyun.pak", buyuk);
     sunucu.hata("hiz:1048576", "oyun.pak");  // six seconds: part-way lasts long enough to be seen
-    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\nsurum 1.4.2\n" + yardimci::ozet(buyuk) + " " +
-                                           std::to_string(buyuk.size()) + " oyun.pak\n");
+    sunucu.yayinla({{"oyun.pak", buyuk}});
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
     ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     // Part-way: the left of the bar is filled, the right end not yet.
@@ -48,13 +45,10 @@ TEST(AnaPencere, ProgressBarFillsWhileDownloadingAndIsFullWhenDone) {
 // Frames are drawn only when something changed, so the picture must still follow a download
 // with no input at all, several times a second, and a hover must show.
 TEST(AnaPencere, WithoutInputTheBarStillMovesAndAHoverShows) {
-    yardimci::gecici_dizin sunucu_dizini;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::test_sunucusu sunucu;
     const std::string buyuk(32 << 20, 'h');
-    sunucu.dosya("oyun.pak", buyuk);
     sunucu.hata("hiz:4194304", "oyun.pak");  // eight seconds
-    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(buyuk) + " " +
-                                           std::to_string(buyuk.size()) + " oyun.pak\n");
+    sunucu.yayinla({{"oyun.pak", buyuk}});
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
     ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     ASSERT_TRUE(bekle_ki([&] { return altin_mi(l.piksel(420, 467)); }, 10));
@@ -73,15 +67,12 @@ TEST(AnaPencere, WithoutInputTheBarStillMovesAndAHoverShows) {
 // The worker is often downloading before the first frame; the first rate shown must still be
 // the real one, not one measured from the clock's epoch and smoothed towards for seconds.
 TEST(AnaPencere, TheRateShownSoonAfterTheWindowAppearsIsTheServedRate) {
-    yardimci::gecici_dizin sunucu_dizini;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::test_sunucusu sunucu;
     const double HIZ_MB = 4.0;
     std::string buyuk(48 << 20, '\0');
     for (size_t i = 0; i < buyuk.size(); ++i) buyuk[i] = char(i * 31 % 253);
-    sunucu.dosya("oyun.pak", buyuk);
     sunucu.hata("hiz:" + std::to_string(int(HIZ_MB * 1048576)), "oyun.pak");
-    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(buyuk) + " " +
-                                           std::to_string(buyuk.size()) + " oyun.pak\n");
+    sunucu.yayinla({{"oyun.pak", buyuk}});
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");  // returns 0.3 s after the window appears
     ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     const auto son = std::chrono::steady_clock::now() + std::chrono::milliseconds(2200);
@@ -101,8 +92,7 @@ TEST(AnaPencere, TheRateShownSoonAfterTheWindowAppearsIsTheServedRate) {
 }
 
 TEST(AnaPencere, WhileCheckingTheBarIsEmptyAndStartIsDisabled) {
-    yardimci::gecici_dizin sunucu_dizini;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::test_sunucusu sunucu;
     sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + std::string(100000, '#') + "\n");
     sunucu.hata("takil", "dosyalar-linux.txt");  // the manifest never finishes
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
@@ -115,8 +105,7 @@ TEST(AnaPencere, WhileCheckingTheBarIsEmptyAndStartIsDisabled) {
 }
 
 TEST(AnaPencere, FailureLineOpensTheBoxWhichOwnsInputUntilClosed) {
-    yardimci::gecici_dizin sunucu_dizini;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);  // serves no manifest: 404
+    yardimci::test_sunucusu sunucu;  // serves no manifest: 404
     calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
     ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     const rgb gok = l.piksel(60, 60);

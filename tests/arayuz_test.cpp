@@ -9,23 +9,16 @@
 #include "ui/arayuz.h"
 #include "ui/girdi.h"
 #include "ui/klavye.h"
+#include "tests/surec_durumu.h"
 #include "ui/metin_alani.h"
 
 namespace {
 
-class ArayuzTest : public ::testing::Test {
+class ArayuzTest : public yardimci::SurecTesti {
 protected:
     void SetUp() override {
-        girdi = girdi_kaydi{};
-        ayarlar = ayar_tablosu{};
-        mesaj_kutusu = mesaj_kutusu_kaydi{};
-        acik_panel = 0;
-        oyun_durumu = 0;
-        odak = nullptr;
-        kullanici_alani.metin.clear();
+        yardimci::SurecTesti::SetUp();
         kullanici_alani.azami = 16;
-        sifre_alani.metin.clear();
-        kod_alani.metin.clear();
     }
     void fare(float x, float y) { girdi.fare_x = x; girdi.fare_y = y; }
     void bas() { girdi.basili = girdi.basildi = true; }

@@ -3,16 +3,16 @@
 #include <unistd.h>
 
 #include "app/ayarlar.h"
+#include "tests/surec_durumu.h"
 #include "tests/yardimci.h"
 
 namespace {
 
 // Runs each test inside its own temporary directory, since ini_yaz writes "launcher.ini" there.
-class AyarlarTest : public ::testing::Test {
+class AyarlarTest : public yardimci::SurecTesti {
 protected:
     yardimci::gecici_dizin dizin;
     yardimci::dizin_degistir burada{dizin.yol};
-    void SetUp() override { ayarlar = ayar_tablosu{}; }
     void oku(const std::string& kisisel, const std::string& varsayilan) {
         yardimci::dosya_yaz("launcher.ini", kisisel);
         yardimci::dosya_yaz("varsayilan.ini", varsayilan);

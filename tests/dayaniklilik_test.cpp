@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <thread>
 
@@ -18,21 +19,20 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(Dayaniklilik, SigkillNeverLeavesAHalfWrittenTarget) {
-    yardimci::gecici_dizin kurulum, sunucu_dizini;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::gecici_dizin kurulum;
+    yardimci::test_sunucusu sunucu;
     ASSERT_GT(sunucu.port, 0);
     const int ADET = 6;
-    std::string liste = "morvatan-liste 1\n";
     std::vector<std::string> eski(ADET), yeni(ADET);
+    std::map<std::string, std::string> yayin;
     for (int i = 0; i < ADET; ++i) {
         eski[i] = std::string(1 << 20, char('a' + i));
         yeni[i] = std::string((1 << 20) + 4096 * i, char('A' + i));
         const std::string yol = "d" + std::to_string(i) + ".bin";
-        sunucu.dosya(yol, yeni[i]);
+        yayin[yol] = yeni[i];
         sunucu.hata("yavas", yol);
-        liste += yardimci::ozet(yeni[i]) + " " + std::to_string(yeni[i].size()) + " " + yol + "\n";
     }
-    sunucu.dosya("dosyalar-linux.txt", liste);
+    sunucu.yayinla(yayin);
 
     std::mt19937 rastgele(20261208);
     std::uniform_int_distribution<int> gecikme_ms(50, 2500);

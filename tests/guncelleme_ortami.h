@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/aktarim.h"
+#include "tests/surec_durumu.h"
 #include "tests/yardimci.h"
 #include "updater/durum.h"
 #include "updater/isci.h"
@@ -18,35 +19,21 @@ namespace {
 using yardimci::dosya_oku;
 using yardimci::dosya_yaz;
 
-class GuncellemeOrtami : public ::testing::Test {
+class GuncellemeOrtami : public yardimci::SurecTesti {
 protected:
-    yardimci::gecici_dizin kurulum, sunucu_dizini;
+    yardimci::gecici_dizin kurulum;
     yardimci::dizin_degistir burada{kurulum.yol};
     std::unique_ptr<yardimci::test_sunucusu> sunucu;
 
     void SetUp() override {
-        sunucu = std::make_unique<yardimci::test_sunucusu>(sunucu_dizini.yol);
+        sunucu = std::make_unique<yardimci::test_sunucusu>();
         ASSERT_GT(sunucu->port, 0);
-        guncelleme::durum = guncelleme::BASLAMADI;
-        kapaniyor = false;
-        guncelleme::hata_ver("");
-        guncelleme::durum = guncelleme::BASLAMADI;
-    }
-    void TearDown() override {
-        kapaniyor = true;
-        if (guncelleme::iplik.joinable()) guncelleme::iplik.join();
-        kapaniyor = false;
-        aktarim::durgunluk_siniri_koy(aktarim::DURGUNLUK_SINIRI);
+        yardimci::SurecTesti::SetUp();
     }
 
     // Publishes the files and a manifest listing them (plus any extra lines).
     void yayinla(const std::map<std::string, std::string>& dosyalar, const std::string& ek = "") {
-        std::string liste = "morvatan-liste 1\nsurum 2.0.1\n";
-        for (const auto& [yol, icerik] : dosyalar) {
-            sunucu->dosya(yol, icerik);
-            liste += yardimci::ozet(icerik) + " " + std::to_string(icerik.size()) + " " + yol + "\n";
-        }
-        sunucu->dosya("dosyalar-linux.txt", liste + ek);
+        sunucu->yayinla(dosyalar, ek);
     }
     int calistir(const std::string& adres = "") {
         guncelleme::calis(adres.empty() ? sunucu->adres() : adres, "MorvatanLauncher");

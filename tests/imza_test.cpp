@@ -11,6 +11,7 @@
 #include <map>
 #include <thread>
 
+#include "tests/surec_durumu.h"
 #include "tests/yardimci.h"
 #include "updater/durum.h"
 #include "updater/imza.h"
@@ -124,7 +125,7 @@ std::map<std::string, std::string> kurulum_icerigi(const std::string& dizin) {
     return icerik;
 }
 
-struct ImzaliGuncelleme : ::testing::Test {
+struct ImzaliGuncelleme : yardimci::SurecTesti {
     yardimci::gecici_dizin kurulum, sunucu_dizini, anahtarlar;
     yardimci::dizin_degistir burada{kurulum.yol};
     yardimci::test_sunucusu sunucu{sunucu_dizini.yol};
@@ -132,7 +133,7 @@ struct ImzaliGuncelleme : ::testing::Test {
     const std::string liste_araci = MORVATAN_LISTE;
 
     void SetUp() override {
-        kapaniyor = false;
+        yardimci::SurecTesti::SetUp();
         gizli_dosya = anahtarlar.yol + "/gizli.anahtar";
         acik = komut(liste_araci + " --anahtar-uret " + gizli_dosya);
         acik.pop_back();

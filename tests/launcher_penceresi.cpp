@@ -11,9 +11,11 @@ namespace launcher_penceresi {
 using yardimci::bekle_ki;
 using yardimci::komut;
 
-calisan_launcher::calisan_launcher(const std::string& ayarlar) {
+calisan_launcher::calisan_launcher(const std::string& ayarlar,
+                                   const std::function<void(const std::string& dizin)>& hazirla) {
     yardimci::calisma_dizini_kur(dizin.yol, true);
     yardimci::dosya_yaz(dizin.yol + "/launcher.ini", ayarlar);
+    if (hazirla) hazirla(dizin.yol);
     pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", dizin.yol + "/stderr.txt");
     id = yardimci::pencere_bul(pid, 20);
     konum_oku();

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "tests/yardimci.h"
@@ -21,8 +22,10 @@ struct calisan_launcher {
     std::string id;
     int x = 0, y = 0;  // window origin on the screen
 
-    // Writes `ayarlar` as launcher.ini, starts the launcher and waits for its window.
-    explicit calisan_launcher(const std::string& ayarlar);
+    // Writes `ayarlar` as launcher.ini, lets `hazirla` change the run-time directory, starts
+    // the launcher and waits for its window.
+    explicit calisan_launcher(const std::string& ayarlar,
+                              const std::function<void(const std::string& dizin)>& hazirla = {});
     // A launcher someone else started (process `var_olan`): waits for its window.
     explicit calisan_launcher(pid_t var_olan);
     ~calisan_launcher();  // kills a launcher a failed test left running

@@ -1,5 +1,5 @@
-// The operator tool morvatan-liste: the manifest it writes, what it refuses, and that the
-// launcher's worker accepts and applies what it publishes.
+// The operator tool morvatan-liste: the manifest it writes, what it refuses, the links it
+// follows, the guards of a publish and the checks of a host or a folder.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "tests/yardimci.h"
-#include "updater/durum.h"
-#include "updater/isci.h"
 
 namespace fs = std::filesystem;
 
@@ -101,24 +99,6 @@ TEST(MorvatanListe, RefusesWhatNoPlayerCouldInstall) {
         fs::remove(d.yol + "/" + o.ad);
     }
 }
-
-TEST(MorvatanListe, PublishedDirectoryUpdatesALauncherDirectory) {
-    yardimci::gecici_dizin sunucu_dizini, kurulum;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
-    sunucu.dosya("veri/harita 1.dat", std::string(70000, 'h'));
-    sunucu.dosya("oyun", "\x7f" "ELF....");
-    int durum = -1;
-    yardimci::komut(std::string(MORVATAN_LISTE) + " " + sunucu.kok + " 3.1", &durum);
-    ASSERT_EQ(durum, 0);
-    yardimci::dizin_degistir burada(kurulum.yol);
-    kapaniyor = false;
-    guncelleme::calis(sunucu.adres(), "MorvatanLauncher");
-    EXPECT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
-    EXPECT_EQ(guncelleme::surum_al(), "3.1");
-    EXPECT_TRUE(dosya_oku("veri/harita 1.dat") == std::string(70000, 'h'));
-    EXPECT_NE(fs::status("oyun").permissions() & fs::perms::owner_exec, fs::perms::none);
-}
-
 
 // A link that a player's copy could not reproduce must stop the tool, never vanish silently.
 TEST(MorvatanListe, PublishesLinkedDirectoriesAndRefusesBrokenLinks) {

@@ -12,6 +12,7 @@
 #include <regex>
 #include <thread>
 
+#include "tests/launcher_penceresi.h"
 #include "tests/yardimci.h"
 
 namespace {
@@ -103,13 +104,14 @@ std::string miras_kalanlar(pid_t pid) {
 // Started with a launcher.ini it cannot read (a folder by that name): the window opens with
 // the defaults, standard error says why, and the player's path is left as it was.
 TEST(Pencere, OpensCentredUndecoratedAndClosesLikeADesktopAsks) {
-    yardimci::gecici_dizin dizin;
-    yardimci::calisma_dizini_kur(dizin.yol, true);
-    std::filesystem::create_directories(dizin.yol + "/launcher.ini/x");
-    const std::string hata = dizin.yol + "/stderr.txt";
-    pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", hata);
-    std::string id = yardimci::pencere_bul(pid, 20);
-    ASSERT_FALSE(id.empty()) << yardimci::dosya_oku(hata);
+    launcher_penceresi::calisan_launcher l("", [](const std::string& dizin) {
+        std::filesystem::remove(dizin + "/launcher.ini");
+        std::filesystem::create_directories(dizin + "/launcher.ini/x");
+    });
+    const std::string& id = l.id;
+    const pid_t pid = l.pid;
+    const std::string hata = l.dizin.yol + "/stderr.txt";
+    ASSERT_FALSE(id.empty()) << l.hata_metni();
     EXPECT_NE(yardimci::dosya_oku(hata).find("launcher.ini okunamadi"), std::string::npos);
     // Once the status query has made the server link's UDP socket, every descriptor is looked at.
     EXPECT_TRUE(yardimci::bekle_ki([&] { return udp_soketi_var(pid); }, 5));
@@ -127,12 +129,10 @@ TEST(Pencere, OpensCentredUndecoratedAndClosesLikeADesktopAsks) {
     EXPECT_NE(komut("xprop -len 64 -id " + id + " _NET_WM_ICON").find("_NET_WM_ICON(CARDINAL)"),
               std::string::npos);
 
-    int durum = 0;
-    kapat_ve_bekle(pid, id, &durum);
-    EXPECT_EQ(durum, 0);
+    EXPECT_EQ(l.kapat_iste(), 0);
     std::string stderr_metni = yardimci::dosya_oku(hata);
     EXPECT_EQ(stderr_metni.find("gorsel yuklenemedi"), std::string::npos) << stderr_metni;
-    EXPECT_TRUE(std::filesystem::is_directory(dizin.yol + "/launcher.ini/x"));
+    EXPECT_TRUE(std::filesystem::is_directory(l.dizin.yol + "/launcher.ini/x"));
 }
 
 // An X server that resets when its last client leaves refuses connections for a moment:
@@ -182,11 +182,9 @@ TEST(Pencere, ALauncherStartedBeforeItsDisplayAnswersWaitsForIt) {
 }
 
 TEST(Pencere, PressOnAnEmptySpotDragsTheWindowBySameDistance) {
-    yardimci::gecici_dizin dizin;
-    yardimci::calisma_dizini_kur(dizin.yol, true);
-    pid_t pid = yardimci::baslat(dizin.yol + "/MorvatanLauncher", dizin.yol + "/stderr.txt");
-    std::string id = yardimci::pencere_bul(pid, 20);
-    ASSERT_FALSE(id.empty());
+    launcher_penceresi::calisan_launcher l("");
+    const std::string& id = l.id;
+    ASSERT_FALSE(id.empty()) << l.hata_metni();
     konum once = pencere_konumu(id);
     const int bx = once.x + 120, by = once.y + 200;  // the sky above the logo: no widget there
     komut("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " mousedown 1");
@@ -202,9 +200,7 @@ TEST(Pencere, PressOnAnEmptySpotDragsTheWindowBySameDistance) {
         sonra = pencere_konumu(id);
         return sonra.x - once.x == 90 && sonra.y - once.y == 50;
     }, 5)) << sonra.x - once.x << "," << sonra.y - once.y;
-    int durum = 0;
-    kapat_ve_bekle(pid, id, &durum);
-    EXPECT_EQ(durum, 0);
+    EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "app/pencere.h"
 #include "platform/oyun.h"
 #include "server/baglanti.h"
+#include "tests/surec_durumu.h"
 #include "tests/yardimci.h"
 #include "ui/metin_alani.h"
 #include "updater/durum.h"
@@ -27,24 +28,13 @@ using yardimci::dosya_yaz;
 
 using yardimci::oyun_sunucusu;
 
-struct SunucuBaglantisi : ::testing::Test {
+struct SunucuBaglantisi : yardimci::SurecTesti {
     yardimci::gecici_dizin dizin;
     yardimci::dizin_degistir burada{dizin.yol};
     void SetUp() override {
-        ayarlar = ayar_tablosu{};
+        yardimci::SurecTesti::SetUp();
         ayar_koy("oyun", "/bin/true");
-        mesaj_kutusu = mesaj_kutusu_kaydi{};
-        sunucu_durumu = SUNUCU_BAGLANIYOR;
-        haberler.clear();
-        webhaber::var = false;
-        oyun_durumu = 0;
         guncelleme::durum = guncelleme::GUNCEL;  // sign-in waits for a running update
-    }
-    void TearDown() override {
-        sunucu_sifirla();
-        if (oyun::oyun_pid > 0) waitpid(oyun::oyun_pid, nullptr, 0);
-        oyun::oyun_pid = 0;
-        oyun_durumu = 0;
     }
     // Services the link as the main loop does until the connection has ended.
     static void bitene_kadar(double saniye = 20) {

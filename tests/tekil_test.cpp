@@ -47,7 +47,7 @@ bool kilitli_mi(const std::string& dizin) {
 
 pid_t kilit_sahibi(const std::string& dizin) { return pid_t(std::atol(dosya_oku(dizin + "/launcher.kilit").c_str())); }
 
-bool yasiyor_mu(pid_t pid) { return kill(pid, 0) == 0 && !komut("ps -o stat= -p " + std::to_string(pid) + " | grep -v Z").empty(); }
+using yardimci::yasiyor_mu;
 
 // A launcher directory whose update brings `oyun` as oyun.pak from a slow server.
 struct kurulum {
@@ -63,14 +63,11 @@ struct kurulum {
 };
 
 TEST(Tekil, ASecondStartTouchesNothingAndTheGameIsNeverWrong) {
-    yardimci::gecici_dizin sunucu_dizini;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::test_sunucusu sunucu;
     std::string oyun(16 << 20, '\0');
     for (size_t i = 0; i < oyun.size(); ++i) oyun[i] = char((i * 7 + i / 4099) % 251);
-    sunucu.dosya("oyun.pak", oyun);
     sunucu.hata("yavas", "oyun.pak");  // about five seconds
-    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(oyun) + " " +
-                                           std::to_string(oyun.size()) + " oyun.pak\n");
+    sunucu.yayinla({{"oyun.pak", oyun}});
     // What the first launcher itself may create meanwhile (its crash-safe writes included).
     const std::set<std::string> ilkinin = {"oyun.pak", "oyun.pak.indir", "guncelleme.cache", "guncelleme.cache.yeni",
                                            "launcher.ini", "launcher.ini.yeni"};
@@ -138,12 +135,9 @@ TEST(Tekil, ASecondStartBringsTheHiddenWindowBack) {
 
 // The new executable is the real launcher (with bytes appended, so its digest differs).
 TEST(Tekil, TheRestartedLauncherTakesTheLockOver) {
-    yardimci::gecici_dizin sunucu_dizini;
-    yardimci::test_sunucusu sunucu(sunucu_dizini.yol);
+    yardimci::test_sunucusu sunucu;
     const std::string yeni = dosya_oku(std::string(MORVATAN_CALISMA_DIZINI) + "/MorvatanLauncher") + "\nyeni surum\n";
-    sunucu.dosya("MorvatanLauncher", yeni);
-    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(yeni) + " " +
-                                           std::to_string(yeni.size()) + " MorvatanLauncher\n");
+    sunucu.yayinla({{"MorvatanLauncher", yeni}});
     kurulum k("guncelleme=" + sunucu.adres() + "\n");
     pid_t eski = k.baslat("eski.txt");
     EXPECT_EQ(yardimci::bekle(eski, 20), 0) << k.hata_metni("eski.txt");

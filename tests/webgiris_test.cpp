@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/ayarlar.h"
+#include "tests/surec_durumu.h"
 #include "tests/yardimci.h"
 #include "ui/metin_alani.h"
 #include "updater/durum.h"
@@ -29,18 +30,7 @@ std::string onaltilik(const std::string& bayt) {
     return s;
 }
 
-struct WebGiris : ::testing::Test {
-    void SetUp() override {
-        kapaniyor = false;
-        ayarlar = ayar_tablosu{};
-    }
-    void TearDown() override {
-        kapaniyor = false;
-        if (webgiris::iplik.joinable()) webgiris::iplik.join();
-        webgiris::suruyor = false;
-        webgiris::hazir = false;
-        gizli::sil(giris_sifresi);
-    }
+struct WebGiris : yardimci::SurecTesti {
     // One request with the current fields; waits for the worker and joins it.
     void istek(const std::string& kod = "") {
         webgiris::iste(kod);

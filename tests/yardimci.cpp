@@ -104,6 +104,13 @@ bool calisiyor_mu(pid_t pid) {
     return waitpid(pid, &durum, WNOHANG) == 0;
 }
 
+bool yasiyor_mu(pid_t pid) {
+    if (pid <= 0 || kill(pid, 0) != 0) return false;
+    const std::string stat = dosya_oku("/proc/" + std::to_string(pid) + "/stat");
+    const size_t parantez = stat.rfind(')');
+    return parantez == std::string::npos || parantez + 2 >= stat.size() || stat[parantez + 2] != 'Z';
+}
+
 void calisma_dizini_kur(const std::string& hedef, bool fontlarla) {
     const fs::path kaynak = MORVATAN_CALISMA_DIZINI;
     fs::copy_file(kaynak / "MorvatanLauncher", fs::path(hedef) / "MorvatanLauncher",
@@ -174,7 +181,8 @@ void durdur(pid_t pid) {
     waitpid(pid, nullptr, 0);
 }
 
-test_sunucusu::test_sunucusu(const std::string& ust_dizin) : ust(ust_dizin), kok(ust_dizin + "/site") {
+test_sunucusu::test_sunucusu(const std::string& ust_dizin)
+    : ust(ust_dizin.empty() ? kendi_dizini.yol : ust_dizin), kok(ust + "/site") {
     fs::create_directories(kok);
     pid = port_yazanla_baslat({"python3", std::string(MORVATAN_KAYNAK_DIZINI) + "/tests/sunucu.py", kok}, port);
 }
@@ -230,6 +238,15 @@ void test_sunucusu::dosya(const std::string& yol, const std::string& icerik) {
     fs::path p = fs::path(kok) / yol;
     fs::create_directories(p.parent_path());
     dosya_yaz(p.string(), icerik);
+}
+
+void test_sunucusu::yayinla(const std::map<std::string, std::string>& dosyalar, const std::string& ek) {
+    std::string liste = "morvatan-liste 1\nsurum 2.0.1\n";
+    for (const auto& [yol, icerik] : dosyalar) {
+        dosya(yol, icerik);
+        liste += ozet(icerik) + " " + std::to_string(icerik.size()) + " " + yol + "\n";
+    }
+    dosya("dosyalar-linux.txt", liste + ek);
 }
 
 oyun_sunucusu::oyun_sunucusu(const std::string& kip, const std::string& ek_hesaplar) {

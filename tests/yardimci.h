@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,10 @@ int bekle(pid_t pid, double saniye);
 // True while the child has not ended (it is not reaped or killed).
 bool calisiyor_mu(pid_t pid);
 
+// True while any process `pid` runs; one that has ended but waits for its parent (who may be
+// slow to reap it on a busy machine) has ended.
+bool yasiyor_mu(pid_t pid);
+
 // Copies the built launcher, its veri/ and varsayilan.ini into `hedef`.
 void calisma_dizini_kur(const std::string& hedef, bool fontlarla);
 
@@ -56,14 +61,16 @@ void dosya_yaz(const std::string& yol, const std::string& icerik);
 // The first window that belongs to `pid`, as xdotool prints its id; "" after `saniye`.
 std::string pencere_bul(pid_t pid, double saniye);
 
-// The test HTTP server (tests/sunucu.py) on 127.0.0.1, serving `ust`/site. Faults are switched
-// with hata(); every requested path is logged (istekler()). Killed when the object dies.
+// The test HTTP server (tests/sunucu.py) on 127.0.0.1, serving `ust`/site (`ust` is a directory
+// of its own unless one is given). Faults are switched with hata(); every requested path is
+// logged (istekler()). Killed when the object dies.
 struct test_sunucusu {
+    gecici_dizin kendi_dizini;
     std::string ust;      // holds site/, istekler.log and hatalar.txt
     std::string kok;      // the served directory
     pid_t pid = -1;
     int port = 0;
-    explicit test_sunucusu(const std::string& ust_dizin);
+    explicit test_sunucusu(const std::string& ust_dizin = "");
     ~test_sunucusu();
     test_sunucusu(const test_sunucusu&) = delete;
     test_sunucusu& operator=(const test_sunucusu&) = delete;
@@ -74,6 +81,8 @@ struct test_sunucusu {
     void istekleri_temizle();                                  // also the sent-bytes log
     int64_t gonderilen(const std::string& yol) const;          // body bytes sent for the path so far
     void dosya(const std::string& yol, const std::string& icerik);  // writes site/<yol>
+    // Publishes the files and a manifest listing them ("surum 2.0.1"), plus any extra lines.
+    void yayinla(const std::map<std::string, std::string>& dosyalar, const std::string& ek = "");
 };
 
 // Starts a program that prints its port on its first output line; returns its pid (the port
