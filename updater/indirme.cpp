@@ -59,7 +59,7 @@ void kapat(acik_indirme& a) {
 bool taze_ac(const std::string& gecici, acik_indirme& a) {
     a = acik_indirme{};
     sha256::baslangic(a.ozet);
-    a.yazma = tanimlayici(gecici_olustur(gecici));
+    a.yazma = gecici_olustur(gecici);
     if (a.yazma.acik()) a.okuma = tanimlayici(::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (a.okuma.acik() && ayni_dosya_mi(gecici, a.okuma.fd) && ayni_dosya_mi(gecici, a.yazma.fd)) return true;
     kapat(a);
@@ -251,9 +251,9 @@ bool dizin_hazirla(const fs::path& ust) {
     return true;
 }
 
-int gecici_olustur(const std::string& gecici) {
+tanimlayici gecici_olustur(const std::string& gecici) {
     ::unlink(gecici.c_str());
-    return ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    return tanimlayici(::open(gecici.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
 }
 
 bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::string& kendi_yolu, onbellek& tablo,

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/aktarim.h"
+#include "platform/tanimlayici.h"
 #include "updater/liste.h"
 #include "updater/onbellek.h"
 #include "updater/sha256.h"
@@ -73,8 +74,8 @@ bool dizin_hazirla(const std::filesystem::path& ust);
 
 // A new, empty temporary at `gecici` for writing (whatever stood there is removed first; the
 // file is never a link planted meanwhile, nor one that another process still holds open).
-// The descriptor, or -1.
-int gecici_olustur(const std::string& gecici);
+// Holds nothing when it cannot be made.
+tanimlayici gecici_olustur(const std::string& gecici);
 
 enum class adim_sonucu {
     TAMAM,       // the file is in place and its cache record updated

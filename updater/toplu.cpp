@@ -54,7 +54,7 @@ bool gecici_hazirla(kalem& k, std::set<std::string>& dizinler) {
     if (hedef.has_parent_path() && dizinler.insert(hedef.parent_path().string()).second)
         dizin_hazirla(hedef.parent_path());
     k.gecici = k.e->yol + ".indir";
-    const tanimlayici fd(gecici_olustur(k.gecici));
+    const tanimlayici fd = gecici_olustur(k.gecici);
     struct stat st;
     if (!fd.acik() || ::fstat(fd.fd, &st) != 0) return false;
     k.aygit = st.st_dev;
