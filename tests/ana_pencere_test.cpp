@@ -136,21 +136,18 @@ TEST(AnaPencere, FailureLineOpensTheBoxWhichOwnsInputUntilClosed) {
     EXPECT_EQ(yardimci::bekle(l.pid, 10), 0);
 }
 
-// A loopback server for news feeds; `ayar` points a launcher at one of its files.
-struct haber_sunucusu {
-    yardimci::gecici_dizin dizin;
-    yardimci::test_sunucusu sunucu{dizin.yol};
-    std::string ayar(const std::string& dosya) const { return "haber_adresi=" + sunucu.adres() + dosya + "\n"; }
-};
+// Settings that point a launcher at a news feed on the server.
+std::string haber_ayari(const yardimci::test_sunucusu& sunucu, const std::string& dosya) {
+    return "haber_adresi=" + sunucu.adres() + dosya + "\n";
+}
 
 // Right end of the first headline row, where a news item's short text stands.
 bool haber_var(const calisan_launcher& l) { return l.renk_var(715, 362, 36, 14, {0xB8, 0xAE, 0x96}, 30); }
 
 TEST(AnaPencere, BannerShowsTheFirstNewsItem) {
-    haber_sunucusu h;
-    yardimci::test_sunucusu& sunucu = h.sunucu;
+    yardimci::test_sunucusu sunucu;
     sunucu.dosya("haber.txt", "08.12|Kış Sezonu|Kuzey Dağları açıldı.\r\n05.12|Bakım Notları|Tamamlandı.\n");
-    calisan_launcher l(h.ayar("haber.txt"));
+    calisan_launcher l(haber_ayari(sunucu, "haber.txt"));
     ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     const rgb gok = l.piksel(60, 60);
     // The second item's short text appears right-aligned in the first headline row.
@@ -164,38 +161,36 @@ TEST(AnaPencere, BannerShowsTheFirstNewsItem) {
 }
 
 TEST(AnaPencere, FeedOfOneMebibyteIsDiscardedAndOneByteLessIsShown) {
-    haber_sunucusu h;
-    yardimci::test_sunucusu& sunucu = h.sunucu;
+    yardimci::test_sunucusu sunucu;
     std::string feed = "08.12|Kış|x\n05.12|Bakım|";
     feed += std::string(1048576 - feed.size() - 1, 'm') + "\n";
     ASSERT_EQ(feed.size(), 1048576u);
     sunucu.dosya("tam.txt", feed);
     sunucu.dosya("eksik.txt", feed.substr(1));
     {
-        calisan_launcher l(h.ayar("tam.txt"));
+        calisan_launcher l(haber_ayari(sunucu, "tam.txt"));
         ASSERT_FALSE(l.id.empty()) << l.hata_metni();
         EXPECT_FALSE(bekle_ki([&] { return haber_var(l); }, 3));
         EXPECT_EQ(l.kapat_iste(), 0);
     }
-    calisan_launcher l(h.ayar("eksik.txt"));
+    calisan_launcher l(haber_ayari(sunucu, "eksik.txt"));
     ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     EXPECT_TRUE(bekle_ki([&] { return haber_var(l); }, 10));
     EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 TEST(AnaPencere, QuotedFeedAddressIsRefusedAndAStalledFeedDoesNotHoldTheExit) {
-    haber_sunucusu h;
-    yardimci::test_sunucusu& sunucu = h.sunucu;
+    yardimci::test_sunucusu sunucu;
     sunucu.dosya("haber.txt", "a|b|c\nd|e|f\n");
     {
-        calisan_launcher l(h.ayar("it's.txt"));
+        calisan_launcher l(haber_ayari(sunucu, "it's.txt"));
         ASSERT_FALSE(l.id.empty()) << l.hata_metni();
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         EXPECT_EQ(sunucu.istekler(), "");  // nothing was run
         EXPECT_EQ(l.kapat_iste(), 0);
     }
     sunucu.hata("takil", "haber.txt");
-    calisan_launcher l(h.ayar("haber.txt"));
+    calisan_launcher l(haber_ayari(sunucu, "haber.txt"));
     ASSERT_FALSE(l.id.empty()) << l.hata_metni();
     ASSERT_TRUE(bekle_ki([&] { return sunucu.istekler().find("haber.txt") != std::string::npos; }, 10));
     EXPECT_EQ(l.kapat_iste(), 0);  // the detached fetch thread is still inside curl

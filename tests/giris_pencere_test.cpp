@@ -41,8 +41,10 @@ struct oyunlu_launcher {
     explicit oyunlu_launcher(const std::string& ek = "")
         : l("hesap_api=" + servis.adres() + "\noyun=demo_oyun\n" + ek) {}
     // Opens the panel with START and logs in with the keyboard. Without a window manager the
-    // keyboard goes to the window under the pointer, which the click leaves there.
+    // keyboard goes to the window under the pointer, which the click leaves there. Callers
+    // wrap it in ASSERT_NO_FATAL_FAILURE: without a window the test ends with the launcher's words.
     void giris(const std::string& ad, const std::string& sifre) {
+        ASSERT_FALSE(l.id.empty()) << l.hata_metni();
         ASSERT_TRUE(l.paneli_ac());
         l.yaz(ad);
         l.tus("Tab");
@@ -65,8 +67,7 @@ std::string sifirli(std::string s) {
 
 TEST(GirisPenceresi, BusyButtonThenRefusalLeavesNoPasswordInMemory) {
     oyunlu_launcher o;
-    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
-    o.giris("bekleyen", "Yanlis-Parola-Q7z");
+    ASSERT_NO_FATAL_FAILURE(o.giris("bekleyen", "Yanlis-Parola-Q7z"));
     // The service holds its answer for four seconds: long enough to see the busy button even
     // on a loaded machine.
     EXPECT_TRUE(bekle_ki([&] { return o.l.ekran_yazisi(408, 355, 120, 40).find("BEKLE") != std::string::npos; }, 3))
@@ -124,8 +125,7 @@ TEST(GirisPenceresi, APasteFromAClipboardOwnerThatNeverAnswersDoesNotFreezeTheWi
 
 TEST(GirisPenceresi, TwoStepLoginIntoTheGameAndBackThroughTheClosingPicture) {
     oyunlu_launcher o;
-    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
-    o.giris("mert", "Kx9-Vm2-Zq7w");
+    ASSERT_NO_FATAL_FAILURE(o.giris("mert", "Kx9-Vm2-Zq7w"));
     ASSERT_TRUE(bekle_ki([&] { return o.kutu_metni().find("iki ad") != std::string::npos; }, 10)) << o.kutu_metni();
     o.l.tus("Return");  // closes the box; the code field has the focus
     komut("import -window " + o.l.id + " " + o.l.dizin.yol + "/kod_kipi.png");
@@ -151,8 +151,7 @@ TEST(GirisPenceresi, TwoStepLoginIntoTheGameAndBackThroughTheClosingPicture) {
 
 TEST(GirisPenceresi, APanelClosedDuringTheRequestStartsNothing) {
     oyunlu_launcher o;
-    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
-    o.giris("bekleyen", "Tr4-Pq8-Lm3d");
+    ASSERT_NO_FATAL_FAILURE(o.giris("bekleyen", "Tr4-Pq8-Lm3d"));
     o.l.tus("Escape");
     // The request reached the service; its answer (a ticket) comes four seconds later.
     ASSERT_TRUE(bekle_ki([&] { return !yardimci::dosya_oku(o.servis.kayit).empty(); }, 10));
@@ -169,8 +168,7 @@ TEST(GirisPenceresi, APanelClosedDuringTheRequestStartsNothing) {
 // A service that takes the request and never answers must not hold the launcher's exit.
 TEST(GirisPenceresi, ClosingDuringAStalledRequestEndsAtOnce) {
     oyunlu_launcher o;
-    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
-    o.giris("sessiz", "parola");
+    ASSERT_NO_FATAL_FAILURE(o.giris("sessiz", "parola"));
     const std::string curl = "pgrep -f '[c]url.*" + std::to_string(o.servis.port) + "'";
     ASSERT_TRUE(bekle_ki([&] { return !komut(curl).empty(); }, 5));
     const auto bas = std::chrono::steady_clock::now();
@@ -181,8 +179,7 @@ TEST(GirisPenceresi, ClosingDuringAStalledRequestEndsAtOnce) {
 
 TEST(OyunDenetimi, AnEarlyFailureBringsTheWindowBackWithItsCode) {
     oyunlu_launcher o;
-    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
-    o.giris("ucle", "parola");
+    ASSERT_NO_FATAL_FAILURE(o.giris("ucle", "parola"));
     ASSERT_TRUE(bekle_ki([&] { return !o.l.gorunur_mu(); }, 10));
     ASSERT_TRUE(bekle_ki([&] { return o.l.gorunur_mu(); }, 10));
     EXPECT_TRUE(bekle_ki([&] { return sifirli(o.kutu_metni()).find("0x00000003") != std::string::npos; }, 5))
@@ -193,8 +190,7 @@ TEST(OyunDenetimi, AnEarlyFailureBringsTheWindowBackWithItsCode) {
 // While the game runs the launcher only wakes twice a second and draws nothing.
 TEST(OyunDenetimi, AKilledGameIsReportedAndTheHiddenLauncherIsIdle) {
     oyunlu_launcher o;
-    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
-    o.giris("uzun", "parola");
+    ASSERT_NO_FATAL_FAILURE(o.giris("uzun", "parola"));
     pid_t oyun = 0;
     ASSERT_TRUE(bekle_ki([&] { return (oyun = o.oyun_pid()) > 0; }, 10));
     auto islemci = [&] {
@@ -223,8 +219,7 @@ TEST(OyunDenetimi, AKilledGameIsReportedAndTheHiddenLauncherIsIdle) {
 TEST(OyunDenetimi, ANormalEndClosesTheLauncherByItselfAndABadFolderIs126) {
     {
         oyunlu_launcher o;
-        ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
-        o.giris("sifirla", "parola");
+        ASSERT_NO_FATAL_FAILURE(o.giris("sifirla", "parola"));
         ASSERT_TRUE(bekle_ki([&] { return !o.l.gorunur_mu(); }, 10));
         ASSERT_TRUE(bekle_ki([&] { return o.l.gorunur_mu(); }, 10));
         const auto bas = std::chrono::steady_clock::now();
@@ -232,8 +227,7 @@ TEST(OyunDenetimi, ANormalEndClosesTheLauncherByItselfAndABadFolderIs126) {
         EXPECT_GT(std::chrono::steady_clock::now() - bas, std::chrono::seconds(4));  // it waited its 5 s
     }
     oyunlu_launcher o("oyun_klasoru=olmayan/dizin\n");
-    ASSERT_FALSE(o.l.id.empty()) << o.l.hata_metni();
-    o.giris("sifirla", "parola");
+    ASSERT_NO_FATAL_FAILURE(o.giris("sifirla", "parola"));
     EXPECT_TRUE(bekle_ki([&] { return sifirli(o.kutu_metni()).find("0x0000007E") != std::string::npos; }, 10))
         << o.kutu_metni();
     EXPECT_EQ(o.l.kapat_iste(), 0);

@@ -35,16 +35,6 @@ konum pencere_konumu(const std::string& id) {
     return k;
 }
 
-konum ekran_boyutu() {
-    konum k = pencere_konumu("-root");
-    return k;
-}
-
-void kapat_ve_bekle(pid_t pid, const std::string& id, int* durum) {
-    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
-    *durum = yardimci::bekle(pid, 10);
-}
-
 TEST(Pencere, WithoutFontsPrintsTheLineAndExitsOneWithoutWindow) {
     yardimci::gecici_dizin dizin;
     yardimci::calisma_dizini_kur(dizin.yol, false);
@@ -117,7 +107,7 @@ TEST(Pencere, OpensCentredUndecoratedAndClosesLikeADesktopAsks) {
     EXPECT_TRUE(yardimci::bekle_ki([&] { return udp_soketi_var(pid); }, 5));
     EXPECT_EQ(miras_kalanlar(pid), "");
 
-    konum k = pencere_konumu(id), ekran = ekran_boyutu();
+    konum k = pencere_konumu(id), ekran = pencere_konumu("-root");
     EXPECT_EQ(k.w, 800);
     EXPECT_EQ(k.h, 610);
     EXPECT_EQ(k.x, (ekran.w - 800) / 2);
@@ -175,9 +165,8 @@ TEST(Pencere, ALauncherStartedBeforeItsDisplayAnswersWaitsForIt) {
     } durdurucu{pid, x};
     const std::string id = yardimci::pencere_bul(pid, 10);
     ASSERT_FALSE(id.empty()) << yardimci::dosya_oku(hata);
-    int durum = 0;
-    kapat_ve_bekle(pid, id, &durum);
-    EXPECT_EQ(durum, 0);
+    komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + id);
+    EXPECT_EQ(yardimci::bekle(pid, 10), 0);
     EXPECT_EQ(yardimci::dosya_oku(hata), "");
 }
 
