@@ -216,6 +216,30 @@ TEST_F(GuncellemeTest, FilesDroppedFromAReleaseLeaveAndThePlayersOwnStay) {
     EXPECT_EQ(dosya_oku("guncelleme.cache").find("eski/"), std::string::npos);
 }
 
+// An installation on a file system of 8 MiB: a 16 MiB file is not fetched at all and the
+// player reads how much room is missing; a release that fits (exactly, counting what a
+// ".indir" already holds) goes through.
+TEST_F(GuncellemeTest, ARunThatCannotFitFetchesNothingAndSaysHowMuchRoomIsMissing) {
+    fs::create_directories("kucuk");
+    if (yardimci::komut("mount -t tmpfs -o size=8m tmpfs kucuk 2>&1 && echo tamam").find("tamam") == std::string::npos)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    struct cozucu {
+        std::string yol = fs::absolute("kucuk").string();
+        ~cozucu() { yardimci::komut("umount " + yol); }
+    } coz;
+    yardimci::dizin_degistir icerde("kucuk");
+    yayinla({{"buyuk.bin", std::string(16 << 20, 'b')}});
+    sunucu->istekleri_temizle();
+    EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+    EXPECT_EQ(guncelleme::mesaj_al(), "Diskte yeterli yer yok: 16 MB gerekli, 8 MB boş.");
+    EXPECT_EQ(istek_sayisi("buyuk.bin"), 0);
+    EXPECT_FALSE(fs::exists("buyuk.bin.indir"));
+    dosya_yaz("orta.bin.indir", std::string(1 << 20, 'o'));  // 1 MiB already there, 6 MiB to come
+    yayinla({{"orta.bin", std::string(7 << 20, 'o')}});
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_EQ(fs::file_size("orta.bin"), 7u << 20);
+}
+
 TEST_F(GuncellemeTest, OnlyTheLauncherItselfAsksForARestart) {
     yayinla({{"veri/MorvatanLauncher", "degil"}});
     EXPECT_EQ(calistir(), guncelleme::GUNCEL);

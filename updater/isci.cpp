@@ -2,7 +2,11 @@
 // Shared state lives in updater/durum.cpp; this file keeps none of its own.
 #include "updater/isci.h"
 
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 
 #include "updater/durum.h"
@@ -94,6 +98,34 @@ bool liste_getir(const std::string& adres, const std::string& imza_anahtari, con
     return s == liste_sonucu::TAMAM;
 }
 
+// Bytes the downloads will still write: each stale file's listed size, less what a ".indir"
+// of it already holds (it is continued, or emptied and so given back). The old copy keeps its
+// blocks until the rename, so none of the new bytes can borrow them.
+int64_t yazilacak_bayt(const std::vector<const kayit*>& indirilecekler) {
+    int64_t toplam = 0;
+    for (const kayit* e : indirilecekler) {
+        struct stat st;
+        const std::string gecici = e->yol + ".indir";
+        const int64_t var = ::lstat(gecici.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? int64_t(st.st_size) : 0;
+        toplam += std::max<int64_t>(0, e->boyut - var);
+    }
+    return toplam;
+}
+
+// Whether the installation's file system holds `gerekli` more bytes for this user; reports
+// how much is missing when it does not. A file system that cannot say is given the benefit
+// of the doubt: the writes themselves still fail cleanly.
+bool yer_var_mi(int64_t gerekli) {
+    struct statvfs fs;
+    if (::statvfs(".", &fs) != 0) return true;
+    const long double bos = (long double)fs.f_bavail * (long double)fs.f_frsize;
+    if ((long double)gerekli <= bos) return true;
+    const long double mb = 1048576.0L;
+    hata_ver("Diskte yeterli yer yok: " + std::to_string((long long)std::ceil(gerekli / mb)) + " MB gerekli, " +
+             std::to_string((long long)std::floor(bos / mb)) + " MB boş.");
+    return false;
+}
+
 void sayaclari_yayinla(int64_t toplam, size_t adet) {
     toplam_bayt.store(toplam);
     inen_bayt.store(0);
@@ -161,6 +193,10 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari,
         onbellek_yaz(tablo);
         durum.store(GUNCEL);
         indir_artiklarini_sil();
+        return;
+    }
+    if (!yer_var_mi(yazilacak_bayt(indirilecekler))) {
+        onbellek_yaz(tablo);  // what the check hashed need not be hashed again
         return;
     }
     durum.store(INDIRILIYOR);
