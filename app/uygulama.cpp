@@ -6,6 +6,7 @@
 #include <stb_image.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <string>
@@ -52,8 +53,10 @@ double steady_saniye() {
 namespace uygulama {
 namespace {
 
-const double KARE_BEKLEME = 1.0 / 60.0;   // longest sleep per pass while the launcher is in use
+const double KARE_BEKLEME = 1.0 / 60.0;   // longest sleep per pass while something follows the pointer
 const double OYUN_BEKLEME = 0.5;          // longest sleep per pass while the game runs
+const double BAGLANTI_BEKLEME = 0.05;     // the server link is serviced this often while it works
+const double BOSTA_BEKLEME = 1.0;         // longest sleep when nothing on screen changes by itself
 const int BAGLANTI_DENEMESI = 50;         // tries to reach the display, 100 ms apart (5 s in all)
 
 GLFWcursor* el_imleci = nullptr;    // hand, over clickable widgets
@@ -248,8 +251,24 @@ void one_getir() {
     gosterim.zorla = true;
 }
 
+// How long a pass may sleep for events. Input, an exposed window and a resize wake it at once;
+// what changes the picture by itself (an update's progress, an answer on its way, the caret,
+// the closing picture, the next status query) decides how soon it must look again anyway.
+double bekleme_suresi() {
+    if (oyun_durumu == 1) return OYUN_BEKLEME;
+    if (oyun_durumu == 2 || surukleme.suruyor || girdi.basili) return KARE_BEKLEME;
+    if (baglanti_modu != 0) return BAGLANTI_BEKLEME;
+    const int32_t d = guncelleme::durum.load();
+    const bool guncelleniyor = d == guncelleme::BASLAMADI || d == guncelleme::DENETLENIYOR ||
+                               d == guncelleme::INDIRILIYOR || d == guncelleme::YENIDEN_BASLAT;
+    if (guncelleniyor || webgiris::suruyor.load() || (acik_panel == 1 && odak)) return cizim::EN_KISA_ARA;
+    double kalan = BOSTA_BEKLEME;
+    if (sunucu_durumu != SUNUCU_ACIK) kalan = std::min(kalan, durum_sorgu_zamani + SORGU_ARALIGI - steady_saniye());
+    return std::max(kalan, 0.0) + 0.001;  // just past the moment, not just before it
+}
+
 void kare_isle() {
-    glfwWaitEventsTimeout(oyun_durumu == 1 ? OYUN_BEKLEME : KARE_BEKLEME);
+    glfwWaitEventsTimeout(bekleme_suresi());
     one_getir();
     sunucu::servis();
     if (webgiris::suruyor.load() && webgiris::hazir.load()) web_cevabi_devral();
