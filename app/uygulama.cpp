@@ -263,7 +263,7 @@ double bekleme_suresi() {
                                d == guncelleme::INDIRILIYOR || d == guncelleme::YENIDEN_BASLAT;
     if (guncelleniyor || webgiris::suruyor.load() || (acik_panel == 1 && odak)) return cizim::EN_KISA_ARA;
     double kalan = BOSTA_BEKLEME;
-    if (sunucu_durumu != SUNUCU_ACIK) kalan = std::min(kalan, durum_sorgu_zamani + SORGU_ARALIGI - steady_saniye());
+    if (sunucu_durumu != SUNUCU_ACIK) kalan = std::min(kalan, durum_sorgu_zamani + sunucu::SORGU_ARALIGI - steady_saniye());
     return std::max(kalan, 0.0) + 0.001;  // just past the moment, not just before it
 }
 

@@ -56,7 +56,8 @@ TEST(CizimListesi, WhenAPassShowsItsFrame) {
     g = cizim::gosterim{1, 10.0, false};
     EXPECT_FALSE(gosterilsin_mi(g, 1, false, 10.5));  // nothing changed
     EXPECT_FALSE(gosterilsin_mi(g, 1, true, 10.5));   // a pointer move that changes nothing
-    EXPECT_TRUE(gosterilsin_mi(g, 1, false, 11.0));   // at least once a second
+    EXPECT_FALSE(gosterilsin_mi(g, 1, false, 39.9));  // nothing changed for half a minute...
+    EXPECT_TRUE(gosterilsin_mi(g, 1, false, 40.0));   // ...then shown again all the same
     EXPECT_TRUE(gosterilsin_mi(g, 2, true, 10.01));   // input shows at once
     EXPECT_FALSE(gosterilsin_mi(g, 2, false, 10.05)); // counters wait for a tenth of a second
     EXPECT_TRUE(gosterilsin_mi(g, 2, false, 10.11));

@@ -57,7 +57,10 @@ uint64_t imza(const liste& l);
 // When a pass shows its frame: always when forced (first frame, a window that was exposed or
 // shown again) or when the last one is EN_UZUN_ARA old; never when nothing differs; at once
 // after an input event; otherwise (counters, news, a caret blink) at most every EN_KISA_ARA.
-const double EN_UZUN_ARA = 1.0;
+// Exposes already force a frame, so the long interval is only a safety net: each frame costs
+// the software renderer tens of milliseconds, which once a second was most of an idle
+// launcher's work.
+const double EN_UZUN_ARA = 30.0;
 const double EN_KISA_ARA = 0.1;
 
 struct gosterim {
