@@ -211,7 +211,7 @@ p = subprocess.Popen([f"{d}/MorvatanLauncher"], cwd=d, env=ortam, stderr=subproc
 time.sleep(5)
 bos = pay(p.pid, f"/proc/{p.pid}/stat", 30)
 p.kill(); p.wait()
-print(f"main screen, nothing happening, 30 s: {bos:.1f} % of one core, all threads (target <= 5 %)")
+print(f"main screen, nothing happening, 30 s: {bos:.1f} % of one core, all threads (target <= 1 %)")
 sunucu = subprocess.Popen(["python3", f"{kok}/tests/sunucu.py", f"{is_}/site"], stdout=subprocess.PIPE, text=True)
 adres = f"http://127.0.0.1:{sunucu.stdout.readline().strip()}/"
 d = kur("indir", f"kisayol=1\nguncelleme={adres}\n")
