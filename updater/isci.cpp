@@ -2,6 +2,7 @@
 // Shared state lives in updater/durum.cpp; this file keeps none of its own.
 #include "updater/isci.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "platform/tanimlayici.h"
 #include "updater/durum.h"
 #include "updater/imza.h"
 #include "updater/indirme.h"
@@ -18,17 +20,43 @@
 namespace guncelleme {
 namespace {
 
+// The check phase walks a manifest that the tool writes sorted, so a folder's files come one
+// after another and so do their cache records: the folder is held open to look each file up
+// by its name alone, and the record after the last one found is tried before a search.
+struct denetim_yeri {
+    std::string klasor;  // the folder held open ("" is the working directory)
+    tanimlayici fd;
+    bool acik = false;
+    onbellek::iterator sonraki;
+
+    bool bilgi(const std::string& yol, int64_t& boyut, int64_t& zaman) {
+        const size_t bolu = yol.rfind('/');
+        const std::string ust = bolu == std::string::npos ? std::string() : yol.substr(0, bolu);
+        if (!acik || ust != klasor) {
+            klasor = ust;
+            fd = tanimlayici(::open(ust.empty() ? "." : ust.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            acik = true;
+        }
+        if (!fd.acik()) return false;  // no folder, so no file
+        return dosya_bilgisi_at(fd.fd, yol.c_str() + (bolu == std::string::npos ? 0 : bolu + 1), boyut, zaman);
+    }
+    onbellek::iterator kayit_bul(onbellek& tablo, const std::string& yol) {
+        return sonraki != tablo.end() && sonraki->first == yol ? sonraki : tablo.find(yol);
+    }
+};
+
 // An entry is current when the local file has its size and digest. The digest comes from the
 // cache when size and time match the record; otherwise the file is hashed and recorded.
-bool guncel_mi(const kayit& e, onbellek& tablo) {
+bool guncel_mi(const kayit& e, onbellek& tablo, denetim_yeri& yer) {
     int64_t boyut = -1, zaman = 0;
-    if (!dosya_bilgisi(e.yol, boyut, zaman)) return false;
+    if (!yer.bilgi(e.yol, boyut, zaman)) return false;
     if (boyut != e.boyut) return false;
-    auto it = tablo.find(e.yol);
+    auto it = yer.kayit_bul(tablo, e.yol);
     if (it == tablo.end() || it->second.boyut != boyut || it->second.zaman != zaman) {
         onbellek_kaydi yeni{boyut, zaman, sha256::dosya_ozeti(e.yol)};
         it = tablo.insert_or_assign(e.yol, std::move(yeni)).first;
     }
+    yer.sonraki = std::next(it);
     return it->second.ozet == e.ozet;
 }
 
@@ -154,9 +182,11 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
 }
 
 bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler, int64_t& toplam) {
+    denetim_yeri yer;
+    yer.sonraki = tablo.end();
     for (const kayit& e : l.kayitlar) {
         if (kapaniyor.load()) return false;
-        if (ayrilmis_mi(e.yol) || guncel_mi(e, tablo)) continue;
+        if (ayrilmis_mi(e.yol) || guncel_mi(e, tablo, yer)) continue;
         indirilecekler.push_back(&e);
         toplam += e.boyut;
     }

@@ -2,6 +2,7 @@
 // No state of its own: the table belongs to the running worker.
 #include "updater/onbellek.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -87,8 +88,12 @@ void onbellek_yaz(const onbellek& tablo) {
 }
 
 bool dosya_bilgisi(const std::string& yol, int64_t& boyut, int64_t& zaman) {
+    return dosya_bilgisi_at(AT_FDCWD, yol.c_str(), boyut, zaman);
+}
+
+bool dosya_bilgisi_at(int klasor_fd, const char* ad, int64_t& boyut, int64_t& zaman) {
     struct stat st;
-    if (::stat(yol.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::fstatat(klasor_fd, ad, &st, 0) != 0 || !S_ISREG(st.st_mode)) return false;
     boyut = int64_t(st.st_size);
     zaman = dosya_saati(st.st_mtim);
     return true;

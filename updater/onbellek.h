@@ -32,4 +32,8 @@ void onbellek_yaz(const onbellek& tablo);
 // False when the path is no regular file or cannot be examined.
 bool dosya_bilgisi(const std::string& yol, int64_t& boyut, int64_t& zaman);
 
+// The same for the file `ad` in the open folder `klasor_fd`: the kernel looks up one name
+// instead of walking the whole path again.
+bool dosya_bilgisi_at(int klasor_fd, const char* ad, int64_t& boyut, int64_t& zaman);
+
 }  // namespace guncelleme
