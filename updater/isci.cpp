@@ -27,7 +27,9 @@ struct denetim_yeri {
     std::string klasor;  // the folder held open ("" is the working directory)
     tanimlayici fd;
     bool acik = false;
-    onbellek::iterator sonraki;
+    onbellek::iterator sonraki;  // the record after the last one found
+
+    explicit denetim_yeri(onbellek& tablo) : sonraki(tablo.end()) {}
 
     bool bilgi(const std::string& yol, int64_t& boyut, int64_t& zaman) {
         const size_t bolu = yol.rfind('/');
@@ -182,8 +184,7 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
 }
 
 bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler, int64_t& toplam) {
-    denetim_yeri yer;
-    yer.sonraki = tablo.end();
+    denetim_yeri yer(tablo);
     for (const kayit& e : l.kayitlar) {
         if (kapaniyor.load()) return false;
         if (ayrilmis_mi(e.yol) || guncel_mi(e, tablo, yer)) continue;
