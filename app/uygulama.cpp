@@ -321,8 +321,7 @@ int calistir() {
     // The worker may be downloading before the first frame; its first second is measured
     // from here.
     hiz_guncelle(indirme_hizi, guncelleme::BASLAMADI, 0, steady_saniye());
-    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher", ayar_al("imza_anahtari", ""),
-                       ayar_al("imza_sira", ""));
+    ekran::guncellemeyi_baslat();
     webhaber::baslat();
     alanlari_hazirla();
     kisayol_yaz();

@@ -5,7 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -24,11 +27,28 @@ const int YETISME_PARCA = 64;                            // reads between two lo
 
 using saat = std::chrono::steady_clock;
 
-sonuc cikis_sonucu(int durum) {
-    if (WIFEXITED(durum) && WEXITSTATUS(durum) == 0) return sonuc::TAMAM;
-    if (WIFEXITED(durum) && WEXITSTATUS(durum) == CURL_YAZMA_HATASI) return sonuc::REDDEDILDI;
-    if (WIFEXITED(durum) && WEXITSTATUS(durum) == CURL_ARALIK_YOK) return sonuc::ARALIK_YOK;
-    return sonuc::SUNUCU_HATASI;
+// The HTTP status curl printed last on its kept standard error; what it printed before (its
+// own error text) goes on to the launcher's standard error, where it always went.
+long http_durumu(const surec::boru& b) {
+    std::string metin = surec::hata_al(b);
+    while (!metin.empty() && metin.back() == '\n') metin.pop_back();
+    const size_t satir = metin.rfind('\n');
+    const std::string son = metin.substr(satir == std::string::npos ? 0 : satir + 1);
+    if (satir != std::string::npos) std::fprintf(stderr, "%s\n", metin.substr(0, satir).c_str());
+    if (son.empty() || son.size() > 3 || son.find_first_not_of("0123456789") != std::string::npos) {
+        if (!son.empty()) std::fprintf(stderr, "%s\n", son.c_str());
+        return 0;
+    }
+    return std::stol(son);
+}
+
+sonuc cikis_sonucu(int durum, long http) {
+    if (!WIFEXITED(durum)) return sonuc::SUNUCU_HATASI;
+    const int cikis = WEXITSTATUS(durum);
+    if (cikis == 0) return sonuc::TAMAM;
+    if (cikis == CURL_YAZMA_HATASI) return sonuc::REDDEDILDI;
+    if (cikis == CURL_ARALIK_YOK) return sonuc::ARALIK_YOK;
+    return gecici_mi(cikis, http) ? sonuc::GECICI : sonuc::SUNUCU_HATASI;
 }
 
 // Reads what has landed in the file behind curl and hands it on, never past `en_cok`.
@@ -66,6 +86,67 @@ struct okuyucu {
     }
 };
 
+// Waits until `vakit`; false, at once, when the stop flag is set meanwhile.
+bool vakti_bekle(saat::time_point vakit, const std::atomic<bool>& durdur) {
+    while (saat::now() < vakit) {
+        if (durdur.load()) return false;
+        std::this_thread::sleep_for(std::min<saat::duration>(vakit - saat::now(), std::chrono::milliseconds(20)));
+    }
+    return !durdur.load();
+}
+
+bool tamamen_yaz(int fd, const char* veri, size_t n) {
+    while (n > 0) {
+        const ssize_t k = ::write(fd, veri, n);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return false;
+        veri += k;
+        n -= size_t(k);
+    }
+    return true;
+}
+
+// The capped form of dosyaya_getir. curl's own --limit-rate overshoots several times over on
+// a fast link, so the launcher keeps the pace itself: curl writes into a pipe whose bytes are
+// taken no sooner than the cap allows, counted from the transfer's start. A full pipe holds
+// curl back, and curl the connection.
+sonuc hizla_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu, int64_t en_cok,
+                  const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
+                  int64_t baslangic, int64_t hiz_siniri) {
+    surec::boru b;
+    if (!surec::boru_ac(dosya_komutu(adres, baslangic), b, true)) return sonuc::CALISTIRILAMADI;
+    // A tenth of a second's worth at a time keeps the pace even within a second.
+    std::vector<char> tampon(size_t(std::clamp<int64_t>(hiz_siniri / 10, 1, int64_t(parca_boyutu))));
+    const auto bas = saat::now();
+    int64_t alinan = 0;
+    sonuc s = sonuc::TAMAM;
+    while (s == sonuc::TAMAM) {
+        if (!vakti_bekle(bas + std::chrono::duration_cast<saat::duration>(std::chrono::duration<double>(
+                                   double(alinan) / double(hiz_siniri))), durdur)) {
+            s = sonuc::DURDURULDU;
+            break;
+        }
+        const long n = surec::oku(b, tampon.data(), tampon.size(), durdur, durgunluk_siniri());
+        if (n == 0) break;
+        const int64_t kalan = en_cok - alinan;
+        if (n < 0) s = durdur.load() ? sonuc::DURDURULDU : n == surec::ZAMAN_ASIMI ? sonuc::GECICI : sonuc::SUNUCU_HATASI;
+        else if (!tamamen_yaz(yazma_fd, tampon.data(), size_t(std::min<int64_t>(n, kalan)))) s = sonuc::REDDEDILDI;
+        if (s != sonuc::TAMAM) break;
+        parca(tampon.data(), size_t(std::min<int64_t>(n, kalan)));
+        alinan += std::min<int64_t>(n, kalan);
+        if (n > kalan) s = sonuc::FAZLA;
+    }
+    ::lseek(okuma_fd, baslangic + alinan, SEEK_SET);  // the reader stands where dosyaya_getir leaves it
+    if (s != sonuc::TAMAM) {
+        surec::sonlandir(b);
+        return s;
+    }
+    const int durum = surec::bekle(b);
+    const long http = http_durumu(b);
+    surec::kapat(b);
+    return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum, http);
+}
+
 }  // namespace
 
 double durgunluk_siniri() { return durgunluk.load(); }
@@ -73,17 +154,37 @@ void durgunluk_siniri_koy(double saniye) { durgunluk.store(saniye); }
 
 bool adres_guvenli(const std::string& adres) { return adres.find('\'') == std::string::npos; }
 
-std::string getir_komutu(const std::string& adres) {
-    return "curl -fsSL --connect-timeout 15 '" + adres + "'";
+bool gecici_mi(int cikis, long http) {
+    switch (cikis) {
+        case 6:   // the name did not resolve
+        case 7:   // no connection
+        case 16:  // HTTP/2 framing
+        case 18:  // the body was cut short
+        case 28:  // a time limit
+        case 35:  // the TLS handshake failed
+        case 52:  // an empty answer
+        case 55:  // sending failed
+        case 56:  // receiving failed: a reset
+        case 92:  // an HTTP/2 stream was reset
+            return true;
+        case 22: return http == 408 || http == 429 || (http >= 500 && http <= 599);
+        default: return false;
+    }
 }
 
-std::string devam_komutu(const std::string& adres, int64_t baslangic) {
-    return "curl -fsSL --connect-timeout 15 -C " + std::to_string(baslangic) + " '" + adres + "'";
+std::string getir_komutu(const std::string& adres) {
+    return "curl -fsSL --connect-timeout 15 -w '%{stderr}%{http_code}\\n' '" + adres + "'";
+}
+
+std::string dosya_komutu(const std::string& adres, int64_t baslangic) {
+    std::string komut = "curl -fsSL --connect-timeout 15 -w '%{stderr}%{http_code}\\n'";
+    if (baslangic > 0) komut += " -C " + std::to_string(baslangic);
+    return komut + " '" + adres + "'";
 }
 
 std::string toplu_komutu(int paralel) {
     return "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel --parallel-max " + std::to_string(paralel) +
-           " -w '%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\n' -K - 2>&1 >/dev/null";
+           " -w '%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\\n' -K - 2>&1 >/dev/null";
 }
 
 std::string json_gonder_komutu(const std::string& adres) {
@@ -120,34 +221,42 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
             const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur) {
     if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
     surec::boru b;
-    if (!surec::boru_ac(getir_komutu(adres), b)) return sonuc::CALISTIRILAMADI;
+    if (!surec::boru_ac(getir_komutu(adres), b, true)) return sonuc::CALISTIRILAMADI;
     std::vector<char> tampon(parca_boyutu);
     while (true) {
         long n = surec::oku(b, tampon.data(), tampon.size(), durdur, durgunluk_siniri());
         if (n == 0) break;
         if (n < 0) {
             surec::sonlandir(b);
-            return durdur.load() ? sonuc::DURDURULDU : sonuc::SUNUCU_HATASI;
+            if (durdur.load()) return sonuc::DURDURULDU;
+            return n == surec::ZAMAN_ASIMI ? sonuc::GECICI : sonuc::SUNUCU_HATASI;
         }
         if (!parca(tampon.data(), size_t(n))) {
             surec::sonlandir(b);
             return sonuc::REDDEDILDI;
         }
     }
-    if (surec::kapat(b) != 0) return sonuc::SUNUCU_HATASI;
-    return durdur.load() ? sonuc::DURDURULDU : sonuc::TAMAM;
+    const int durum = surec::bekle(b);
+    const long http = http_durumu(b);
+    surec::kapat(b);
+    if (durdur.load()) return sonuc::DURDURULDU;
+    // The body was taken whole, so a write error of curl's cannot have happened here.
+    const sonuc s = cikis_sonucu(durum, http);
+    return s == sonuc::REDDEDILDI || s == sonuc::ARALIK_YOK ? sonuc::SUNUCU_HATASI : s;
 }
 
 sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu, int64_t en_cok,
                     const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
-                    int64_t baslangic) {
+                    int64_t baslangic, int64_t hiz_siniri) {
     if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
     surec::boru b;
     // One byte past the limit may land, so that "too long" can be told from "just right".
     // (curl's --max-filesize is no help: it is checked before -f, so it turns an HTTP error
     // page into "too long", and curl 7.88 ignores it when no length is announced.)
-    const std::string komut = baslangic > 0 ? devam_komutu(adres, baslangic) : getir_komutu(adres);
-    if (!surec::dosyaya_ac(komut, yazma_fd, b, baslangic + en_cok + 1)) return sonuc::CALISTIRILAMADI;
+    if (hiz_siniri > 0) return hizla_getir(adres, yazma_fd, okuma_fd, parca_boyutu, en_cok, parca, durdur, baslangic,
+                                           hiz_siniri);
+    const std::string komut = dosya_komutu(adres, baslangic);
+    if (!surec::dosyaya_ac(komut, yazma_fd, b, baslangic + en_cok + 1, true)) return sonuc::CALISTIRILAMADI;
     okuyucu o{okuma_fd, std::vector<char>(parca_boyutu), en_cok, parca};
     const auto sinir = std::chrono::duration<double>(durgunluk_siniri());
     auto son_hareket = saat::now();
@@ -172,11 +281,13 @@ sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t
         }
         if (saat::now() - son_hareket > sinir) {
             surec::sonlandir(b);
-            return sonuc::SUNUCU_HATASI;
+            return sonuc::GECICI;  // a connection that died without a word
         }
         std::this_thread::sleep_for(BEKLEME);
     }
-    return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum);
+    const long http = http_durumu(b);
+    surec::kapat(b);
+    return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum, http);
 }
 
 sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_siniri,
@@ -196,7 +307,7 @@ sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_si
             if (ilerliyor()) son_hareket = saat::now();
             if (saat::now() - son_hareket <= sinir) continue;
             surec::sonlandir(b);
-            return sonuc::SUNUCU_HATASI;
+            return sonuc::GECICI;
         }
         if (n < 0) {
             surec::sonlandir(b);

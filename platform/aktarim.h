@@ -18,12 +18,14 @@ namespace aktarim {
 // True when the address can stand between single quotes of a shell command.
 bool adres_guvenli(const std::string& adres);
 
-// "curl -fsSL --connect-timeout 15 'URL'": the GET used for the manifest, files and news.
+// "curl -fsSL --connect-timeout 15 -w '%{stderr}%{http_code}\n' 'URL'": the GET used for the
+// manifest, files and news. The status line after curl's own error text tells an answer
+// that may pass (503) from one that will not (404); curl's exit status is the same for both.
 std::string getir_komutu(const std::string& adres);
 
-// The GET of a file continued from byte `baslangic` ("-C N" before the address); a server
-// that ignores the range makes curl fail (exit status 33) rather than append the whole body.
-std::string devam_komutu(const std::string& adres, int64_t baslangic);
+// The GET of a file, continued from byte `baslangic` ("-C N") when above 0. A server that
+// ignores the range makes curl fail (exit status 33) rather than append the whole body.
+std::string dosya_komutu(const std::string& adres, int64_t baslangic);
 
 // Many files in one curl: "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel
 // --parallel-max N -w '%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\n' -K -
@@ -49,11 +51,16 @@ enum class sonuc {
     ADRES_GECERSIZ,   // the address holds a single quote; nothing was run
     CALISTIRILAMADI,  // the pipe or the child process could not be created
     REDDEDILDI,       // the chunk handler refused a chunk
-    SUNUCU_HATASI,    // curl exited with a non-zero status (HTTP error, no connection, no curl)
+    SUNUCU_HATASI,    // a failure that will not pass by itself: 404 and other HTTP errors, no curl
+    GECICI,           // one that may: no connection, a reset, a body cut short, a silent
+                      // transfer, an answer 408, 429 or 5xx
     DURDURULDU,       // the stop flag was set; curl was ended
     FAZLA,            // the body was longer than allowed; curl was ended
     ARALIK_YOK,       // a continued download met a server that sends only whole files
 };
+
+// Whether curl's exit status and the HTTP status of one transfer make a failure that may pass.
+bool gecici_mi(int cikis, long http);
 
 // Reads the body of `adres` in chunks of at most `parca_boyutu` bytes into `parca`, which
 // returns false to refuse one.
@@ -63,7 +70,7 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
 // Posts `govde` with json_gonder_komutu and collects curl's whole output (the answer, a line
 // feed and the status) into `cikti`. An output longer than `en_cok` gives FAZLA. A transfer
 // curl did not finish (a body cut short, a timeout: any non-zero exit) gives SUNUCU_HATASI,
-// whatever it printed.
+// whatever it printed. A login is never tried twice, so no failure of it is called GECICI.
 sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_cok, std::string& cikti,
              const std::atomic<bool>& durdur);
 
@@ -75,16 +82,18 @@ sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_co
 // never handed a byte beyond it.
 // `baslangic` above 0 continues a partial file: the writer sits at that offset, the reader
 // too, and only the rest (at most `en_cok` bytes) is asked for; a server that cannot send a
-// range gives ARALIK_YOK.
+// range gives ARALIK_YOK. `hiz_siniri` above 0 holds the transfer to that many bytes a second
+// over any tenth of a second on: curl then writes into a pipe that the launcher empties at
+// that pace into the file (a full pipe holds the connection back).
 sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu, int64_t en_cok,
                     const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
-                    int64_t baslangic = 0);
+                    int64_t baslangic = 0, int64_t hiz_siniri = 0);
 
 // Runs toplu_komutu with `yapilandirma` on its standard input, no file it writes growing past
 // `dosya_siniri` bytes. Every line curl prints is handed to `satir` (false ends the run:
 // REDDEDILDI). Whenever a moment passes without a line, `ilerliyor` says whether a transfer
 // still moves (its file grew); when neither happened for the silent-transfer limit, curl is
-// ended and the result is SUNUCU_HATASI. TAMAM once curl has ended by itself: its exit
+// ended and the result is GECICI. TAMAM once curl has ended by itself: its exit
 // status is not examined, the lines tell each transfer's outcome.
 sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_siniri,
                   const std::function<bool(const std::string&)>& satir, const std::function<bool()>& ilerliyor,

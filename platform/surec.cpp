@@ -24,7 +24,7 @@ const int BORU_BOYUTU = 1 << 20;      // a larger pipe lets the transfer run ahe
 // Forks "/bin/sh -c komut" in its own process group with `cikis` as standard output. The
 // shell replaces itself with the command ("exec"), and the command is killed when the thread
 // that started it dies, so a launcher that crashes or is killed leaves no transfer behind.
-pid_t kabuk_baslat(const std::string& komut, int giris, int cikis, int64_t dosya_siniri) {
+pid_t kabuk_baslat(const std::string& komut, int giris, int cikis, int hata, int64_t dosya_siniri) {
     const std::string satir = "exec " + komut;  // built before fork: the child only execs
     const pid_t ebeveyn = getpid();
     pid_t pid = fork();
@@ -34,6 +34,7 @@ pid_t kabuk_baslat(const std::string& komut, int giris, int cikis, int64_t dosya
         if (getppid() != ebeveyn) _exit(127);  // the parent died before prctl took effect
         dup2(cikis, STDOUT_FILENO);
         if (giris >= 0) dup2(giris, STDIN_FILENO);
+        if (hata >= 0) dup2(hata, STDERR_FILENO);
         if (dosya_siniri > 0) {
             // Ignored, SIGXFSZ would not kill the child but let its write fail; the
             // disposition survives exec.
@@ -68,20 +69,45 @@ void girdiyi_yaz(int fd, const char* girdi, size_t n) {
     pthread_sigmask(SIG_SETMASK, &eski, nullptr);
 }
 
+// The pipe for a kept standard error: its read end never blocks, so hata_al cannot hang
+// on a descendant that still holds the write end.
+bool hata_borusu(bool hata_tut, int uclar[2]) {
+    uclar[0] = uclar[1] = -1;
+    if (!hata_tut) return true;
+    return pipe2(uclar, O_CLOEXEC) == 0 && fcntl(uclar[0], F_SETFL, O_NONBLOCK) == 0;
+}
+
+void kapat_fd(int& fd) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+}
+
 }  // namespace
 
-bool boru_ac(const std::string& komut, boru& b) {
-    int uclar[2];
-    if (pipe2(uclar, O_CLOEXEC) != 0) return false;
+bool boru_ac(const std::string& komut, boru& b, bool hata_tut) {
+    int uclar[2], hata[2];
+    if (!hata_borusu(hata_tut, hata)) {
+        kapat_fd(hata[0]);
+        kapat_fd(hata[1]);
+        return false;
+    }
+    if (pipe2(uclar, O_CLOEXEC) != 0) {
+        kapat_fd(hata[0]);
+        kapat_fd(hata[1]);
+        return false;
+    }
     fcntl(uclar[0], F_SETPIPE_SZ, BORU_BOYUTU);
-    pid_t pid = kabuk_baslat(komut, -1, uclar[1], 0);
+    pid_t pid = kabuk_baslat(komut, -1, uclar[1], hata[1], 0);
     close(uclar[1]);
+    kapat_fd(hata[1]);
     if (pid < 0) {
         close(uclar[0]);
+        kapat_fd(hata[0]);
         return false;
     }
     b.pid = pid;
     b.fd = uclar[0];
+    b.hata_fd = hata[0];
     return true;
 }
 
@@ -93,7 +119,7 @@ bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b, 
         close(giris[1]);
         return false;
     }
-    pid_t pid = kabuk_baslat(komut, giris[0], cikis[1], dosya_siniri);
+    pid_t pid = kabuk_baslat(komut, giris[0], cikis[1], -1, dosya_siniri);
     close(giris[0]);
     close(cikis[1]);
     if (pid < 0) {
@@ -108,12 +134,35 @@ bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b, 
     return true;
 }
 
-bool dosyaya_ac(const std::string& komut, int cikis, boru& b, int64_t dosya_siniri) {
-    pid_t pid = kabuk_baslat(komut, -1, cikis, dosya_siniri);
-    if (pid < 0) return false;
+bool dosyaya_ac(const std::string& komut, int cikis, boru& b, int64_t dosya_siniri, bool hata_tut) {
+    int hata[2];
+    if (!hata_borusu(hata_tut, hata)) {
+        kapat_fd(hata[0]);
+        kapat_fd(hata[1]);
+        return false;
+    }
+    pid_t pid = kabuk_baslat(komut, -1, cikis, hata[1], dosya_siniri);
+    kapat_fd(hata[1]);
+    if (pid < 0) {
+        kapat_fd(hata[0]);
+        return false;
+    }
     b.pid = pid;
     b.fd = -1;
+    b.hata_fd = hata[0];
     return true;
+}
+
+std::string hata_al(const boru& b) {
+    std::string metin;
+    char tampon[4096];
+    ssize_t n;
+    while (b.hata_fd >= 0 && (n = read(b.hata_fd, tampon, sizeof tampon)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        metin.append(tampon, size_t(n));
+    }
+    return metin;
 }
 
 bool bitti_mi(boru& b, int& durum) {
@@ -141,14 +190,18 @@ long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur, doubl
     return -1;
 }
 
-int kapat(boru& b) {
-    if (b.fd >= 0) close(b.fd);
-    b.fd = -1;
+int bekle(boru& b) {
     int durum = 0;
     while (b.pid > 0 && waitpid(b.pid, &durum, 0) < 0 && errno == EINTR) {
     }
     b.pid = -1;
     return durum;
+}
+
+int kapat(boru& b) {
+    kapat_fd(b.fd);
+    kapat_fd(b.hata_fd);
+    return bekle(b);
 }
 
 void sonlandir(boru& b) {

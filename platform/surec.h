@@ -2,8 +2,9 @@
 // standard output, so that a transfer can be abandoned at any moment without waiting for it.
 //
 // The command runs as "/bin/sh -c 'exec COMMAND'" in a process group of its own, and dies with
-// the thread that started it; standard error and standard input are inherited. Reads wait in short slices and give up as soon as the caller's
-// stop flag is set; sonlandir then ends the whole group and reaps it. Any thread may use it.
+// the thread that started it; standard input, and standard error unless the caller keeps it,
+// are inherited. Reads wait in short slices and give up as soon as the caller's stop flag is
+// set; sonlandir then ends the whole group and reaps it. Any thread may use it.
 #pragma once
 #include <sys/types.h>
 
@@ -17,10 +18,12 @@ namespace surec {
 struct boru {
     pid_t pid = -1;  // the shell, leader of its process group
     int fd = -1;     // read end of its standard output
+    int hata_fd = -1;  // read end of its standard error, when the caller keeps it
 };
 
-// Starts the command. False when the pipe or the child process cannot be created.
-bool boru_ac(const std::string& komut, boru& b);
+// Starts the command. With `hata_tut` its standard error goes into a pipe of its own, read
+// with hata_al once it has ended. False when a pipe or the child process cannot be created.
+bool boru_ac(const std::string& komut, boru& b, bool hata_tut = false);
 
 // Like boru_ac, with `girdi` written to the command's standard input, which is then closed.
 // The input never appears on a command line. The write waits for the command to read it all,
@@ -31,8 +34,12 @@ bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b, 
 // Starts the command with its standard output going straight into the open file `cikis`
 // (no pipe; b.fd stays -1). When `dosya_siniri` is above 0 the child can never make a file
 // longer than that many bytes: a write past it fails (EFBIG) instead of filling the disk.
-// False when the child process cannot be created.
-bool dosyaya_ac(const std::string& komut, int cikis, boru& b, int64_t dosya_siniri = 0);
+// False when the child process cannot be created. `hata_tut` as for boru_ac.
+bool dosyaya_ac(const std::string& komut, int cikis, boru& b, int64_t dosya_siniri = 0, bool hata_tut = false);
+
+// What the child wrote to its kept standard error (at most 64 KiB, the pipe's room: a command
+// that may write more must not keep it). Call once it has ended: it never waits.
+std::string hata_al(const boru& b);
 
 // True once the child has ended, with its wait status in `durum`; never blocks.
 bool bitti_mi(boru& b, int& durum);
@@ -44,7 +51,11 @@ const long ZAMAN_ASIMI = -2;  // oku: nothing arrived within the caller's limit
 // arrived for `sinir_saniye` seconds.
 long oku(boru& b, char* tampon, size_t n, const std::atomic<bool>& durdur, double sinir_saniye);
 
-// Closes the pipe and waits for the child; returns its wait status (0: exited with 0).
+// Waits for the child, leaving its pipes open; returns its wait status (0: exited with 0, and
+// also when it was reaped already).
+int bekle(boru& b);
+
+// Closes the pipes and waits for the child; returns its wait status as bekle does.
 int kapat(boru& b);
 
 // Kills the child's whole process group, closes the pipe and reaps the child (also one that

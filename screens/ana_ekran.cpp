@@ -139,7 +139,7 @@ void dugmeler() {
 }
 
 void durum_cizgisi() {
-    const std::string metin = alt_satir(guncelleme::surum_al(), sunucu_durumu);
+    const std::string metin = alt_satir(guncelleme::surum_al(), sunucu_durumu, guncelleme::yedek_al());
     const yazi::atlas* a = yazi::atlas_al(yazi::GOVDE, 11);
     yazi::yaz(*a, metin, 0xA89F8A, yazi::GOLGE, std::round(776 - yazi::genislik(*a, metin, 0)),
               591 + (a->ascent + a->descent) / 2, 0);
@@ -174,9 +174,10 @@ bool baslat_kapali_mi(int32_t durum, int baglanti_modu_, bool web_giris_suruyor)
            web_giris_suruyor;
 }
 
-std::string alt_satir(const std::string& surum, int sunucu_durumu_) {
+std::string alt_satir(const std::string& surum, int sunucu_durumu_, const std::string& yedek) {
     const char* durum = sunucu_durumu_ == SUNUCU_ACIK ? "Açık" : sunucu_durumu_ == SUNUCU_KAPALI ? "Kapalı" : "Bağlanıyor";
-    return "Sürüm " + (surum.empty() ? std::string("0.1.0") : surum) + ORTA_NOKTA + "Sunucu " + durum;
+    const std::string bas = yedek.empty() ? "" : "Yedek güncelleme sunucusu " + yedek + ORTA_NOKTA;
+    return bas + "Sürüm " + (surum.empty() ? std::string("0.1.0") : surum) + ORTA_NOKTA + "Sunucu " + durum;
 }
 
 std::string haber_durum_metni(int sunucu_durumu_) {
@@ -185,10 +186,19 @@ std::string haber_durum_metni(int sunucu_durumu_) {
     return "";
 }
 
+void guncellemeyi_baslat() {
+    guncelleme::kaynak k;
+    k.adres = ayar_al("guncelleme", "");
+    k.yedekler = guncelleme::adresleri_ayir(ayar_al("guncelleme_yedek", ""));
+    k.imza_anahtari = ayar_al("imza_anahtari", "");
+    k.imza_sira = ayar_al("imza_sira", "");
+    k.hiz_siniri = guncelleme::hiz_siniri_coz(ayar_al("indirme_siniri", ""));
+    guncelleme::baslat(k, "MorvatanLauncher");
+}
+
 void tekrar_dene() {
     hata_goster(guncelleme::mesaj_al() + "\n\nTekrar deneniyor.");
-    guncelleme::baslat(ayar_al("guncelleme", ""), "MorvatanLauncher", ayar_al("imza_anahtari", ""),
-                       ayar_al("imza_sira", ""));
+    guncellemeyi_baslat();
 }
 
 void ana() {

@@ -27,11 +27,16 @@ guncelleme_satiri guncelleme_durumu(int32_t durum, int32_t toplam_dosya, int32_t
 // is due, or while a web login request is in flight.
 bool baslat_kapali_mi(int32_t durum, int baglanti_modu, bool web_giris_suruyor);
 
-// "Sürüm <v> · Sunucu <durum>", with "0.1.0" while no version is known.
-std::string alt_satir(const std::string& surum, int sunucu_durumu);
+// "Sürüm <v> · Sunucu <durum>", with "0.1.0" while no version is known; led by "Yedek
+// güncelleme sunucusu <ad> · " while the update comes from a backup server.
+std::string alt_satir(const std::string& surum, int sunucu_durumu, const std::string& yedek = "");
 
 // The headline area's text while fewer than two news items exist.
 std::string haber_durum_metni(int sunucu_durumu);
+
+// Starts an update run with what the settings say (`guncelleme`, `guncelleme_yedek`,
+// `imza_anahtari`, `imza_sira`, `indirme_siniri`).
+void guncellemeyi_baslat();
 
 // The retry: the failure text in an error box, then a new update run.
 void tekrar_dene();

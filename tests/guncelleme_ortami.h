@@ -13,6 +13,7 @@
 #include "tests/yardimci.h"
 #include "updater/durum.h"
 #include "updater/isci.h"
+#include "updater/tekrar.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ protected:
         sunucu = std::make_unique<yardimci::test_sunucusu>();
         ASSERT_GT(sunucu->port, 0);
         yardimci::SurecTesti::SetUp();
+        guncelleme::tekrar_olcegi_koy(0.01);  // retries still happen, in milliseconds
     }
 
     // Publishes the files and a manifest listing them (plus any extra lines).

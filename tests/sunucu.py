@@ -15,6 +15,8 @@ leading slash, percent-encoding kept):
   damla:S  send the body one byte at a time, S seconds apart
   hiz:B  send the body at a steady B bytes per second
   araliksiz  send the whole file even when a range was asked for
+  503:N  answer 503 to the first N requests of the path (counted since the server started)
+  kes:N  the first N times, announce the whole length, send half of it and close the connection
 HEAD answers with the headers of the whole file (not logged). A request for "bytes=N-" is answered 206 with the rest of the file (also in hiz mode), 416
 when N is past its end. Body bytes sent for each GET are appended to ROOT/../gonderilen.log
 as "PATH COUNT" lines once the response ends.
@@ -32,6 +34,7 @@ KAYIT = os.path.join(UST, "istekler.log")
 HATALAR = os.path.join(UST, "hatalar.txt")
 GONDERILEN = os.path.join(UST, "gonderilen.log")
 kilit = threading.Lock()
+sayac = {}  # (path, fault) -> requests met with that fault so far
 
 
 def hatalar():
@@ -77,6 +80,9 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         kip, _, deger = (hatalar().get(yol) or "").partition(":")
         kip = kip or None
         dosya = os.path.join(KOK, http.server.urllib.parse.unquote(yol))
+        if kip == "503" and self.sayilan(yol, kip) <= int(deger):
+            self.send_error(503)
+            return
         if kip == "404" or not os.path.isfile(dosya):
             self.send_error(404)
             return
@@ -84,6 +90,11 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if bas is not None and bas >= os.path.getsize(dosya):
             self.send_error(416)
             return
+        if kip == "kes" and self.sayilan(yol, kip) <= int(deger):
+            self.say(yol, self.yarim_gonder(dosya, bas))
+            return
+        if kip in ("503", "kes"):
+            kip = None
         if kip in (None, "araliksiz"):
             self.say(yol, self.dosya_gonder(dosya, bas or 0, bas is not None))
             return
@@ -117,6 +128,23 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
             self.wfile.write(govde[i : i + parca])
             if kip == "yavas":
                 time.sleep(0.02)
+
+    def sayilan(self, yol, kip):
+        """How many requests of the path have met this fault, this one included."""
+        with kilit:
+            sayac[(yol, kip)] = sayac.get((yol, kip), 0) + 1
+            return sayac[(yol, kip)]
+
+    def yarim_gonder(self, dosya, bas):
+        """Headers for the whole answer, half its body, then the connection closes."""
+        with open(dosya, "rb") as f:
+            govde = f.read()
+        yarisi = govde[bas or 0 :][: (len(govde) - (bas or 0)) // 2]
+        self.baslik_gonder(len(govde) - (bas or 0), bas, len(govde))
+        self.wfile.write(yarisi)
+        self.wfile.flush()
+        self.close_connection = True
+        return len(yarisi)
 
     def aralik_basi(self):
         """N of a "Range: bytes=N-" header, or None."""

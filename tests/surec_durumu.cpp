@@ -13,6 +13,7 @@
 #include "ui/girdi.h"
 #include "ui/metin_alani.h"
 #include "updater/durum.h"
+#include "updater/tekrar.h"
 #include "web/giris_akisi.h"
 #include "web/haber.h"
 #include "web/webgiris.h"
@@ -59,8 +60,10 @@ void surec_durumunu_sifirla() {
     haberler.clear();
     webhaber::var = false;
     guncelleme::hata_ver("");
+    guncelleme::yedek_koy("");
     guncelleme::durum = guncelleme::BASLAMADI;
     aktarim::durgunluk_siniri_koy(aktarim::DURGUNLUK_SINIRI);
+    guncelleme::tekrar_olcegi_koy(1.0);
 }
 
 }  // namespace yardimci

@@ -16,6 +16,7 @@ std::atomic<int64_t> inen_bayt{0};       // worker (download routine)
 std::mutex kilit;
 std::string mesaj;                        // worker, under kilit
 std::string surum;                        // worker, under kilit
+std::string yedek;                        // worker and baslat, under kilit
 // Never destroyed: when the process ends without the orderly shutdown (the window system
 // going away calls exit()), a finished but unjoined worker must not abort the exit.
 std::thread& iplik = *new std::thread;    // main thread only
@@ -36,6 +37,16 @@ std::string mesaj_al() {
 std::string surum_al() {
     std::lock_guard<std::mutex> k(kilit);
     return surum;
+}
+
+std::string yedek_al() {
+    std::lock_guard<std::mutex> k(kilit);
+    return yedek;
+}
+
+void yedek_koy(const std::string& sunucu) {
+    std::lock_guard<std::mutex> k(kilit);
+    yedek = sunucu;
 }
 
 }  // namespace guncelleme

@@ -1,5 +1,5 @@
 // Update state shared between the update worker and the main loop: the state number, four
-// progress counters, the failure and version texts under one mutex, the worker thread and the
+// progress counters, the failure, version and backup-server texts under one mutex, the worker thread and the
 // program-wide stop flag; plus the size text and the smoothed download rate shown on screen.
 //
 // The worker writes the atomics with sequentially consistent stores and the texts under
@@ -30,17 +30,20 @@ extern std::atomic<int32_t> toplam_dosya;  // entries listed for download in thi
 extern std::atomic<int32_t> biten_dosya;   // entries downloaded, verified and put in place
 extern std::atomic<int64_t> toplam_bayt;   // manifest sizes of the listed entries
 extern std::atomic<int64_t> inen_bayt;     // bytes received so far, failed files included
-extern std::mutex kilit;                   // guards mesaj and surum
+extern std::mutex kilit;                   // guards mesaj, surum and yedek
 extern std::string mesaj;                  // failure text of the last run; never cleared
 extern std::string surum;                  // version text of the last manifest that had one
+extern std::string yedek;                  // the backup server in use ("" for the main one)
 extern std::thread& iplik;                 // the current worker; joined before the next starts
 
 // Stores the text under the lock, then the state BASARISIZ.
 void hata_ver(const std::string& metin);
 
-// Copies of the two texts, taken under the lock.
+// Copies of the texts, taken under the lock.
 std::string mesaj_al();
 std::string surum_al();
+std::string yedek_al();
+void yedek_koy(const std::string& sunucu);
 
 }  // namespace guncelleme
 

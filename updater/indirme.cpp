@@ -13,6 +13,7 @@
 #include "platform/aktarim.h"
 #include "platform/tanimlayici.h"
 #include "updater/durum.h"
+#include "updater/tekrar.h"
 
 namespace fs = std::filesystem;
 
@@ -98,14 +99,14 @@ bool devam_ac(const std::string& gecici, int64_t boyut, acik_indirme& a) {
 
 // Streams the rest of the file from the server: every byte that lands is hashed and counted
 // (also into inen_bayt), never past the listed size.
-hata_turu aktar(const std::string& url, int64_t boyut, acik_indirme& a) {
+hata_turu aktar(const std::string& url, int64_t boyut, acik_indirme& a, int64_t hiz_siniri) {
     auto parca = [&](const char* veri, size_t n) {
         sha256::ekle(a.ozet, reinterpret_cast<const uint8_t*>(veri), n);
         a.alinan += int64_t(n);
         inen_bayt.fetch_add(int64_t(n));
     };
     const aktarim::sonuc s = aktarim::dosyaya_getir(url, a.yazma.fd, a.okuma.fd, PARCA, boyut - a.alinan, parca, kapaniyor,
-                                                    a.alinan);
+                                                    a.alinan, hiz_siniri);
     return aktarim_turu(s);
 }
 
@@ -116,9 +117,9 @@ bool dogru_mu(const kayit& e, acik_indirme& a) {
 }
 
 // One streamed attempt: the rest of the file (nothing when an earlier run left it whole).
-hata_turu dene(const std::string& url, const kayit& e, acik_indirme& a) {
+hata_turu dene(const std::string& url, const kayit& e, acik_indirme& a, int64_t hiz_siniri) {
     if (a.alinan == e.boyut) return hata_turu::YOK;
-    return aktar(url, e.boyut, a);
+    return aktar(url, e.boyut, a, hiz_siniri);
 }
 
 // A ".indir" worth continuing survives a stop or a lost connection; anything else goes. Its
@@ -126,7 +127,8 @@ hata_turu dene(const std::string& url, const kayit& e, acik_indirme& a) {
 bool saklanir_mi(const acik_indirme& a, hata_turu tur) {
     struct stat st;
     if (::fstat(a.yazma.fd, &st) != 0 || st.st_size < DEVAM_ESIGI) return false;
-    return kapaniyor.load() || tur == hata_turu::ULASILAMADI || tur == hata_turu::ARALIK_YOK;
+    return kapaniyor.load() || tur == hata_turu::ULASILAMADI || tur == hata_turu::GECICI ||
+           tur == hata_turu::ARALIK_YOK;
 }
 
 // Checks the finished attempt and puts the file in place. When the path no longer names the
@@ -148,6 +150,41 @@ adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, ha
     return basarisiz(ayni_dosya_mi(gecici, a.yazma.fd) ? gecici : "", tablo, metin);
 }
 
+// Brings the writer back to the last byte hashed, so that a retry continues from there: a
+// transfer that was cut may have written a few bytes the reader never took.
+bool geri_sar(acik_indirme& a) {
+    return ::ftruncate(a.yazma.fd, a.alinan) == 0 && ::lseek(a.yazma.fd, a.alinan, SEEK_SET) == a.alinan;
+}
+
+// The transfers of one file: the first; a retry after each failure that may pass (up to
+// TEKRAR_SAYISI, each continuing from the bytes already hashed); and one fresh start from the
+// first byte when bytes of two transfers were joined and the server cannot send the rest or
+// the joined file is wrong (the kept bytes may belong to an older file, or to none). False
+// when a fresh temporary cannot be made.
+bool aktarimlar(const std::string& url, const kayit& e, const std::string& gecici, bool ekli, int64_t hiz_siniri,
+                acik_indirme& a, hata_turu& tur) {
+    bool bastan_basladi = false;
+    for (int deneme = 0;;) {
+        tur = dene(url, e, a, hiz_siniri);
+        if (kapaniyor.load()) return true;
+        const bool yanlis = tur == hata_turu::ARALIK_YOK || (tur == hata_turu::YOK && !dogru_mu(e, a));
+        if (yanlis && ekli && !bastan_basladi) {
+            toplam_bayt.fetch_add(a.alinan);
+            kapat(a);
+            if (!taze_ac(gecici, a)) return false;
+            bastan_basladi = true;
+            ekli = false;
+            continue;
+        }
+        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme)) return true;
+        if (!geri_sar(a)) {
+            tur = hata_turu::DISKE_YAZILAMADI;
+            return true;
+        }
+        ekli = ekli || a.alinan > 0;
+    }
+}
+
 }  // namespace
 
 const char* hata_metni(hata_turu tur) {
@@ -155,6 +192,7 @@ const char* hata_metni(hata_turu tur) {
         case hata_turu::ADRES_GECERSIZ: return "adres gecersiz";
         case hata_turu::CALISTIRILAMADI: return "curl calistirilamadi";
         case hata_turu::ULASILAMADI:
+        case hata_turu::GECICI:
         case hata_turu::ARALIK_YOK: return "sunucuya ulasilamadi";
         case hata_turu::DISKE_YAZILAMADI: return "diske yazilamadi";
         case hata_turu::BOZUK: return "dosya bozuk geldi";
@@ -175,6 +213,7 @@ hata_turu aktarim_turu(aktarim::sonuc s) {
         case aktarim::sonuc::CALISTIRILAMADI: return hata_turu::CALISTIRILAMADI;
         case aktarim::sonuc::REDDEDILDI: return hata_turu::DISKE_YAZILAMADI;
         case aktarim::sonuc::SUNUCU_HATASI: return hata_turu::ULASILAMADI;
+        case aktarim::sonuc::GECICI: return hata_turu::GECICI;
         case aktarim::sonuc::ARALIK_YOK: return hata_turu::ARALIK_YOK;
         case aktarim::sonuc::FAZLA: return hata_turu::BOZUK;
         case aktarim::sonuc::DURDURULDU: return hata_turu::DURDURULDU;
@@ -182,12 +221,16 @@ hata_turu aktarim_turu(aktarim::sonuc s) {
     return hata_turu::ULASILAMADI;
 }
 
-bool liste_al(const std::string& url, std::string& govde, std::string& hata) {
+hata_turu govde_getir(const std::string& url, std::string& govde) {
     auto parca = [&](const char* veri, size_t n) {
         govde.append(veri, n);
         return int64_t(govde.size()) <= LISTE_SINIRI;
     };
-    const hata_turu tur = aktarim_turu(aktarim::getir(url, PARCA, parca, kapaniyor));
+    return aktarim_turu(aktarim::getir(url, PARCA, parca, kapaniyor));
+}
+
+bool liste_al(const std::string& url, std::string& govde, std::string& hata) {
+    const hata_turu tur = govde_getir(url, govde);
     if (tur != hata_turu::DURDURULDU) hata = hata_metni(tur);
     return tur == hata_turu::YOK;
 }
@@ -284,7 +327,7 @@ adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const
 }
 
 adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::string& kendi_yolu,
-                           onbellek& tablo, bool& yeniden) {
+                           onbellek& tablo, bool& yeniden, int64_t hiz_siniri) {
     const fs::path hedef = e.yol;
     const std::string gecici = e.yol + ".indir";
     dizin_hazirla(hedef.parent_path());
@@ -295,16 +338,9 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     if (!devam && !taze_ac(gecici, a)) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
     toplam_bayt.fetch_sub(a.onceki);  // the counters show what is still to come
 
-    const std::string url = adres + yol_kodla(e.yol);
-    hata_turu tur = dene(url, e, a);
-    // The kept bytes may be wrong (written by a transfer that was cut, or by another file's
-    // download) or the server may not send ranges: once more from the first byte.
-    if (devam && !kapaniyor.load() && (tur == hata_turu::ARALIK_YOK || (tur == hata_turu::YOK && !dogru_mu(e, a)))) {
-        toplam_bayt.fetch_add(a.alinan);
-        kapat(a);
-        if (!taze_ac(gecici, a)) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
-        tur = dene(url, e, a);
-    }
+    hata_turu tur = hata_turu::YOK;
+    if (!aktarimlar(adres + yol_kodla(e.yol), e, gecici, devam, hiz_siniri, a, tur))
+        return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
     return bitir(e, gecici, a, tur, kendi_yolu, tablo, yeniden);
 }
 

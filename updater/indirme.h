@@ -1,5 +1,6 @@
 // Downloads and replacement: the manifest fetched into memory, a large file streamed into
-// "<path>.indir" while it is hashed and counted (continued where an earlier run left it),
+// "<path>.indir" while it is hashed and counted (continued where an earlier run or a cut
+// transfer left it),
 // checked against the manifest, given execute permission when it is a program, and renamed
 // over the old file (with a ".eski" fallback). Small files take the same last steps after a
 // batch transfer (updater/toplu.h).
@@ -28,7 +29,8 @@ enum class hata_turu {
     YOK,               // no failure
     ADRES_GECERSIZ,    // the URL cannot be put on a command line
     CALISTIRILAMADI,   // no curl process
-    ULASILAMADI,       // no answer, an HTTP error, a lost connection, a silent transfer
+    ULASILAMADI,       // an HTTP error that will not pass by itself (404), no curl
+    GECICI,            // one that may: no connection, a reset, a cut body, 5xx or 429
     ARALIK_YOK,        // a continued download met a server that sends only whole files
     DISKE_YAZILAMADI,  // a write failed, or the manifest is too large
     BOZUK,             // more bytes than listed, or the wrong size or digest
@@ -44,6 +46,10 @@ std::string indirme_hatasi(const std::string& yol, hata_turu tur);
 
 // The kind of an outcome of the transfer program's wrapper.
 hata_turu aktarim_turu(aktarim::sonuc s);
+
+// Body of `url` appended to `govde`: YOK, or why it failed (DISKE_YAZILAMADI when longer than
+// LISTE_SINIRI). One transfer, never tried again.
+hata_turu govde_getir(const std::string& url, std::string& govde);
 
 // Body of `url` appended to `govde`. Errors: "adres gecersiz", "curl calistirilamadi",
 // "diske yazilamadi" (too large), "sunucuya ulasilamadi"; false with `hata` untouched when
@@ -95,11 +101,13 @@ bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::st
 adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin);
 
 // The streamed step of a run for one file. A ".indir" of DEVAM_ESIGI bytes or more, and no
-// longer than listed, is hashed and continued from its end; when the server cannot send the
-// rest, or the result is wrong, the file is fetched once more from its first byte. A stop or
-// a lost connection keeps a ".indir" of DEVAM_ESIGI bytes or more for the next run.
+// longer than listed, is hashed and continued from its end; a failure that may pass is tried
+// again (updater/tekrar.h), continuing from what has arrived; when the server cannot send the
+// rest, or joined bytes turn out wrong, the file is fetched once more from its first byte. A
+// stop or a lost connection keeps a ".indir" of DEVAM_ESIGI bytes or more for the next run.
+// `hiz_siniri` above 0 holds the transfer to that many bytes a second.
 adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::string& kendi_yolu,
-                           onbellek& tablo, bool& yeniden);
+                           onbellek& tablo, bool& yeniden, int64_t hiz_siniri = 0);
 
 // Removes every "*.eski" entry of the working directory (not recursively; a folder with
 // everything in it); errors ignored.

@@ -7,14 +7,17 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <ctime>
+#include <thread>
 
 #include "platform/tanimlayici.h"
 #include "updater/durum.h"
 #include "updater/imza.h"
 #include "updater/indirme.h"
 #include "updater/sha256.h"
+#include "updater/tekrar.h"
 #include "updater/toplu.h"
 
 namespace guncelleme {
@@ -62,11 +65,37 @@ bool guncel_mi(const kayit& e, onbellek& tablo, denetim_yeri& yer) {
     return it->second.ozet == e.ozet;
 }
 
-bool govde_al(const std::string& adres, std::string& govde) {
-    std::string hata;
-    if (liste_al(adres + "dosyalar-linux.txt", govde, hata)) return true;
-    if (!kapaniyor.load()) hata_ver("Güncelleme sunucusuna ulaşılamadı (" + hata + ")");
+// Fetches a text below the chosen server, again after each failure that may pass while
+// retries are left.
+hata_turu yeniden_dene_al(const std::string& url, std::string& govde) {
+    for (int deneme = 0;;) {
+        govde.clear();
+        const hata_turu tur = govde_getir(url, govde);
+        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme)) return tur;
+    }
+}
+
+// Reports a failed manifest fetch (nothing when the launcher is closing); always false.
+bool ulasilamadi(hata_turu tur) {
+    if (tur != hata_turu::DURDURULDU && !kapaniyor.load())
+        hata_ver(std::string("Güncelleme sunucusuna ulaşılamadı (") + hata_metni(tur) + ")");
     return false;
+}
+
+// Fetches the manifest from the first server that gives it: one that cannot be reached or
+// answers 5xx or 429 hands over to the next, and when none gave it the round starts again
+// after the retry waits. Any other answer ends the search, so a server that says 404 is not
+// passed over silently. `secilen` is the server whose answer counts.
+bool govde_al(const std::vector<std::string>& sunucular, size_t& secilen, std::string& govde) {
+    hata_turu tur = hata_turu::YOK;
+    for (int deneme = 0;;) {
+        for (secilen = 0; secilen < sunucular.size(); ++secilen) {
+            govde.clear();
+            tur = govde_getir(sunucular[secilen] + "dosyalar-linux.txt", govde);
+            if (tur != hata_turu::GECICI) return tur == hata_turu::YOK || ulasilamadi(tur);
+        }
+        if (deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme)) return ulasilamadi(tur);
+    }
 }
 
 // Reports why the manifest cannot be trusted; always false, so a caller can return it.
@@ -75,19 +104,24 @@ bool imza_hatasi(const char* neden) {
     return false;
 }
 
-// Fetches the manifest and its signature and checks them. A publish under way can pair a new
-// manifest with the old signature (or the reverse), so a pair that does not verify is fetched
-// once more before it is called invalid. Reports and returns false on any failure.
-bool imzali_govde_al(const std::string& adres, const anahtar_listesi& anahtar, uint64_t taban, std::string& govde) {
+// Fetches the manifest and its signature and checks them; the signature comes from the
+// server that gave the manifest. A publish under way can pair a new manifest with the old
+// signature (or the reverse), so a pair that does not verify is fetched once more, from that
+// server, before it is called invalid. Reports and returns false on any failure.
+bool imzali_govde_al(const std::vector<std::string>& sunucular, const anahtar_listesi& anahtar, uint64_t taban,
+                     size_t& secilen, std::string& govde) {
     const uint64_t kayitli = sira_oku();
     const uint64_t kabul = std::max(kayitli, taban);
+    if (!govde_al(sunucular, secilen, govde)) return false;
+    const std::string& adres = sunucular[secilen];
     for (int deneme = 0; deneme < 2; ++deneme) {
-        govde.clear();
-        if (!govde_al(adres, govde)) return false;
-        std::string metin, hata;
-        if (!liste_al(adres + IMZA_DOSYASI, metin, hata)) {
-            return kapaniyor.load() ? false : imza_hatasi("imza yok");
+        if (deneme > 0) {
+            const hata_turu tur = yeniden_dene_al(adres + "dosyalar-linux.txt", govde);
+            if (tur != hata_turu::YOK) return ulasilamadi(tur);
         }
+        std::string metin;
+        if (yeniden_dene_al(adres + IMZA_DOSYASI, metin) != hata_turu::YOK)
+            return kapaniyor.load() ? false : imza_hatasi("imza yok");
         imza_kaydi k;
         const dogrulama d = imza_coz(metin, k) ? dogrula(govde, k, anahtar, kabul, int64_t(std::time(nullptr)))
                                                : dogrulama::GECERSIZ;
@@ -106,20 +140,21 @@ bool imzali_govde_al(const std::string& adres, const anahtar_listesi& anahtar, u
     return imza_hatasi("imza gecersiz");
 }
 
-// Fetches and parses the manifest (signed when a key is set); reports the failure and
-// returns false when it fails.
-bool liste_getir(const std::string& adres, const std::string& imza_anahtari, const std::string& imza_sira, liste& l) {
+// Fetches and parses the manifest (signed when a key is set) from the main server or a
+// backup; `secilen` is the one it came from. Reports the failure and returns false when it
+// fails.
+bool liste_getir(const std::vector<std::string>& sunucular, const kaynak& k, size_t& secilen, liste& l) {
     std::string govde;
-    if (imza_anahtari.empty()) {
-        if (!govde_al(adres, govde)) return false;
+    if (k.imza_anahtari.empty()) {
+        if (!govde_al(sunucular, secilen, govde)) return false;
     } else {
         anahtar_listesi anahtar;
-        if (!anahtarlar_coz(imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz");
-        if (!imzali_govde_al(adres, anahtar, sira_coz(imza_sira), govde)) return false;
+        if (!anahtarlar_coz(k.imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz");
+        if (!imzali_govde_al(sunucular, anahtar, sira_coz(k.imza_sira), secilen, govde)) return false;
     }
     liste_sonucu s = liste_coz(govde, l);
     if (l.surum_var) {
-        std::lock_guard<std::mutex> k(kilit);
+        std::lock_guard<std::mutex> kilitli(kilit);
         surum = l.surum;
     }
     if (s == liste_sonucu::BOZUK) hata_ver("Güncelleme listesi bozuk");
@@ -156,6 +191,40 @@ bool yer_var_mi(int64_t gerekli) {
     return false;
 }
 
+// Holds a run's steps to the cap together: a step starts only when the steps before it would
+// have ended at the capped rate, counted from when each started, so a slow step saves up no
+// credit for a burst afterwards. A streamed file keeps the pace by itself (aktarim), and a
+// batch holds a quarter second's worth at most (a larger small file is streamed instead), so
+// no 5 s window gets more than about 5 % over.
+struct hiz_duzeni {
+    int64_t siniri = 0;  // bytes a second; 0: no cap
+    std::chrono::steady_clock::time_point hazir = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point basladi;
+
+    int64_t toplu_bayt() const { return siniri > 0 ? std::max<int64_t>(1, std::min(TOPLU_BAYT, siniri / 4)) : TOPLU_BAYT; }
+
+    // False when the launcher started closing meanwhile.
+    bool basla() {
+        while (siniri > 0 && std::chrono::steady_clock::now() < hazir) {
+            if (kapaniyor.load()) return false;
+            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+                hazir - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
+        }
+        basladi = std::chrono::steady_clock::now();
+        return true;
+    }
+    void bitti(int64_t bayt) {
+        if (siniri > 0) hazir = basladi + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                              std::chrono::duration<double>(double(bayt) / double(siniri)));
+    }
+};
+
+int64_t bayt_toplami(const std::vector<const kayit*>& v, size_t bas, size_t n) {
+    int64_t t = 0;
+    for (size_t i = bas; i < bas + n; ++i) t += v[i]->boyut;
+    return t;
+}
+
 void sayaclari_yayinla(int64_t toplam, size_t adet) {
     toplam_bayt.store(toplam);
     inen_bayt.store(0);
@@ -166,18 +235,21 @@ void sayaclari_yayinla(int64_t toplam, size_t adet) {
 }  // namespace
 
 bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& adres,
-           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
+           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, int64_t hiz_siniri) {
+    hiz_duzeni duzen;
+    duzen.siniri = hiz_siniri;
     for (size_t i = 0; i < indirilecekler.size();) {
-        const size_t n = toplu_uzunluk(indirilecekler, i);
+        const size_t n = toplu_uzunluk(indirilecekler, i, duzen.toplu_bayt());
+        if (!duzen.basla()) return false;
         adim_sonucu s;
         if (n == 0) {
-            s = dosya_guncelle(*indirilecekler[i], adres, kendi_yolu, tablo, yeniden);
-            ++i;
+            s = dosya_guncelle(*indirilecekler[i], adres, kendi_yolu, tablo, yeniden, hiz_siniri);
         } else {
             const std::vector<const kayit*> grup(indirilecekler.begin() + long(i), indirilecekler.begin() + long(i + n));
             s = toplu_guncelle(grup, adres, kendi_yolu, tablo, yeniden);
-            i += n;
         }
+        duzen.bitti(bayt_toplami(indirilecekler, i, std::max<size_t>(n, 1)));
+        i += std::max<size_t>(n, 1);
         if (s != adim_sonucu::TAMAM) return false;
     }
     return true;
@@ -194,24 +266,63 @@ bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indiril
     return true;
 }
 
-void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari,
-            const std::string& imza_sira) {
-    if (adres.empty()) {
+std::vector<std::string> adresleri_ayir(const std::string& deger) {
+    std::vector<std::string> adresler;
+    for (size_t bas = 0; bas < deger.size();) {
+        const size_t son = std::min(deger.find(' ', bas), deger.size());
+        if (son > bas) adresler.push_back(deger.substr(bas, son - bas));
+        bas = son + 1;
+    }
+    return adresler;
+}
+
+int64_t hiz_siniri_coz(const std::string& deger) {
+    if (deger.empty() || deger.size() > 12 || deger.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return std::stoll(deger) * 1024;
+}
+
+std::string sunucu_adi(const std::string& adres) {
+    const size_t sema = adres.find("://");
+    const size_t bas = sema == std::string::npos ? 0 : sema + 3;
+    const size_t son = std::min(adres.find('/', bas), adres.size());
+    const std::string ad = adres.substr(bas, son - bas);
+    const size_t kullanici = ad.rfind('@');
+    return kullanici == std::string::npos ? ad : ad.substr(kullanici + 1);
+}
+
+void baslat(const kaynak& k, const std::string& kendi_yolu) {
+    if (k.adres.empty()) {
         durum.store(GUNCEL);
         return;
     }
     if (iplik.joinable()) iplik.join();
     temizle();
     kapaniyor.store(false);
+    yedek_koy("");
     durum.store(DENETLENIYOR);
-    iplik = std::thread(calis, adres, kendi_yolu, imza_anahtari, imza_sira);
+    iplik = std::thread([k, kendi_yolu] { calis(k, kendi_yolu); });
+}
+
+void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari,
+            const std::string& imza_sira) {
+    baslat(kaynak{adres, {}, imza_anahtari, imza_sira, 0}, kendi_yolu);
 }
 
 void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari, std::string imza_sira) {
-    if (adres.empty() || adres.back() != '/') adres += '/';
+    calis(kaynak{std::move(adres), {}, std::move(imza_anahtari), std::move(imza_sira), 0}, std::move(kendi_yolu));
+}
+
+void calis(kaynak k, std::string kendi_yolu) {
+    std::vector<std::string> sunucular{k.adres};
+    sunucular.insert(sunucular.end(), k.yedekler.begin(), k.yedekler.end());
+    for (std::string& s : sunucular)
+        if (s.empty() || s.back() != '/') s += '/';
     durum.store(DENETLENIYOR);
     liste l;
-    if (!liste_getir(adres, imza_anahtari, imza_sira, l)) return;
+    size_t secilen = 0;
+    if (!liste_getir(sunucular, k, secilen, l)) return;
+    const std::string& adres = sunucular[secilen];
+    if (secilen > 0) yedek_koy(sunucu_adi(adres));
     onbellek tablo;
     onbellek_oku(tablo);
     std::vector<const kayit*> indirilecekler;
@@ -232,7 +343,7 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari,
     }
     durum.store(INDIRILIYOR);
     bool yeniden = false;
-    if (!indir(indirilecekler, adres, kendi_yolu, tablo, yeniden)) return;
+    if (!indir(indirilecekler, adres, kendi_yolu, tablo, yeniden, k.hiz_siniri)) return;
     birakilanlari_sil(l, kendi_yolu, tablo);
     onbellek_yaz(tablo);
     durum.store(yeniden ? YENIDEN_BASLAT : GUNCEL);

@@ -17,6 +17,7 @@
 #include "platform/tanimlayici.h"
 #include "updater/durum.h"
 #include "updater/sha256.h"
+#include "updater/tekrar.h"
 
 namespace fs = std::filesystem;
 
@@ -34,7 +35,8 @@ struct kalem {
     std::string gecici;
     dev_t aygit = 0;
     ino_t dugum = 0;
-    bool geldi = false;      // curl's line for it has been read
+    bool geldi = false;      // its outcome is final: curl's line has been read, or no retry is left
+    bool tekrar = false;     // its transfer failed in a way that may pass: fetched again
     int cikis = -1;
     int64_t gorulen = 0;     // size seen at the last look for progress
 };
@@ -112,6 +114,8 @@ struct toplu_is {
     const std::string& kendi_yolu;
     onbellek& tablo;
     bool& yeniden;
+    int deneme = 0;                 // retries done so far
+    std::vector<size_t> bu_tur;     // the files of the curl now running, by its transfer number
 
     // Finishes every file whose result is in, up to the first failure.
     bool ilerlet() {
@@ -124,12 +128,26 @@ struct toplu_is {
 
     bool satir_al(const std::string& satir) {
         aktarim_sonucu s;
-        if (!sonuc_satiri_coz(satir, s) || s.sira >= kalemler.size() || kalemler[s.sira].geldi) return true;
-        kalem& k = kalemler[s.sira];
-        k.geldi = true;
+        if (!sonuc_satiri_coz(satir, s) || s.sira >= bu_tur.size()) return true;
+        kalem& k = kalemler[bu_tur[s.sira]];
+        if (k.geldi || k.tekrar) return true;
+        const int64_t inen = std::min(s.inen, k.e->boyut);
+        inen_bayt.fetch_add(inen);
         k.cikis = s.cikis;
-        inen_bayt.fetch_add(std::min(s.inen, k.e->boyut));
+        if (deneme < TEKRAR_SAYISI && aktarim::gecici_mi(s.cikis, s.http)) {
+            k.tekrar = true;
+            toplam_bayt.fetch_add(inen);  // they come again: the bar still ends full
+            return true;
+        }
+        k.geldi = true;
         return ilerlet();
+    }
+
+    // The files the next curl fetches: every one with no final outcome, in manifest order.
+    void turu_hazirla() {
+        bu_tur.clear();
+        for (size_t i = siradaki; i < kalemler.size(); ++i)
+            if (!kalemler[i].geldi) bu_tur.push_back(i);
     }
 
     // True when one of the files in flight has grown since the last look.
@@ -154,25 +172,52 @@ struct toplu_is {
     }
 };
 
-int64_t en_buyuk_boyut(const std::vector<kalem>& kalemler) {
-    int64_t en_buyuk = 0;
-    for (const kalem& k : kalemler) en_buyuk = std::max(en_buyuk, k.e->boyut);
-    return en_buyuk;
-}
-
-std::vector<const kayit*> kayitlari(const std::vector<kalem>& kalemler) {
-    std::vector<const kayit*> v;
-    for (const kalem& k : kalemler) v.push_back(k.e);
-    return v;
-}
-
-// After curl has ended by itself: a file with no line never arrived.
-void sonuclari_tamamla(toplu_is& is, aktarim::sonuc s) {
-    for (kalem& k : is.kalemler) {
+// After a curl has ended: a file with no line never arrived. When curl was ended because no
+// transfer moved, that may pass too; so may each failure marked for a retry, while retries
+// are left. False when no file is to be fetched again.
+bool tekrar_edilecek_var_mi(toplu_is& is, aktarim::sonuc s) {
+    const bool kalan = is.deneme < TEKRAR_SAYISI;
+    bool var = false;
+    for (size_t i : is.bu_tur) {
+        kalem& k = is.kalemler[i];
         if (k.geldi) continue;
-        k.geldi = true;
-        k.cikis = s == aktarim::sonuc::CALISTIRILAMADI ? CURL_YOK : -1;
+        if (!k.tekrar) {
+            k.cikis = s == aktarim::sonuc::CALISTIRILAMADI ? CURL_YOK : -1;
+            k.tekrar = s == aktarim::sonuc::GECICI && kalan;
+        }
+        k.geldi = !k.tekrar;
+        var = var || k.tekrar;
     }
+    return var;
+}
+
+// A fresh ".indir" for each file fetched again (what the failed transfer left is not kept:
+// small files start over). A file whose temporary cannot be made fails as a write error.
+void tekrara_hazirla(toplu_is& is, std::set<std::string>& dizinler) {
+    for (size_t i : is.bu_tur) {
+        kalem& k = is.kalemler[i];
+        if (!k.tekrar) continue;
+        k.tekrar = false;
+        k.gorulen = 0;
+        if (gecici_hazirla(k, dizinler)) continue;
+        k.geldi = true;
+        k.cikis = CURL_YAZMA_HATASI;
+    }
+}
+
+// Runs one curl for the files without a final outcome.
+aktarim::sonuc turu_calistir(toplu_is& is, const std::string& adres) {
+    is.turu_hazirla();
+    std::vector<const kayit*> kayitlar;
+    int64_t en_buyuk = 0;
+    for (size_t i : is.bu_tur) {
+        kayitlar.push_back(is.kalemler[i].e);
+        en_buyuk = std::max(en_buyuk, is.kalemler[i].e->boyut);
+    }
+    if (kayitlar.empty()) return aktarim::sonuc::TAMAM;
+    return aktarim::toplu_getir(
+        toplu_yapilandirma(kayitlar, adres), PARALEL, en_buyuk + 1,
+        [&](const std::string& satir) { return is.satir_al(satir); }, [&] { return is.ilerliyor(); }, kapaniyor);
 }
 
 }  // namespace
@@ -220,13 +265,13 @@ bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s) {
     return true;
 }
 
-size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas) {
+size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas, int64_t bayt_siniri) {
     size_t n = 0;
     int64_t bayt = 0;
     std::set<std::string_view> yollar;  // a path listed twice starts the next batch
     for (size_t i = bas; i < liste.size() && n < TOPLU_ADET; ++i, ++n) {
         const int64_t boyut = liste[i]->boyut;
-        if (boyut >= TOPLU_SINIRI || (n > 0 && bayt + boyut > TOPLU_BAYT)) break;
+        if (boyut >= TOPLU_SINIRI || bayt + boyut > bayt_siniri) break;
         if (!yollar.insert(liste[i]->yol).second) break;
         bayt += boyut;
     }
@@ -235,7 +280,7 @@ size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas) {
 
 adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, const std::string& adres,
                            const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
-    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden};
+    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden, 0, {}};
     std::set<std::string> dizinler;
     size_t yazilamayan = grup.size();  // the first file whose ".indir" could not be made
     for (size_t i = 0; i < grup.size(); ++i) {
@@ -247,20 +292,18 @@ adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, const std::str
         }
         is.kalemler.push_back(std::move(k));
     }
-    aktarim::sonuc s = aktarim::sonuc::TAMAM;
-    if (!is.kalemler.empty()) {
-        s = aktarim::toplu_getir(
-            toplu_yapilandirma(kayitlari(is.kalemler), adres), PARALEL, en_buyuk_boyut(is.kalemler) + 1,
-            [&](const std::string& satir) { return is.satir_al(satir); }, [&] { return is.ilerliyor(); }, kapaniyor);
+    while (true) {
+        const aktarim::sonuc s = turu_calistir(is, adres);
+        if (s == aktarim::sonuc::DURDURULDU || kapaniyor.load()) break;
+        if (!is.hata.empty() || !tekrar_edilecek_var_mi(is, s)) break;
+        if (!tekrar_bekle(++is.deneme)) break;
+        tekrara_hazirla(is, dizinler);
     }
-    if (s == aktarim::sonuc::DURDURULDU || kapaniyor.load()) {
+    if (kapaniyor.load()) {
         is.kalanlari_sil(is.siradaki);
         return adim_sonucu::DURDURULDU;
     }
-    if (is.hata.empty()) {
-        sonuclari_tamamla(is, s);
-        is.ilerlet();
-    }
+    if (is.hata.empty()) is.ilerlet();
     if (!is.hata.empty()) {
         is.kalanlari_sil(is.siradaki + 1);
         return basarisiz("", tablo, is.hata);

@@ -37,13 +37,16 @@ struct aktarim_sonucu {
 bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s);
 
 // How many entries from `bas` on form the next batch: small ones only, within TOPLU_ADET and
-// TOPLU_BAYT, each path once (a batch makes all its temporaries before any file is put in
-// place, so a path listed twice goes to the next one). At least one when the first is small;
-// 0 when it is not.
-size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas);
+// `bayt_siniri` listed bytes, each path once (a batch makes all its temporaries before any
+// file is put in place, so a path listed twice goes to the next one). At least one when the
+// first is small (below TOPLU_SINIRI and within `bayt_siniri`); 0 when it is not: it is then
+// streamed on its own.
+size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas, int64_t bayt_siniri = TOPLU_BAYT);
 
 // Downloads and puts in place every entry of `grup` (all below TOPLU_SINIRI), stopping at
-// the first that fails. Sets `yeniden` when the launcher must restart.
+// the first that fails. Transfers that failed in a way that may pass are fetched again, from
+// their first byte, after the waits of updater/tekrar.h. Sets `yeniden` when the launcher
+// must restart.
 adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, const std::string& adres,
                            const std::string& kendi_yolu, onbellek& tablo, bool& yeniden);
 

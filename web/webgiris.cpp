@@ -81,6 +81,7 @@ void yolla(const std::string& url, const gizli::dize& govde, long* durum, std::s
         case aktarim::sonuc::DURDURULDU:
         case aktarim::sonuc::REDDEDILDI:
         case aktarim::sonuc::ARALIK_YOK:
+        case aktarim::sonuc::GECICI:
         case aktarim::sonuc::SUNUCU_HATASI: *hata_ = "giris sunucusuna ulasilamadi"; break;
         case aktarim::sonuc::TAMAM: cikti_coz(cikti, durum, cevap_, hata_); break;
     }

@@ -1,0 +1,18 @@
+// Retries of the update's transfers: a failure that may pass (a refused or reset connection,
+// an answer 5xx or 429, a body cut short, a silent transfer) is tried again after growing
+// waits before the run gives up. A stop request ends a wait at once.
+#pragma once
+
+namespace guncelleme {
+
+const int TEKRAR_SAYISI = 3;  // tries after the first, before a failure is reported
+
+// Waits before retry number `deneme` (1 to TEKRAR_SAYISI): 1, 3 and 9 seconds, each up to a
+// fifth longer at random, so that players cut off together do not all return in the same
+// second. False, at once, when the launcher is closing.
+bool tekrar_bekle(int deneme);
+
+// Multiplies the waits (1 unless a test shortened them).
+void tekrar_olcegi_koy(double olcek);
+
+}  // namespace guncelleme
