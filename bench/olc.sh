@@ -6,6 +6,8 @@
 #   2,000 files of 8 KiB     launcher update run vs one `curl -K LIST` fetching them in turn
 #   20,000 files of 1 KiB    the same (for the record)
 #   resume                   bytes the server sent for a 256 MiB file stopped half-way and resumed
+#   download cap             the rate of every 5 s window against `indirme_siniri`, for one large
+#                            file and for many small ones
 #   check of 100,000 files   launcher check phase (warm cache) vs `find -printf '%s %T@\n'`
 #   idle and busy CPU        the launcher's share of one core under Xvfb: on the main screen
 #                            with nothing happening, and its main thread during a download
@@ -14,7 +16,7 @@
 set -euo pipefail
 kok=$(cd "$(dirname "$0")/.." && pwd)
 yapi=$(cd "${1:-$kok/build}" && pwd)
-cmake --build "$yapi" --target ozet_olc indirme_olc denetim_olc devam_olc MorvatanLauncher -j"$(nproc)" >/dev/null
+cmake --build "$yapi" --target ozet_olc indirme_olc denetim_olc devam_olc sinir_olc MorvatanLauncher -j"$(nproc)" >/dev/null
 is=$(mktemp -d /tmp/morvatan-olcum-XXXXXX)
 sunucu_pid=""
 temizle() { [ -n "$sunucu_pid" ] && kill "$sunucu_pid" 2>/dev/null; rm -rf "$is"; }
@@ -158,6 +160,34 @@ gonderilen=$(awk '$1 == "oyun.pak" { t += $2 } END { print t }' "$is/devam/gonde
 echo "server sent $gonderilen bytes for 268435456: $(oran "$gonderilen/268435456") x the file (target <= 1.1)"
 kill "$sunucu_pid"; sunucu_pid=""
 rm -rf "$is/devam"
+
+echo "== Download cap of 4096 KiB/s (indirme_siniri=4096): the rate of every 5 s window from the first byte to the last"
+sinir_olc() {  # NAME, then the files as COUNT SIZE
+  mkdir -p "$is/sinir/site" "$is/sinir/kurulum"
+  python3 - "$is/sinir/site" "$2" "$3" <<'PY'
+import hashlib, os, sys
+site, adet, boyut = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+satirlar = ["morvatan-liste 1"]
+for i in range(adet):
+    yol = f"veri/{i // 500:03d}/p{i:05d}.dat"
+    veri = os.urandom(boyut)
+    os.makedirs(os.path.dirname(f"{site}/{yol}"), exist_ok=True)
+    with open(f"{site}/{yol}", "wb") as f:
+        f.write(veri)
+    satirlar.append(f"{hashlib.sha256(veri).hexdigest()} {boyut} {yol}")
+with open(f"{site}/dosyalar-linux.txt", "w") as f:
+    f.write("\n".join(satirlar) + "\n")
+PY
+  coproc SUNUCU { exec python3 "$kok/tests/sunucu.py" "$is/sinir/site"; }
+  sunucu_pid=$SUNUCU_PID
+  read -r port <&"${SUNUCU[0]}"
+  read -r az cok ort < <("$yapi/bench/sinir_olc" "$is/sinir/kurulum" "http://127.0.0.1:$port/" 4096)
+  echo "$1: 5 s windows between ${az} and ${cok} x the cap, whole run ${ort} x (target 0.9-1.1)"
+  kill "$sunucu_pid"; sunucu_pid=""
+  rm -rf "$is/sinir"
+}
+sinir_olc "one file of 64 MiB" 1 67108864
+sinir_olc "4,000 files of 8 KiB" 4000 8192
 
 echo "== Check of an unchanged installation of 100,000 small files"
 python3 - "$is/kurulum" <<'PY'

@@ -49,6 +49,7 @@ TEST(AnaEkran, BottomLineAndNewsStatus) {
     EXPECT_EQ(ekran::alt_satir("1.4.2", SUNUCU_ACIK), "Sürüm 1.4.2 · Sunucu Açık");
     EXPECT_EQ(ekran::alt_satir("2", SUNUCU_KAPALI), "Sürüm 2 · Sunucu Kapalı");
     EXPECT_EQ(ekran::alt_satir("2", 7), "Sürüm 2 · Sunucu Bağlanıyor");
+    EXPECT_EQ(ekran::alt_satir("2", SUNUCU_ACIK, "yedek.ornek:8080"), "Yedek güncelleme sunucusu yedek.ornek:8080 · Sürüm 2 · Sunucu Açık");
     EXPECT_EQ(ekran::haber_durum_metni(SUNUCU_BAGLANIYOR), "Haberler yükleniyor...");
     EXPECT_EQ(ekran::haber_durum_metni(SUNUCU_KAPALI), "Sunucuya ulaşılamadı, haberler yüklenemedi.");
     EXPECT_EQ(ekran::haber_durum_metni(SUNUCU_ACIK), "");

@@ -58,4 +58,24 @@ TEST(GuncellemePencere, ClosingDuringAStalledDownloadEndsWithinTwoSeconds) {
     EXPECT_FALSE(std::filesystem::exists(dizin + "/buyuk.pak"));
 }
 
+// A player's network through the real launcher: the update server's port is closed, so the
+// backup serves; it answers 503 twice before it does (1 s and 3 s of waiting); the cap holds
+// the download to 2 MiB/s; and the status line names the backup.
+TEST(GuncellemePencere, ABackupServesAfterItsRetriesUnderTheCapAndTheStatusLineNamesIt) {
+    yardimci::test_sunucusu sunucu;
+    sunucu.hata("503:2", "dosyalar-linux.txt");
+    sunucu.yayinla({{"oyun.pak", std::string(6 << 20, 'o')}});
+    const auto bas = std::chrono::steady_clock::now();
+    launcher_penceresi::calisan_launcher l("guncelleme=http://127.0.0.1:1/\nguncelleme_yedek=" + sunucu.adres() +
+                                           "\nindirme_siniri=2048\n");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
+    ASSERT_TRUE(bekle_ki([&] { return std::filesystem::exists(l.dizin.yol + "/oyun.pak"); }, 30)) << l.hata_metni();
+    // Two waits (1 s and 3 s, a fifth more at most) and 6 MiB at 2 MiB/s.
+    EXPECT_GE(std::chrono::steady_clock::now() - bas, std::chrono::milliseconds(4000 + 2700));
+    EXPECT_EQ(sunucu.istekler(), "dosyalar-linux.txt\ndosyalar-linux.txt\ndosyalar-linux.txt\noyun.pak\n");
+    const auto alt = [&] { return l.ekran_yazisi(330, 582, 460, 20); };
+    EXPECT_TRUE(bekle_ki([&] { return alt().find("Yedek") != std::string::npos; }, 10)) << alt();
+    EXPECT_NE(alt().find(std::to_string(sunucu.port)), std::string::npos) << alt();
+}
+
 }  // namespace
