@@ -17,8 +17,9 @@ leading slash, percent-encoding kept):
   araliksiz  send the whole file even when a range was asked for
   503:N  answer 503 to the first N requests of the path (counted since the server started)
   kes:N  the first N times, announce the whole length, send half of it and close the connection
-HEAD answers with the headers of the whole file (not logged). A request for "bytes=N-" is answered 206 with the rest of the file (also in hiz mode), 416
-when N is past its end. Body bytes sent for each GET are appended to ROOT/../gonderilen.log
+HEAD answers with the headers of the whole file (not logged). A request for one range,
+"bytes=N-" or "bytes=N-M", is answered 206 with those bytes (also in hiz mode), 416 when N
+is past the end; several ranges in one request are answered with the whole file. Body bytes sent for each GET are appended to ROOT/../gonderilen.log
 as "PATH COUNT" lines once the response ends.
 """
 import http.server
@@ -86,7 +87,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip == "404" or not os.path.isfile(dosya):
             self.send_error(404)
             return
-        bas = None if kip == "araliksiz" else self.aralik_basi()
+        bas, son = (None, None) if kip == "araliksiz" else self.aralik()
         if bas is not None and bas >= os.path.getsize(dosya):
             self.send_error(416)
             return
@@ -96,7 +97,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip in ("503", "kes"):
             kip = None
         if kip in (None, "araliksiz"):
-            self.say(yol, self.dosya_gonder(dosya, bas or 0, bas is not None))
+            self.say(yol, self.dosya_gonder(dosya, bas or 0, son, bas is not None))
             return
         with open(dosya, "rb") as f:
             govde = f.read()
@@ -111,7 +112,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
                 time.sleep(float(deger))
             return
         if kip == "hiz":
-            self.say(yol, self.hizla_gonder(govde, float(deger), bas))
+            self.say(yol, self.hizla_gonder(govde, float(deger), bas, son))
             return
         if kip == "fazla":
             govde += b"!"
@@ -146,15 +147,16 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         self.close_connection = True
         return len(yarisi)
 
-    def aralik_basi(self):
-        """N of a "Range: bytes=N-" header, or None."""
+    def aralik(self):
+        """(N, M) of a "Range: bytes=N-M" header, (N, None) of "bytes=N-", else (None, None)."""
         aralik = self.headers.get("Range", "")
-        if not aralik.startswith("bytes=") or not aralik.endswith("-"):
-            return None
+        bas, tire, son = aralik[6:].partition("-")
+        if not aralik.startswith("bytes=") or not tire or "," in aralik:
+            return None, None
         try:
-            return int(aralik[6:-1])
+            return int(bas), (int(son) if son else None)
         except ValueError:
-            return None
+            return None, None
 
     def say(self, yol, adet):
         with kilit:
@@ -166,7 +168,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
             self.send_response(200)
         else:
             self.send_response(206)
-            self.send_header("Content-Range", f"bytes {bas}-{toplam - 1}/{toplam}")
+            self.send_header("Content-Range", f"bytes {bas}-{bas + uzunluk - 1}/{toplam}")
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Content-Length", str(uzunluk))
         self.end_headers()
@@ -191,10 +193,10 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass
 
-    def hizla_gonder(self, govde, hiz, aralik):
+    def hizla_gonder(self, govde, hiz, aralik, son=None):
         """The body (or the asked range) paced against the clock, in twentieths of a second."""
         toplam = len(govde)
-        govde = govde[aralik or 0 :]
+        govde = govde[aralik or 0 : None if son is None else son + 1]
         self.baslik_gonder(len(govde), aralik, toplam)
         parca = max(1, int(hiz / 20))
         bas = time.monotonic()
@@ -210,16 +212,17 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
             pass  # the launcher went away mid-body
         return gonderilen
 
-    def dosya_gonder(self, dosya, bas, aralikli):
+    def dosya_gonder(self, dosya, bas, son, aralikli):
         """A file without a fault goes out with sendfile, so large bodies cost the server little."""
         with open(dosya, "rb") as f:
             toplam = os.fstat(f.fileno()).st_size
-            self.baslik_gonder(toplam - bas, bas if aralikli else None, toplam)
+            bitis = toplam if son is None else min(son + 1, toplam)
+            self.baslik_gonder(bitis - bas, bas if aralikli else None, toplam)
             self.wfile.flush()
             gonderilen = 0
             try:
-                while bas + gonderilen < toplam:
-                    n = os.sendfile(self.connection.fileno(), f.fileno(), bas + gonderilen, 1 << 20)
+                while bas + gonderilen < bitis:
+                    n = os.sendfile(self.connection.fileno(), f.fileno(), bas + gonderilen, min(1 << 20, bitis - bas - gonderilen))
                     if n == 0:
                         break
                     gonderilen += n

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/surec.h"
+#include "updater/blok.h"
 #include "updater/indirme.h"
 #include "updater/liste.h"
 #include "updater/toplu.h"
@@ -39,6 +40,14 @@ bool sayi(const std::string& metin, uint64_t& deger) {
 
 // Every listed file must be there with its size and digest; files that are there but not
 // listed are named (a player never gets them).
+// Whether the folder holds the index of a large listed file, describing exactly that file.
+bool dizin_var_mi(const fs::path& kok, const guncelleme::kayit& k) {
+    bool var = false;
+    const std::string metin = dosya_metni((kok / blok::dizin_yolu(k.ozet)).string(), var);
+    blok::dizin d;
+    return var && blok::dizin_coz(metin, d) && d.dosya_boyutu == k.boyut && d.ozet == k.ozet;
+}
+
 bool dosyalar_tutuyor_mu(const fs::path& kok, const guncelleme::liste& l) {
     bool tamam = true;
     std::set<std::string> listede;
@@ -54,13 +63,17 @@ bool dosyalar_tutuyor_mu(const fs::path& kok, const guncelleme::liste& l) {
         } else if (!sha256::dosya_ozeti_al(yol.string(), ozet, boyut) || boyut != k.boyut || ozet != k.ozet) {
             std::fprintf(stderr, "morvatan-liste: %s listedekiyle ayni degil\n", k.yol.c_str());
             tamam = false;
+        } else if (k.boyut >= blok::FARK_ESIGI && !dizin_var_mi(kok, k)) {
+            std::fprintf(stderr, "morvatan-liste: %s: blok dizini yok ya da uymuyor (oyuncular dosyanin tamamini indirir)\n",
+                         k.yol.c_str());
         }
     }
     std::error_code ec;
     for (fs::recursive_directory_iterator it(kok, ec), son; !ec && it != son; it.increment(ec)) {
         if (!it->is_regular_file(ec)) continue;
         const std::string yol = fs::relative(it->path(), kok, ec).generic_string();
-        if (yol != "dosyalar-linux.txt" && yol != guncelleme::IMZA_DOSYASI && !listede.count(yol))
+        if (yol != "dosyalar-linux.txt" && yol != guncelleme::IMZA_DOSYASI && !blok::dizin_klasorunde_mi(yol) &&
+            !listede.count(yol))
             std::fprintf(stderr, "morvatan-liste: %s: klasorde var, listede yok (oyunculara gitmez)\n", yol.c_str());
     }
     return tamam;

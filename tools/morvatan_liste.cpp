@@ -14,6 +14,9 @@
 // "morvatan-liste: PATH: reason" and nothing is written (exit 1).
 // Files are hashed on every core with the launcher's own SHA-256 code; the manifest is
 // written to a temporary file and renamed, so a published manifest is never half-written.
+// Every file of 4 MiB or more also gets a block index (updater/blok.h) under
+// dosyalar-linux.blok/, written before the manifest; indexes of files no longer published go
+// after it.
 #include <sodium.h>
 
 #include <algorithm>
@@ -22,13 +25,16 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/atomik.h"
+#include "platform/dosya.h"
 #include "tools/liste_denetim.h"
 #include "tools/liste_imza.h"
+#include "updater/blok.h"
 #include "updater/imza.h"
 #include "updater/liste.h"
 #include "updater/sha256.h"
@@ -39,10 +45,12 @@ namespace {
 
 const char* const LISTE_ADI = "dosyalar-linux.txt";
 
-// The manifest, its signature and their temporaries are never listed themselves.
+// The manifest, its signature, the block indexes and their temporaries are never listed
+// themselves.
 bool yayin_dosyasi_mi(const std::string& yol) {
     const std::string liste = LISTE_ADI, imza = guncelleme::IMZA_DOSYASI;
-    return yol == liste || yol == liste + ".yeni" || yol == imza || yol == imza + ".yeni";
+    return yol == liste || yol == liste + ".yeni" || yol == imza || yol == imza + ".yeni" ||
+           blok::dizin_klasorunde_mi(yol);
 }
 
 struct girdi {
@@ -50,6 +58,8 @@ struct girdi {
     int64_t boyut = 0;
     std::string ozet;
     fs::path kaynak;   // the file whose bytes are published (a link's target)
+    bool dizinli = false;  // large enough for a block index, which `dizin` then holds
+    blok::dizin dizin;
 };
 
 bool yol_kabul_mu(const std::string& yol) {
@@ -110,7 +120,10 @@ struct tarayici {
             tamam = false;
             return;
         }
-        dosyalar.push_back({yol, 0, "", hedef});
+        girdi g;
+        g.yol = yol;
+        g.kaynak = hedef;
+        dosyalar.push_back(std::move(g));
     }
 
     void klasor_girdisi(const fs::path& p, const fs::path& hedef, const std::string& yol, bool baglanti) {
@@ -135,14 +148,25 @@ bool dosyalari_topla(const fs::path& kok, std::vector<girdi>& dosyalar) {
     return t.tamam;
 }
 
+// Size and digest of a file, and for a large one its block index, from one read of its bytes.
+bool ozetle(girdi& g) {
+    std::error_code ec;
+    const auto boyut = fs::file_size(g.kaynak, ec);
+    if (ec || int64_t(boyut) < blok::FARK_ESIGI) return sha256::dosya_ozeti_al(g.kaynak.string(), g.ozet, g.boyut);
+    if (!blok::dizin_olustur(g.kaynak.string(), g.dizin)) return false;
+    g.dizinli = true;
+    g.ozet = g.dizin.ozet;
+    g.boyut = g.dizin.dosya_boyutu;
+    return true;
+}
+
 // Size and digest of every file from one read of its bytes, so the two always agree; a file
 // that cannot be opened or read to its end (vanished, unreadable) is reported and fails all.
 bool ozetle(std::vector<girdi>& dosyalar) {
     std::atomic<size_t> sira{0};
     std::vector<char> okundu(dosyalar.size(), 0);
     auto isci = [&] {
-        for (size_t i; (i = sira.fetch_add(1)) < dosyalar.size();)
-            okundu[i] = sha256::dosya_ozeti_al(dosyalar[i].kaynak.string(), dosyalar[i].ozet, dosyalar[i].boyut);
+        for (size_t i; (i = sira.fetch_add(1)) < dosyalar.size();) okundu[i] = ozetle(dosyalar[i]);
     };
     unsigned adet = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::thread> iplikler;
@@ -170,6 +194,32 @@ bool yaz(const fs::path& hedef, const std::string& metin) {
     return false;
 }
 
+// Writes the index of every large file that lacks an identical one (an unchanged file's index
+// is not written again, so a host that syncs by time sends it once).
+bool dizinleri_yaz(const fs::path& kok, const std::vector<girdi>& dosyalar) {
+    std::error_code ec;
+    for (const girdi& g : dosyalar) {
+        if (!g.dizinli) continue;
+        const fs::path yol = kok / blok::dizin_yolu(g.ozet);
+        const std::string metin = blok::dizin_metni(g.dizin);
+        std::string eski;
+        if (dosya_oku(yol.string(), eski, metin.size() + 1) == okuma::TAMAM && eski == metin) continue;
+        fs::create_directories(yol.parent_path(), ec);
+        if (!yaz(yol, metin)) return false;
+    }
+    return true;
+}
+
+// After the manifest is in place: the indexes of files no longer published go.
+void eski_dizinleri_sil(const fs::path& kok, const std::vector<girdi>& dosyalar) {
+    std::set<std::string> kalir;
+    for (const girdi& g : dosyalar)
+        if (g.dizinli) kalir.insert(g.ozet);
+    std::error_code ec;
+    for (fs::directory_iterator it(kok / blok::KLASOR, ec), son; !ec && it != son; it.increment(ec))
+        if (!kalir.count(it->path().filename().string())) fs::remove(it->path(), ec);
+}
+
 // The guards that may stop a publish before anything is written.
 bool yayin_guvenli_mi(const fs::path& kok, const liste_imzasi* imza, bool zorla) {
     std::vector<std::string> aciklar;
@@ -192,11 +242,12 @@ int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza, bo
     std::vector<girdi> dosyalar;
     if (!dosyalari_topla(kok, dosyalar)) return 1;
     std::sort(dosyalar.begin(), dosyalar.end(), [](const girdi& a, const girdi& b) { return a.yol < b.yol; });
-    if (!ozetle(dosyalar)) return 1;
+    if (!ozetle(dosyalar) || !dizinleri_yaz(kok, dosyalar)) return 1;
     const std::string metin = liste_metni(dosyalar, surum);
     if (!imza) eski_imzayi_kaldir(kok);
     if (!yaz(kok / LISTE_ADI, metin)) return 1;
     if (imza && !yaz(kok / guncelleme::IMZA_DOSYASI, imza_dosyasi(metin, *imza))) return 1;
+    eski_dizinleri_sil(kok, dosyalar);
     std::printf("%zu dosya: %s\n", dosyalar.size(), (kok / LISTE_ADI).c_str());
     return 0;
 }

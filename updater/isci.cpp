@@ -14,6 +14,8 @@
 
 #include "platform/tanimlayici.h"
 #include "updater/durum.h"
+#include "updater/fark.h"
+#include "updater/hiz.h"
 #include "updater/imza.h"
 #include "updater/indirme.h"
 #include "updater/sha256.h"
@@ -191,40 +193,6 @@ bool yer_var_mi(int64_t gerekli) {
     return false;
 }
 
-// Holds a run's steps to the cap together: a step starts only when the steps before it would
-// have ended at the capped rate, counted from when each started, so a slow step saves up no
-// credit for a burst afterwards. A streamed file keeps the pace by itself (aktarim), and a
-// batch holds a quarter second's worth at most (a larger small file is streamed instead), so
-// no 5 s window gets more than about 5 % over.
-struct hiz_duzeni {
-    int64_t siniri = 0;  // bytes a second; 0: no cap
-    std::chrono::steady_clock::time_point hazir = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point basladi;
-
-    int64_t toplu_bayt() const { return siniri > 0 ? std::max<int64_t>(1, std::min(TOPLU_BAYT, siniri / 4)) : TOPLU_BAYT; }
-
-    // False when the launcher started closing meanwhile.
-    bool basla() {
-        while (siniri > 0 && std::chrono::steady_clock::now() < hazir) {
-            if (kapaniyor.load()) return false;
-            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-                hazir - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
-        }
-        basladi = std::chrono::steady_clock::now();
-        return true;
-    }
-    void bitti(int64_t bayt) {
-        if (siniri > 0) hazir = basladi + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                              std::chrono::duration<double>(double(bayt) / double(siniri)));
-    }
-};
-
-int64_t bayt_toplami(const std::vector<const kayit*>& v, size_t bas, size_t n) {
-    int64_t t = 0;
-    for (size_t i = bas; i < bas + n; ++i) t += v[i]->boyut;
-    return t;
-}
-
 void sayaclari_yayinla(int64_t toplam, size_t adet) {
     toplam_bayt.store(toplam);
     inen_bayt.store(0);
@@ -239,16 +207,16 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
     hiz_duzeni duzen;
     duzen.siniri = hiz_siniri;
     for (size_t i = 0; i < indirilecekler.size();) {
-        const size_t n = toplu_uzunluk(indirilecekler, i, duzen.toplu_bayt());
+        const size_t n = toplu_uzunluk(indirilecekler, i, duzen.adim_bayti(TOPLU_BAYT));
         if (!duzen.basla()) return false;
         adim_sonucu s;
         if (n == 0) {
-            s = dosya_guncelle(*indirilecekler[i], adres, kendi_yolu, tablo, yeniden, hiz_siniri);
+            s = buyuk_dosya_guncelle(*indirilecekler[i], adres, kendi_yolu, tablo, yeniden, duzen);
         } else {
             const std::vector<const kayit*> grup(indirilecekler.begin() + long(i), indirilecekler.begin() + long(i + n));
             s = toplu_guncelle(grup, adres, kendi_yolu, tablo, yeniden);
         }
-        duzen.bitti(bayt_toplami(indirilecekler, i, std::max<size_t>(n, 1)));
+        duzen.bitti();
         i += std::max<size_t>(n, 1);
         if (s != adim_sonucu::TAMAM) return false;
     }

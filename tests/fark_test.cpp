@@ -1,0 +1,172 @@
+// Delta updates against the real test server (one range per request) and the real curl: the
+// operator's tool writes the block indexes, the launcher rebuilds a changed large file from
+// its old copy and fetches only what is missing, counted by the server; every doubt ends in
+// one plain download and the right file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "tests/guncelleme_ortami.h"
+#include "updater/blok.h"
+#include "updater/fark.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int64_t MIB = 1 << 20;
+
+std::string rastgele(size_t n, uint64_t tohum) {
+    std::mt19937_64 r(tohum);
+    std::string s(n, '\0');
+    for (size_t i = 0; i + 8 <= n; i += 8) {
+        const uint64_t v = r();
+        std::memcpy(&s[i], &v, 8);
+    }
+    return s;
+}
+
+class FarkTest : public GuncellemeOrtami {
+protected:
+    // Publishes with the operator's tool, which writes the indexes.
+    void yayinla_aracla(const std::string& icerik) {
+        sunucu->dosya("oyun.pak", icerik);
+        yardimci::komut(std::string(MORVATAN_LISTE) + " " + sunucu->kok + " 2.0 2>/dev/null");
+        sunucu->istekleri_temizle();
+    }
+    std::string dizin_yolu(const std::string& icerik) { return sunucu->kok + "/" + blok::dizin_yolu(yardimci::ozet(icerik)); }
+    // Runs the update with `eski` as the old copy; the file must end as `yeni`. Returns the
+    // bytes the server sent for the file itself.
+    int64_t guncelle(const std::string& eski, const std::string& yeni) {
+        dosya_yaz("oyun.pak", eski);
+        EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+        EXPECT_TRUE(dosya_oku("oyun.pak") == yeni);
+        EXPECT_EQ(guncelleme::inen_bayt.load(), guncelleme::toplam_bayt.load());  // the bar ends full
+        EXPECT_FALSE(indir_kaldi_mi());
+        return sunucu->gonderilen("oyun.pak");
+    }
+};
+
+// Scattered rewrites, an insertion and a deletion, growth at the end: what travels is about
+// what changed. The index stays under 0.5 % of its file.
+TEST_F(FarkTest, OnlyTheChangedBlocksTravel) {
+    const std::string eski = rastgele(24 * MIB, 1);
+    std::string yeni = eski;
+    for (int i = 0; i < 10; ++i) {  // 1 %: ten rewrites of 24 KiB, scattered
+        const std::string parca = rastgele(24 << 10, 100 + i);
+        yeni.replace(size_t(i) * 2 * MIB + 777 * size_t(i + 1), parca.size(), parca);
+    }
+    yayinla_aracla(yeni);
+    EXPECT_LE(int64_t(fs::file_size(dizin_yolu(yeni))), int64_t(yeni.size()) / 200);
+    EXPECT_LE(guncelle(eski, yeni), int64_t(yeni.size()) * 3 / 100);
+    EXPECT_GT(sunucu->gonderilen(blok::dizin_yolu(yardimci::ozet(yeni))), 0);
+
+    std::string kaymis = yeni;
+    kaymis.insert(3 * MIB + 12345, rastgele(100 << 10, 7));  // everything after it moves
+    kaymis.erase(15 * MIB + 999, 50 << 10);
+    yayinla_aracla(kaymis);
+    EXPECT_LE(guncelle(yeni, kaymis), (100 << 10) + 4 * blok::BLOK_BOYUTU);
+
+    const std::string uzamis = kaymis + rastgele(2 * MIB + 5, 8);
+    yayinla_aracla(uzamis);
+    EXPECT_LE(guncelle(kaymis, uzamis), 2 * MIB + 2 * blok::BLOK_BOYUTU);
+}
+
+// No index, a broken one, a hostile one that points at the wrong blocks, a server that
+// ignores ranges, an old copy that shares nothing: each ends with the right file for about
+// one plain download, never more.
+TEST_F(FarkTest, EveryDoubtEndsInOnePlainDownload) {
+    const std::string eski = rastgele(12 * MIB, 2);
+    std::string yeni = eski;
+    yeni.replace(5 * MIB, 64 << 10, rastgele(64 << 10, 3));
+    yayinla_aracla(yeni);
+    const std::string dizin = dizin_yolu(yeni);
+    const std::string dogru_dizin = dosya_oku(dizin);
+    const int64_t bir_indirme = int64_t(yeni.size()) + MIB;
+
+    EXPECT_LE(guncelle(rastgele(12 * MIB, 4), yeni), bir_indirme);  // nothing in common
+    sunucu->istekleri_temizle();
+
+    blok::dizin d;  // hostile: says it is the new file, describes the old one
+    ASSERT_TRUE(blok::dizin_coz(dogru_dizin, d));
+    blok::dizin sahte;
+    dosya_yaz("sahte", eski);
+    ASSERT_TRUE(blok::dizin_olustur("sahte", sahte));
+    sahte.ozet = d.ozet;
+    sunucu->dosya(blok::dizin_yolu(d.ozet), blok::dizin_metni(sahte));
+    EXPECT_LE(guncelle(eski, yeni), bir_indirme);
+    sunucu->istekleri_temizle();
+
+    sunucu->dosya(blok::dizin_yolu(d.ozet), dogru_dizin.substr(0, dogru_dizin.size() - 3));  // cut short
+    EXPECT_LE(guncelle(eski, yeni), bir_indirme);
+    sunucu->istekleri_temizle();
+    fs::remove(dizin);
+    EXPECT_LE(guncelle(eski, yeni), bir_indirme);
+    sunucu->istekleri_temizle();
+
+    // curl stops at the headers of a whole-file answer to a range, but the server has pushed
+    // what its socket would take by then (on loopback a few MiB).
+    sunucu->dosya(blok::dizin_yolu(d.ozet), dogru_dizin);
+    sunucu->hata("araliksiz", "oyun.pak");
+    EXPECT_LE(guncelle(eski, yeni), bir_indirme + 6 * MIB);
+    EXPECT_EQ(istek_sayisi("oyun.pak"), 2);  // one range found out, one plain download
+}
+
+// A stop while the ranges travel leaves the old file whole and no temporaries; the next run
+// finishes the delta.
+TEST_F(FarkTest, AStopHalfWayLeavesTheOldFileAndTheNextRunFinishes) {
+    const std::string eski = rastgele(12 * MIB, 5);
+    std::string yeni = eski;
+    for (int i = 0; i < 4; ++i) yeni.replace(size_t(i) * 3 * MIB, 256 << 10, rastgele(256 << 10, 50 + i));
+    yayinla_aracla(yeni);
+    dosya_yaz("oyun.pak", eski);
+    sunucu->hata("hiz:262144", "oyun.pak");  // 1 MiB of ranges at 256 KiB/s each
+    guncelleme::baslat(sunucu->adres(), "MorvatanLauncher");
+    ASSERT_TRUE(yardimci::bekle_ki([&] { return sunucu->istekler().find("oyun.pak") != std::string::npos; }, 10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kapaniyor = true;
+    guncelleme::iplik.join();
+    kapaniyor = false;
+    EXPECT_TRUE(dosya_oku("oyun.pak") == eski);
+    EXPECT_FALSE(indir_kaldi_mi());
+    sunucu->hatalari_temizle();
+    sunucu->istekleri_temizle();
+    EXPECT_LE(guncelle(eski, yeni), 4 * (256 << 10) + 8 * blok::BLOK_BOYUTU);
+}
+
+// The index is read strictly: anything but the exact form is no index (a plain download).
+TEST(Blok, TheIndexIsReadStrictlyAndRangesAreCut) {
+    blok::dizin d;
+    d.blok_boyutu = 1024;
+    d.dosya_boyutu = 2500;
+    d.ozet = std::string(64, 'a');
+    d.zayif = {1, 2, 3};
+    d.guclu = {4, 5, 6};
+    const std::string metin = blok::dizin_metni(d);
+    blok::dizin okunan;
+    ASSERT_TRUE(blok::dizin_coz(metin, okunan));
+    EXPECT_EQ(okunan.zayif, d.zayif);
+    EXPECT_EQ(okunan.guclu, d.guclu);
+    const std::string govde = metin.substr(metin.find('\n', 16) + 1);
+    for (const std::string& kotu :
+         {metin.substr(0, metin.size() - 1), metin + "x", "morvatan-blok 2\n" + metin.substr(16),
+          "morvatan-blok 1\n512 2500 " + d.ozet + "\n" + govde, "morvatan-blok 1\n1024 2500 " + std::string(64, 'A') + "\n" + govde,
+          "morvatan-blok 1\n01024 2500 " + d.ozet + "\n" + govde, "morvatan-blok 1\n1024 3500 " + d.ozet + "\n" + govde})
+        EXPECT_FALSE(blok::dizin_coz(kotu, okunan)) << kotu.substr(0, 40);
+
+    // Missing blocks 1, 2 and 4 of 5: two runs, the first cut at 1500 bytes.
+    d.dosya_boyutu = 4600;
+    const std::vector<int64_t> kaynak{0, -1, -1, 3072, -1};
+    const std::vector<guncelleme::aralik> v = guncelleme::eksik_araliklar(kaynak, d, 1500);
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_EQ(v[0].bas, 1024);
+    EXPECT_EQ(v[0].son, 2524);
+    EXPECT_EQ(v[1].son, 3072);
+    EXPECT_EQ(v[2].bas, 4096);
+    EXPECT_EQ(v[2].son, 4600);
+}
+
+}  // namespace

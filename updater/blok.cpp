@@ -1,0 +1,165 @@
+// Block indexes: the rolling checksum, the index of a file, and the index's text form.
+// No state; the byte table is built once, on first use.
+#include "updater/blok.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+
+#include "platform/tanimlayici.h"
+#include "updater/sha256.h"
+
+namespace blok {
+namespace {
+
+const uint64_t CARPAN = 0x9E3779B97F4A7C15ull;  // odd, so no information is shifted out
+const char* const BASLIK = "morvatan-blok 1\n";
+
+// A fixed pseudo-random word per byte value: runs of equal bytes and text do not cancel out
+// as they would with the byte values themselves.
+const std::array<uint64_t, 256>& tablo() {
+    static const std::array<uint64_t, 256> t = [] {
+        std::array<uint64_t, 256> a{};
+        uint64_t x = 0x6D6F72766174616Eull;  // splitmix64
+        for (uint64_t& v : a) {
+            x += 0x9E3779B97F4A7C15ull;
+            uint64_t z = x;
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            v = z ^ (z >> 31);
+        }
+        return a;
+    }();
+    return t;
+}
+
+uint64_t us(uint64_t taban, size_t n) {
+    uint64_t s = 1;
+    for (; n; n >>= 1, taban *= taban)
+        if (n & 1) s *= taban;
+    return s;
+}
+
+void kelime_ekle(std::string& metin, uint64_t v) {
+    for (int i = 0; i < 8; ++i) metin += char((v >> (8 * i)) & 0xFF);
+}
+
+uint64_t kelime_oku(const char* p) {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | uint8_t(p[i]);
+    return v;
+}
+
+bool sayi_oku(const std::string& s, size_t& i, char son, int64_t& deger) {
+    const size_t bas = i;
+    deger = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9' && i - bas < 18) deger = deger * 10 + (s[i++] - '0');
+    if (i == bas || i >= s.size() || s[i] != son || (s[bas] == '0' && i - bas > 1)) return false;
+    ++i;
+    return true;
+}
+
+}  // namespace
+
+std::string dizin_yolu(const std::string& ozet) { return std::string(KLASOR) + "/" + ozet; }
+
+bool dizin_klasorunde_mi(const std::string& yol) { return yol.rfind(std::string(KLASOR) + "/", 0) == 0; }
+
+uint64_t zayif_ozet(const uint8_t* veri, size_t n) {
+    const auto& t = tablo();
+    // Four bytes a step: one multiplication on the chain, the rest independent of it.
+    static const uint64_t m2 = CARPAN * CARPAN, m3 = m2 * CARPAN, m4 = m3 * CARPAN;
+    uint64_t h = 0;
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        h = h * m4 + t[veri[i]] * m3 + t[veri[i + 1]] * m2 + t[veri[i + 2]] * CARPAN + t[veri[i + 3]];
+    for (; i < n; ++i) h = h * CARPAN + t[veri[i]];
+    return h;
+}
+
+uint64_t cikis_carpani(size_t n) { return us(CARPAN, n == 0 ? 0 : n - 1); }
+
+uint64_t kaydir(uint64_t ozet, uint8_t eski, uint8_t yeni, uint64_t carpan) {
+    const auto& t = tablo();
+    return (ozet - t[eski] * carpan) * CARPAN + t[yeni];
+}
+
+uint64_t guclu_ozet(const uint8_t* veri, size_t n) {
+    sha256::baglam b;
+    sha256::baslangic(b);
+    sha256::ekle(b, veri, n);
+    const std::vector<uint8_t> o = sha256::bitir(b);
+    return kelime_oku(reinterpret_cast<const char*>(o.data()));
+}
+
+bool dizin_olustur(const std::string& yol, dizin& d) {
+    const tanimlayici fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.acik()) return false;
+    d = dizin{};
+    d.blok_boyutu = BLOK_BOYUTU;
+    sha256::baglam tum;
+    sha256::baslangic(tum);
+    std::vector<uint8_t> tampon(size_t(BLOK_BOYUTU) * 32);
+    while (true) {
+        const ssize_t n = ::read(fd.fd, tampon.data(), tampon.size());
+        if (n < 0) return false;
+        if (n == 0) break;
+        // Reads come in whole blocks except at the end, which a short read cannot be told
+        // from: fill the buffer before cutting it into blocks.
+        size_t dolu = size_t(n);
+        while (dolu < tampon.size()) {
+            const ssize_t k = ::read(fd.fd, tampon.data() + dolu, tampon.size() - dolu);
+            if (k < 0) return false;
+            if (k == 0) break;
+            dolu += size_t(k);
+        }
+        sha256::ekle(tum, tampon.data(), dolu);
+        for (size_t i = 0; i < dolu; i += size_t(BLOK_BOYUTU)) {
+            const size_t m = std::min(dolu - i, size_t(BLOK_BOYUTU));
+            d.zayif.push_back(zayif_ozet(tampon.data() + i, m));
+            d.guclu.push_back(guclu_ozet(tampon.data() + i, m));
+        }
+        d.dosya_boyutu += int64_t(dolu);
+        if (dolu < tampon.size()) break;
+    }
+    d.ozet = sha256::onaltilik(sha256::bitir(tum));
+    return true;
+}
+
+std::string dizin_metni(const dizin& d) {
+    std::string metin = BASLIK;
+    metin += std::to_string(d.blok_boyutu) + " " + std::to_string(d.dosya_boyutu) + " " + d.ozet + "\n";
+    metin.reserve(metin.size() + 16 * d.zayif.size());
+    for (size_t i = 0; i < d.zayif.size(); ++i) {
+        kelime_ekle(metin, d.zayif[i]);
+        kelime_ekle(metin, d.guclu[i]);
+    }
+    return metin;
+}
+
+bool dizin_coz(const std::string& metin, dizin& d) {
+    const size_t baslik = std::strlen(BASLIK);
+    if (metin.compare(0, baslik, BASLIK) != 0) return false;
+    size_t i = baslik;
+    dizin y;
+    if (!sayi_oku(metin, i, ' ', y.blok_boyutu) || !sayi_oku(metin, i, ' ', y.dosya_boyutu)) return false;
+    if (y.blok_boyutu < 1024 || y.blok_boyutu > (16 << 20) || i + 65 > metin.size() || metin[i + 64] != '\n')
+        return false;
+    y.ozet = metin.substr(i, 64);
+    if (y.ozet.find_first_not_of("0123456789abcdef") != std::string::npos) return false;
+    i += 65;
+    const uint64_t adet = uint64_t((y.dosya_boyutu + y.blok_boyutu - 1) / y.blok_boyutu);
+    if (uint64_t(metin.size() - i) != adet * 16) return false;
+    y.zayif.resize(adet);
+    y.guclu.resize(adet);
+    for (uint64_t k = 0; k < adet; ++k, i += 16) {
+        y.zayif[k] = kelime_oku(metin.data() + i);
+        y.guclu[k] = kelime_oku(metin.data() + i + 8);
+    }
+    d = std::move(y);
+    return true;
+}
+
+}  // namespace blok

@@ -1,0 +1,427 @@
+// Delta updates: matching an old file against a block index, the missing ranges, fetching
+// them many at a time, and rebuilding the new file in its ".indir". No state of its own.
+#include "updater/fark.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unordered_map>
+
+#include "platform/aktarim.h"
+#include "platform/tanimlayici.h"
+#include "updater/durum.h"
+#include "updater/sha256.h"
+#include "updater/toplu.h"
+
+namespace guncelleme {
+namespace {
+
+const int SUZGEC_BITI = 24;                   // a 2 MiB bit set in front of the table
+const size_t PENCERE = 8 << 20;               // bytes of the old file held at once
+const int64_t YOKLAMA = 1 << 20;              // bytes rolled between two looks at the stop flag
+const double TAM_ORANI = 0.9;                 // fetching more than this share is a plain download
+const size_t PARCA = 1 << 20;                 // one read or write while rebuilding
+
+// The new file's full blocks by content: blocks with equal checksum and digest form one
+// chain, so a piece of the old file found once serves all of them.
+struct blok_tablosu {
+    std::vector<int32_t> ayni;                                     // next block of the same content
+    std::unordered_map<uint64_t, std::vector<uint32_t>> zayiftan;  // checksum -> first block of each content
+    std::vector<uint64_t> suzgec;                                  // checksums present, by their top bits
+
+    explicit blok_tablosu(const blok::dizin& d, size_t tam) : ayni(tam, -1), suzgec(size_t(1) << (SUZGEC_BITI - 6)) {
+        std::vector<int32_t> son(tam, -1);  // last block of each chain, kept at its first block
+        zayiftan.reserve(tam);
+        for (size_t j = 0; j < tam; ++j) {
+            std::vector<uint32_t>& ilkler = zayiftan[d.zayif[j]];
+            auto it = std::find_if(ilkler.begin(), ilkler.end(), [&](uint32_t i) { return d.guclu[i] == d.guclu[j]; });
+            if (it == ilkler.end()) {
+                ilkler.push_back(uint32_t(j));
+                son[j] = int32_t(j);
+            } else {
+                ayni[size_t(son[*it])] = int32_t(j);
+                son[*it] = int32_t(j);
+            }
+            const uint64_t b = d.zayif[j] >> (64 - SUZGEC_BITI);
+            suzgec[b >> 6] |= uint64_t(1) << (b & 63);
+        }
+    }
+    bool olabilir(uint64_t h) const {
+        const uint64_t b = h >> (64 - SUZGEC_BITI);
+        return (suzgec[b >> 6] >> (b & 63)) & 1;
+    }
+};
+
+// The old file through a window: any `n` bytes from an offset, read on demand front to back.
+struct pencere {
+    int fd;
+    std::vector<uint8_t> tampon;
+    int64_t taban = 0;  // file offset of tampon[0]
+    size_t dolu = 0;
+
+    const uint8_t* al(int64_t p, size_t n) {
+        if (p >= taban && p + int64_t(n) <= taban + int64_t(dolu)) return tampon.data() + (p - taban);
+        if (p >= taban && p <= taban + int64_t(dolu)) {
+            const size_t kay = size_t(p - taban);
+            std::memmove(tampon.data(), tampon.data() + kay, dolu - kay);
+            dolu -= kay;
+        } else {
+            dolu = 0;
+        }
+        taban = p;
+        while (dolu < n) {
+            const ssize_t k = ::pread(fd, tampon.data() + dolu, tampon.size() - dolu, taban + int64_t(dolu));
+            if (k < 0 && errno == EINTR) continue;
+            if (k <= 0) return nullptr;
+            dolu += size_t(k);
+        }
+        return tampon.data();
+    }
+};
+
+// Marks every block of the content that starts at `j` as found at `p` (a first find stays).
+void bulundu(const blok_tablosu& t, uint32_t j, int64_t p, std::vector<int64_t>& kaynak) {
+    for (int32_t k = int32_t(j); k >= 0; k = t.ayni[size_t(k)])
+        if (kaynak[size_t(k)] < 0) kaynak[size_t(k)] = p;
+}
+
+// The block whose content the window at `p` holds, or -1. The block after the one found just
+// before is taken on its checksum; any other needs its digest too.
+int64_t bul(const blok::dizin& d, const blok_tablosu& t, uint64_t h, const uint8_t* veri, size_t n,
+            int64_t beklenen) {
+    if (beklenen >= 0 && size_t(beklenen) < t.ayni.size() && d.zayif[size_t(beklenen)] == h) return beklenen;
+    if (!t.olabilir(h)) return -1;
+    const auto it = t.zayiftan.find(h);
+    if (it == t.zayiftan.end()) return -1;
+    const uint64_t g = blok::guclu_ozet(veri, n);
+    for (uint32_t j : it->second)
+        if (d.guclu[j] == g) return j;
+    return -1;
+}
+
+// The last block, when shorter than the others: after the block found before it, or at the
+// old file's end.
+void son_blok(const blok::dizin& d, pencere& w, int64_t boyut, int64_t ardi, std::vector<int64_t>& kaynak) {
+    const size_t j = d.zayif.size() - 1;
+    const size_t n = size_t(d.dosya_boyutu - int64_t(j) * d.blok_boyutu);
+    for (int64_t p : {ardi, boyut - int64_t(n)}) {
+        if (p < 0 || p + int64_t(n) > boyut) continue;
+        const uint8_t* v = w.al(p, n);
+        if (v && blok::zayif_ozet(v, n) == d.zayif[j] && blok::guclu_ozet(v, n) == d.guclu[j]) {
+            kaynak[j] = p;
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+bool eslestir(int fd, int64_t boyut, const blok::dizin& d, std::vector<int64_t>& kaynak,
+              const std::atomic<bool>& durdur) {
+    const size_t L = size_t(d.blok_boyutu);
+    kaynak.assign(d.zayif.size(), -1);
+    const size_t tam = size_t(d.dosya_boyutu / d.blok_boyutu);
+    const blok_tablosu t(d, tam);
+    pencere w{fd, std::vector<uint8_t>(std::max(PENCERE, 2 * L + 1))};
+    const uint64_t carpan = blok::cikis_carpani(L);
+    int64_t p = 0, onceki_j = -2, onceki_p = -1, yoklama = 0;
+    uint64_t h = 0;
+    bool hazir = false;
+    while (tam > 0 && p + int64_t(L) <= boyut) {
+        const bool kayabilir = p + int64_t(L) < boyut;
+        const uint8_t* v = w.al(p, L + (kayabilir ? 1 : 0));
+        if (!v) return false;
+        if (!hazir) h = blok::zayif_ozet(v, L);
+        hazir = true;
+        const int64_t j = bul(d, t, h, v, L, p == onceki_p + int64_t(L) ? onceki_j + 1 : -1);
+        if (j >= 0) {
+            bulundu(t, uint32_t(j), p, kaynak);
+            onceki_j = j;
+            onceki_p = p;
+            p += int64_t(L);
+            hazir = false;
+            continue;
+        }
+        if (!kayabilir) break;
+        h = blok::kaydir(h, v[0], v[L], carpan);
+        ++p;
+        if (++yoklama == YOKLAMA) {
+            yoklama = 0;
+            if (durdur.load()) return false;
+        }
+    }
+    if (durdur.load()) return false;
+    if (tam < d.zayif.size()) son_blok(d, w, boyut, onceki_j == int64_t(tam) - 1 ? onceki_p + int64_t(L) : -1, kaynak);
+    return true;
+}
+
+std::vector<aralik> eksik_araliklar(const std::vector<int64_t>& kaynak, const blok::dizin& d, int64_t en_cok) {
+    std::vector<aralik> v;
+    for (size_t j = 0; j < kaynak.size(); ++j) {
+        if (kaynak[j] >= 0) continue;
+        const int64_t bas = int64_t(j) * d.blok_boyutu;
+        const int64_t son = std::min(d.dosya_boyutu, bas + d.blok_boyutu);
+        if (!v.empty() && v.back().son == bas && v.back().son - v.back().bas < en_cok) {
+            v.back().son = std::min(son, v.back().bas + en_cok);
+            if (v.back().son < son) v.push_back({v.back().son, son});
+        } else {
+            v.push_back({bas, son});
+        }
+    }
+    return v;
+}
+
+namespace {
+
+enum class fark_sonucu {
+    TAMAM,       // the file is in place
+    BASARISIZ,   // reported
+    DURDURULDU,  // the launcher is closing
+    TAM,         // no delta: download the whole file
+};
+
+// One fetched range: its temporary and what curl said.
+struct parca {
+    aralik a;
+    std::string gecici;
+    bool geldi = false;
+};
+
+// curl's config for some of the ranges, one transfer each ("next" between them: curl forgets
+// per-transfer options there, so each repeats them). A range that starts past the first byte
+// is asked for as a resumed transfer with its own Range header: curl then ends at once, before
+// any body, when the answer is not a range (a server that sends the whole file instead). The
+// first byte cannot be resumed from; it travels only once other ranges have shown that the
+// host honours them.
+std::string aralik_yapilandirmasi(const std::string& url, const std::vector<parca>& parcalar,
+                                  const std::vector<size_t>& secilen) {
+    std::string metin;
+    for (size_t i : secilen) {
+        if (!metin.empty())
+            metin += "next\nfail\nlocation\ngloboff\nconnect-timeout = 15\nwrite-out = " +
+                     yapilandirma_degeri("%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\n") + "\n";
+        const aralik& a = parcalar[i].a;
+        const std::string araligi = std::to_string(a.bas) + "-" + std::to_string(a.son - 1);
+        if (a.bas > 0) metin += "continue-at = " + std::to_string(a.bas) + "\nheader = \"Range: bytes=" + araligi + "\"\n";
+        else metin += "range = \"" + araligi + "\"\n";
+        metin += "url = " + yapilandirma_degeri(url) + "\n";
+        metin += "output = " + yapilandirma_degeri(parcalar[i].gecici) + "\n";
+    }
+    return metin;
+}
+
+void parcalari_sil(const std::vector<parca>& parcalar) {
+    for (const parca& p : parcalar) ::unlink(p.gecici.c_str());
+}
+
+// Fetches the chosen ranges with one curl. False unless every one came whole as a range
+// (206).
+bool grup_getir(const std::string& url, std::vector<parca>& parcalar, const std::vector<size_t>& secilen) {
+    int64_t en_uzun = 0;
+    for (size_t i : secilen) {
+        if (!gecici_olustur(parcalar[i].gecici).acik()) return false;
+        en_uzun = std::max(en_uzun, parcalar[i].a.son - parcalar[i].a.bas);
+    }
+    auto satir = [&](const std::string& metin) {
+        aktarim_sonucu s;
+        if (!sonuc_satiri_coz(metin, s) || s.sira >= secilen.size()) return true;
+        parca& p = parcalar[secilen[s.sira]];
+        const int64_t uzunluk = p.a.son - p.a.bas;
+        p.geldi = s.cikis == 0 && s.http == 206 && s.inen == uzunluk;
+        inen_bayt.fetch_add(std::min(s.inen, uzunluk));
+        return p.geldi;  // the first failure ends the run: a whole download follows anyway
+    };
+    const aktarim::sonuc s = aktarim::toplu_getir(aralik_yapilandirmasi(url, parcalar, secilen), PARALEL, en_uzun + 1,
+                                                  satir, [] { return true; }, kapaniyor);
+    bool tamam = s == aktarim::sonuc::TAMAM;
+    for (size_t i : secilen) tamam = tamam && parcalar[i].geldi;
+    return tamam;
+}
+
+// Fetches every range, in groups of at most a step's worth of bytes under the cap; a range at
+// the first byte last and alone.
+bool araliklari_getir(const std::string& url, std::vector<parca>& parcalar, hiz_duzeni& duzen) {
+    const int64_t adim = duzen.adim_bayti(TOPLU_BAYT);
+    std::vector<std::vector<size_t>> gruplar;
+    int64_t bayt = 0;
+    for (size_t i = 0; i < parcalar.size(); ++i) {
+        if (parcalar[i].a.bas == 0) continue;
+        const int64_t u = parcalar[i].a.son - parcalar[i].a.bas;
+        if (gruplar.empty() || bayt + u > adim || gruplar.back().size() == TOPLU_ADET) {
+            gruplar.emplace_back();
+            bayt = 0;
+        }
+        gruplar.back().push_back(i);
+        bayt += u;
+    }
+    if (!parcalar.empty() && parcalar[0].a.bas == 0) gruplar.push_back({0});
+    for (size_t g = 0; g < gruplar.size(); ++g) {
+        if (g > 0) {
+            duzen.bitti();
+            if (!duzen.basla()) return false;
+        }
+        if (!grup_getir(url, parcalar, gruplar[g])) return false;
+    }
+    return true;
+}
+
+bool tamamen_yaz(int fd, const uint8_t* veri, size_t n) {
+    while (n > 0) {
+        const ssize_t k = ::write(fd, veri, n);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return false;
+        veri += k;
+        n -= size_t(k);
+    }
+    return true;
+}
+
+// Copies `n` bytes from `kaynak_fd` at `konum` to the end of the new file, hashing them.
+// False when a read comes short (the old file changed meanwhile) or a write fails.
+bool kopyala(int kaynak_fd, int64_t konum, int64_t n, int yazma_fd, sha256::baglam& ozet, std::vector<uint8_t>& tampon,
+             bool& yazma_hatasi) {
+    while (n > 0) {
+        const ssize_t k = ::pread(kaynak_fd, tampon.data(), size_t(std::min<int64_t>(n, int64_t(tampon.size()))), konum);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return false;
+        sha256::ekle(ozet, tampon.data(), size_t(k));
+        if (!tamamen_yaz(yazma_fd, tampon.data(), size_t(k))) {
+            yazma_hatasi = true;
+            return false;
+        }
+        konum += k;
+        n -= k;
+    }
+    return true;
+}
+
+// Writes the new file front to back: runs of blocks from the old file, the rest from the
+// fetched ranges. Fills `ozet` with the digest of what was written.
+bool yeniden_kur(const blok::dizin& d, int eski_fd, const std::vector<int64_t>& kaynak, const std::vector<parca>& parcalar,
+                 int yazma_fd, std::string& ozet, bool& yazma_hatasi) {
+    sha256::baglam b;
+    sha256::baslangic(b);
+    std::vector<uint8_t> tampon(PARCA);
+    size_t r = 0;
+    for (int64_t konum = 0; konum < d.dosya_boyutu;) {
+        if (kapaniyor.load()) return false;
+        const size_t j = size_t(konum / d.blok_boyutu);
+        if (kaynak[j] < 0) {
+            if (r >= parcalar.size() || parcalar[r].a.bas != konum) return false;
+            const tanimlayici p(::open(parcalar[r].gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            const int64_t n = parcalar[r].a.son - parcalar[r].a.bas;
+            if (!p.acik() || !kopyala(p.fd, 0, n, yazma_fd, b, tampon, yazma_hatasi)) return false;
+            konum += n;
+            ++r;
+            continue;
+        }
+        // A run of blocks that lie one after another in the old file too.
+        size_t k = j + 1;
+        while (k < kaynak.size() && kaynak[k] == kaynak[j] + int64_t(k - j) * d.blok_boyutu) ++k;
+        const int64_t n = std::min(d.dosya_boyutu, int64_t(k) * d.blok_boyutu) - konum;
+        if (!kopyala(eski_fd, kaynak[j], n, yazma_fd, b, tampon, yazma_hatasi)) return false;
+        konum += n;
+    }
+    ozet = sha256::onaltilik(sha256::bitir(b));
+    return true;
+}
+
+// The index of the new file, when the server has one that describes exactly this file.
+bool dizin_al(const kayit& e, const std::string& adres, blok::dizin& d) {
+    std::string metin;
+    const hata_turu tur = govde_getir(adres + yol_kodla(blok::dizin_yolu(e.ozet)), metin);
+    inen_bayt.fetch_add(int64_t(metin.size()));
+    toplam_bayt.fetch_add(int64_t(metin.size()));  // it travels too: the bar still ends full
+    return tur == hata_turu::YOK && blok::dizin_coz(metin, d) && d.dosya_boyutu == e.boyut && d.ozet == e.ozet;
+}
+
+// Whether a delta is worth trying: a regular old file, and no ".indir" long enough to be
+// continued (an earlier run's bytes are cheaper than a rebuild).
+bool fark_uygun_mu(const kayit& e, int eski_fd) {
+    struct stat st;
+    if (e.boyut < blok::FARK_ESIGI || ::fstat(eski_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
+        return false;
+    const std::string gecici = e.yol + ".indir";
+    return ::lstat(gecici.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < DEVAM_ESIGI ||
+           st.st_size > e.boyut;
+}
+
+// Rebuilds the new file in its ".indir" and puts it in place.
+fark_sonucu kur_ve_yerlestir(const kayit& e, const blok::dizin& d, int eski_fd, const std::vector<int64_t>& kaynak,
+                             const std::vector<parca>& parcalar, const std::string& kendi_yolu, onbellek& tablo,
+                             bool& yeniden) {
+    const std::string gecici = e.yol + ".indir";
+    const tanimlayici yazma = gecici_olustur(gecici);
+    const tanimlayici okuma(yazma.acik() ? ::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1);
+    if (!okuma.acik()) {
+        basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+        return fark_sonucu::BASARISIZ;
+    }
+    std::string ozet;
+    bool yazma_hatasi = false;
+    const bool kuruldu = yeniden_kur(d, eski_fd, kaynak, parcalar, yazma.fd, ozet, yazma_hatasi);
+    if (!kuruldu || ozet != e.ozet) {
+        ::unlink(gecici.c_str());
+        if (kapaniyor.load()) return fark_sonucu::DURDURULDU;
+        if (!yazma_hatasi) return fark_sonucu::TAM;
+        basarisiz("", tablo, indirme_hatasi(e.yol, hata_turu::DISKE_YAZILAMADI));
+        return fark_sonucu::BASARISIZ;
+    }
+    std::string metin;
+    if (yerine_koy(e, gecici, okuma.fd, kendi_yolu, tablo, yeniden, metin)) return fark_sonucu::TAMAM;
+    basarisiz("", tablo, metin);
+    return fark_sonucu::BASARISIZ;
+}
+
+fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::string& kendi_yolu, onbellek& tablo,
+                      bool& yeniden, hiz_duzeni& duzen) {
+    const tanimlayici eski(::open(e.yol.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!eski.acik() || !fark_uygun_mu(e, eski.fd)) return fark_sonucu::TAM;
+    struct stat st;
+    blok::dizin d;
+    std::vector<int64_t> kaynak;
+    if (!dizin_al(e, adres, d) || ::fstat(eski.fd, &st) != 0) return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
+    if (!eslestir(eski.fd, int64_t(st.st_size), d, kaynak, kapaniyor))
+        return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
+    std::vector<parca> parcalar;
+    int64_t getirilecek = 0;
+    for (aralik a : eksik_araliklar(kaynak, d, duzen.adim_bayti(TOPLU_BAYT))) {
+        getirilecek += a.son - a.bas;
+        if (a.bas == 0 && a.son > 1) {  // the first byte alone, the rest as a guarded range
+            parcalar.push_back({{0, 1}, e.yol + ".0.indir"});
+            a.bas = 1;
+        }
+        parcalar.push_back({a, e.yol + "." + std::to_string(parcalar.size()) + ".indir"});
+    }
+    if (double(getirilecek) > TAM_ORANI * double(e.boyut)) return fark_sonucu::TAM;
+    // From here the counters expect only the ranges of this file; a fallback gives back the rest.
+    toplam_bayt.fetch_sub(e.boyut - getirilecek);
+    const int64_t once = inen_bayt.load();
+    fark_sonucu s = fark_sonucu::TAM;
+    if (araliklari_getir(adres + yol_kodla(e.yol), parcalar, duzen))
+        s = kur_ve_yerlestir(e, d, eski.fd, kaynak, parcalar, kendi_yolu, tablo, yeniden);
+    else if (kapaniyor.load())
+        s = fark_sonucu::DURDURULDU;
+    parcalari_sil(parcalar);
+    if (s == fark_sonucu::TAM) toplam_bayt.fetch_add(e.boyut - getirilecek + (inen_bayt.load() - once));
+    return s;
+}
+
+}  // namespace
+
+adim_sonucu buyuk_dosya_guncelle(const kayit& e, const std::string& adres, const std::string& kendi_yolu,
+                                 onbellek& tablo, bool& yeniden, hiz_duzeni& duzen) {
+    switch (fark_dene(e, adres, kendi_yolu, tablo, yeniden, duzen)) {
+        case fark_sonucu::TAMAM: return adim_sonucu::TAMAM;
+        case fark_sonucu::BASARISIZ: return adim_sonucu::BASARISIZ;
+        case fark_sonucu::DURDURULDU: return adim_sonucu::DURDURULDU;
+        case fark_sonucu::TAM: break;
+    }
+    return dosya_guncelle(e, adres, kendi_yolu, tablo, yeniden, duzen.siniri);
+}
+
+}  // namespace guncelleme
