@@ -8,6 +8,9 @@
 #   resume                   bytes the server sent for a 256 MiB file stopped half-way and resumed
 #   download cap             the rate of every 5 s window against `indirme_siniri`, for one large
 #                            file and for many small ones
+#   delta update             bytes fetched for changed 1 GiB files and the time against a full
+#                            download of the same file; the index's size and publish time; peak
+#                            memory of a delta update of a 4 GiB file
 #   check of 100,000 files   launcher check phase (warm cache) vs `find -printf '%s %T@\n'`
 #   idle and busy CPU        the launcher's share of one core under Xvfb: on the main screen
 #                            with nothing happening, and its main thread during a download
@@ -16,7 +19,7 @@
 set -euo pipefail
 kok=$(cd "$(dirname "$0")/.." && pwd)
 yapi=$(cd "${1:-$kok/build}" && pwd)
-cmake --build "$yapi" --target ozet_olc indirme_olc denetim_olc devam_olc sinir_olc MorvatanLauncher -j"$(nproc)" >/dev/null
+cmake --build "$yapi" --target ozet_olc indirme_olc denetim_olc devam_olc sinir_olc fark_olc morvatan-liste MorvatanLauncher -j"$(nproc)" >/dev/null
 is=$(mktemp -d /tmp/morvatan-olcum-XXXXXX)
 sunucu_pid=""
 temizle() { [ -n "$sunucu_pid" ] && kill "$sunucu_pid" 2>/dev/null; rm -rf "$is"; }
@@ -188,6 +191,71 @@ PY
 }
 sinir_olc "one file of 64 MiB" 1 67108864
 sinir_olc "4,000 files of 8 KiB" 4000 8192
+
+echo "== Delta update of a changed 1 GiB file from a loopback server"
+# Old and new files written by one script: 1 % rewritten in scattered 64 KiB pieces, and
+# 1 MiB inserted and 512 KiB deleted at two places.
+fark_dosyalari() {  # SIZE_MIB DIR [only-in-place]
+  python3 - "$1" "$2" "${3:-}" <<'PY'
+import os, random, sys
+boyut, d, yalniz_yerinde = int(sys.argv[1]) << 20, sys.argv[2], sys.argv[3]
+random.seed(7)
+with open(f"{d}/eski.pak", "wb") as f:
+    for _ in range(boyut >> 26):
+        f.write(os.urandom(64 << 20))
+eski = open(f"{d}/eski.pak", "rb").read()
+yerinde = bytearray(eski)
+for i in range(boyut // 100 // 65536):
+    p = random.randrange(0, boyut - 65536)
+    yerinde[p : p + 65536] = os.urandom(65536)
+open(f"{d}/yerinde.pak", "wb").write(yerinde)
+del yerinde
+if yalniz_yerinde:
+    sys.exit(0)
+kayik = eski[: boyut // 5] + os.urandom(1 << 20) + eski[boyut // 5 : boyut * 3 // 5] + eski[boyut * 3 // 5 + (512 << 10) :]
+open(f"{d}/kayik.pak", "wb").write(kayik)
+PY
+}
+fark_olc() {  # NAME NEW_FILE ROUNDS
+  rm -rf "$is/fark/site" && mkdir -p "$is/fark/site"
+  cp "$2" "$is/fark/site/oyun.pak"
+  t0=$(date +%s.%N)
+  "$yapi/tools/morvatan-liste" "$is/fark/site" 2.0 >/dev/null 2>&1
+  yayin=$(python3 -c "print(f'{$(date +%s.%N) - $t0:.2f}')")
+  dizin=$(stat -c %s "$is/fark/site/dosyalar-linux.blok/"*)
+  boyut=$(stat -c %s "$2")
+  coproc SUNUCU { exec python3 "$kok/tests/sunucu.py" "$is/fark/site"; }
+  sunucu_pid=$SUNUCU_PID
+  read -r port <&"${SUNUCU[0]}"
+  tam_en=""; fark_en=""; bellek=0
+  # The reference is what the same update cost before: the old copy replaced by a plain
+  # download (the index hidden from the launcher).
+  for _ in $(seq "$3"); do
+    rm -rf "$is/fark/k" && mkdir -p "$is/fark/k" && cp "$is/fark/eski.pak" "$is/fark/k/oyun.pak" && sync
+    mv "$is/fark/site/dosyalar-linux.blok" "$is/fark/site/gizli.blok"
+    read -r t _ < <("$yapi/bench/fark_olc" "$is/fark/k" "http://127.0.0.1:$port/")
+    mv "$is/fark/site/gizli.blok" "$is/fark/site/dosyalar-linux.blok"
+    tam_en=$(python3 -c "print(min(x for x in ($t, ${tam_en:-$t})))")
+    rm -rf "$is/fark/k" && mkdir -p "$is/fark/k" && cp "$is/fark/eski.pak" "$is/fark/k/oyun.pak" && sync
+    : > "$is/fark/gonderilen.log"
+    read -r t m < <("$yapi/bench/fark_olc" "$is/fark/k" "http://127.0.0.1:$port/")
+    cmp -s "$2" "$is/fark/k/oyun.pak" || { echo "rebuilt file differs"; exit 1; }
+    fark_en=$(python3 -c "print(min(x for x in ($t, ${fark_en:-$t})))")
+    bellek=$m
+  done
+  gelen=$(awk '{ t += $2 } END { print t }' "$is/fark/gonderilen.log")
+  kill "$sunucu_pid"; sunucu_pid=""
+  echo "$1: fetched $(oran "$gelen/$boyut") of the file, index included (target <= 0.03); time best of $3: delta ${fark_en}s, full download ${tam_en}s, ratio $(oran "$fark_en/$tam_en") (target <= 1.5; both replace the old copy); peak memory $((bellek / 1024)) MiB; index $(python3 -c "print(f'{$dizin/$boyut:.5f}')") of the file (target <= 0.005), published in ${yayin}s"
+}
+mkdir -p "$is/fark"
+fark_dosyalari 1024 "$is/fark"
+fark_olc "1 % rewritten in 64 KiB pieces" "$is/fark/yerinde.pak" 3
+fark_olc "1 MiB inserted, 512 KiB deleted" "$is/fark/kayik.pak" 3
+echo "sha256sum of the same 1 GiB file (for the publish time): $(en_iyi "sha256sum '$is/fark/eski.pak'")s"
+rm -rf "$is/fark" && mkdir -p "$is/fark"
+fark_dosyalari 4096 "$is/fark" yalniz
+fark_olc "4 GiB, 1 % rewritten" "$is/fark/yerinde.pak" 1
+rm -rf "$is/fark"
 
 echo "== Check of an unchanged installation of 100,000 small files"
 python3 - "$is/kurulum" <<'PY'

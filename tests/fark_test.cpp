@@ -73,6 +73,9 @@ TEST_F(FarkTest, OnlyTheChangedBlocksTravel) {
     const std::string uzamis = kaymis + rastgele(2 * MIB + 5, 8);
     yayinla_aracla(uzamis);
     EXPECT_LE(guncelle(kaymis, uzamis), 2 * MIB + 2 * blok::BLOK_BOYUTU);
+    // The tool keeps only the current index, and never lists the indexes as game files.
+    EXPECT_EQ(std::distance(fs::directory_iterator(sunucu->kok + "/" + blok::KLASOR), fs::directory_iterator()), 1);
+    EXPECT_EQ(dosya_oku(sunucu->kok + "/dosyalar-linux.txt").find(blok::KLASOR), std::string::npos);
 }
 
 // No index, a broken one, a hostile one that points at the wrong blocks, a server that

@@ -3,8 +3,10 @@
 #include "updater/blok.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -94,14 +96,21 @@ uint64_t guclu_ozet(const uint8_t* veri, size_t n) {
     return kelime_oku(reinterpret_cast<const char*>(o.data()));
 }
 
+int64_t blok_boyutu_sec(int64_t dosya_boyutu) {
+    int64_t b = BLOK_BOYUTU;
+    while (uint64_t(dosya_boyutu / b) > EN_COK_BLOK / 2) b *= 2;
+    return b;
+}
+
 bool dizin_olustur(const std::string& yol, dizin& d) {
     const tanimlayici fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.acik()) return false;
+    struct stat st;
+    if (!fd.acik() || ::fstat(fd.fd, &st) != 0) return false;
     d = dizin{};
-    d.blok_boyutu = BLOK_BOYUTU;
+    d.blok_boyutu = blok_boyutu_sec(int64_t(st.st_size));
     sha256::baglam tum;
     sha256::baslangic(tum);
-    std::vector<uint8_t> tampon(size_t(BLOK_BOYUTU) * 32);
+    std::vector<uint8_t> tampon(size_t(d.blok_boyutu) * std::max<int64_t>(1, (1 << 20) / d.blok_boyutu));
     while (true) {
         const ssize_t n = ::read(fd.fd, tampon.data(), tampon.size());
         if (n < 0) return false;
@@ -116,8 +125,8 @@ bool dizin_olustur(const std::string& yol, dizin& d) {
             dolu += size_t(k);
         }
         sha256::ekle(tum, tampon.data(), dolu);
-        for (size_t i = 0; i < dolu; i += size_t(BLOK_BOYUTU)) {
-            const size_t m = std::min(dolu - i, size_t(BLOK_BOYUTU));
+        for (size_t i = 0; i < dolu; i += size_t(d.blok_boyutu)) {
+            const size_t m = std::min(dolu - i, size_t(d.blok_boyutu));
             d.zayif.push_back(zayif_ozet(tampon.data() + i, m));
             d.guclu.push_back(guclu_ozet(tampon.data() + i, m));
         }
@@ -145,13 +154,13 @@ bool dizin_coz(const std::string& metin, dizin& d) {
     size_t i = baslik;
     dizin y;
     if (!sayi_oku(metin, i, ' ', y.blok_boyutu) || !sayi_oku(metin, i, ' ', y.dosya_boyutu)) return false;
-    if (y.blok_boyutu < 1024 || y.blok_boyutu > (16 << 20) || i + 65 > metin.size() || metin[i + 64] != '\n')
+    if (y.blok_boyutu < 1024 || y.blok_boyutu > (64 << 20) || i + 65 > metin.size() || metin[i + 64] != '\n')
         return false;
     y.ozet = metin.substr(i, 64);
     if (y.ozet.find_first_not_of("0123456789abcdef") != std::string::npos) return false;
     i += 65;
     const uint64_t adet = uint64_t((y.dosya_boyutu + y.blok_boyutu - 1) / y.blok_boyutu);
-    if (uint64_t(metin.size() - i) != adet * 16) return false;
+    if (adet > EN_COK_BLOK || uint64_t(metin.size() - i) != adet * 16) return false;
     y.zayif.resize(adet);
     y.guclu.resize(adet);
     for (uint64_t k = 0; k < adet; ++k, i += 16) {

@@ -18,7 +18,12 @@
 namespace blok {
 
 const int64_t FARK_ESIGI = 4 << 20;    // files this large get an index
-const int64_t BLOK_BOYUTU = 32768;     // bytes per block: an index is 1/2048 of its file
+const int64_t BLOK_BOYUTU = 32768;     // bytes per block up to 4 GiB: an index is 1/2048 of its file
+const uint64_t EN_COK_BLOK = 1 << 18;  // blocks an index may have: what matching holds stays small
+
+// The block size the tool uses for a file: BLOK_BOYUTU, doubled until the file has at most
+// half of EN_COK_BLOK blocks.
+int64_t blok_boyutu_sec(int64_t dosya_boyutu);
 const char* const KLASOR = "dosyalar-linux.blok";
 
 // "dosyalar-linux.blok/<ozet>": where the index of the content with that digest is served.
@@ -53,8 +58,9 @@ bool dizin_olustur(const std::string& yol, dizin& d);
 
 std::string dizin_metni(const dizin& d);
 
-// Reads an index strictly: the two header lines exactly, a block size from 1 KiB to 16 MiB,
-// a 64-digit lower-case digest, and exactly one record per block. False for anything else.
+// Reads an index strictly: the two header lines exactly, a block size from 1 KiB to 64 MiB,
+// at most EN_COK_BLOK blocks, a 64-digit lower-case digest, and exactly one record per block.
+// False for anything else.
 bool dizin_coz(const std::string& metin, dizin& d);
 
 }  // namespace blok

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstring>
 #include <unordered_map>
 
@@ -25,6 +27,7 @@ const size_t PENCERE = 8 << 20;               // bytes of the old file held at o
 const int64_t YOKLAMA = 1 << 20;              // bytes rolled between two looks at the stop flag
 const double TAM_ORANI = 0.9;                 // fetching more than this share is a plain download
 const size_t PARCA = 1 << 20;                 // one read or write while rebuilding
+const int64_t IKIYE_BOL = 16 << 20;           // an old file this large is scanned by two threads
 
 // The new file's full blocks by content: blocks with equal checksum and digest form one
 // chain, so a piece of the old file found once serves all of them.
@@ -120,28 +123,40 @@ void son_blok(const blok::dizin& d, pencere& w, int64_t boyut, int64_t ardi, std
 
 }  // namespace
 
-bool eslestir(int fd, int64_t boyut, const blok::dizin& d, std::vector<int64_t>& kaynak,
-              const std::atomic<bool>& durdur) {
+namespace {
+
+// Where a scan of part of the old file stopped: the last block it found and where.
+struct tarama {
+    int64_t onceki_j = -2;
+    int64_t onceki_p = -1;
+    bool tamam = true;  // read to its end, not stopped
+};
+
+// Scans the windows of the old file that start in [bas, son): a found block moves the window
+// on by a block, anything else by a byte.
+tarama tara(int fd, int64_t boyut, int64_t bas, int64_t son, const blok::dizin& d, const blok_tablosu& t,
+            std::vector<int64_t>& kaynak, const std::atomic<bool>& durdur) {
     const size_t L = size_t(d.blok_boyutu);
-    kaynak.assign(d.zayif.size(), -1);
-    const size_t tam = size_t(d.dosya_boyutu / d.blok_boyutu);
-    const blok_tablosu t(d, tam);
     pencere w{fd, std::vector<uint8_t>(std::max(PENCERE, 2 * L + 1))};
     const uint64_t carpan = blok::cikis_carpani(L);
-    int64_t p = 0, onceki_j = -2, onceki_p = -1, yoklama = 0;
+    tarama r;
+    int64_t p = bas, yoklama = 0;
     uint64_t h = 0;
     bool hazir = false;
-    while (tam > 0 && p + int64_t(L) <= boyut) {
-        const bool kayabilir = p + int64_t(L) < boyut;
+    while (p < son && p + int64_t(L) <= boyut) {
+        const bool kayabilir = p + 1 < son && p + int64_t(L) < boyut;
         const uint8_t* v = w.al(p, L + (kayabilir ? 1 : 0));
-        if (!v) return false;
+        if (!v) {
+            r.tamam = false;
+            return r;
+        }
         if (!hazir) h = blok::zayif_ozet(v, L);
         hazir = true;
-        const int64_t j = bul(d, t, h, v, L, p == onceki_p + int64_t(L) ? onceki_j + 1 : -1);
+        const int64_t j = bul(d, t, h, v, L, p == r.onceki_p + int64_t(L) ? r.onceki_j + 1 : -1);
         if (j >= 0) {
             bulundu(t, uint32_t(j), p, kaynak);
-            onceki_j = j;
-            onceki_p = p;
+            r.onceki_j = j;
+            r.onceki_p = p;
             p += int64_t(L);
             hazir = false;
             continue;
@@ -151,11 +166,38 @@ bool eslestir(int fd, int64_t boyut, const blok::dizin& d, std::vector<int64_t>&
         ++p;
         if (++yoklama == YOKLAMA) {
             yoklama = 0;
-            if (durdur.load()) return false;
+            if (durdur.load()) break;
         }
     }
-    if (durdur.load()) return false;
-    if (tam < d.zayif.size()) son_blok(d, w, boyut, onceki_j == int64_t(tam) - 1 ? onceki_p + int64_t(L) : -1, kaynak);
+    r.tamam = !durdur.load();
+    return r;
+}
+
+}  // namespace
+
+bool eslestir(int fd, int64_t boyut, const blok::dizin& d, std::vector<int64_t>& kaynak,
+              const std::atomic<bool>& durdur) {
+    const int64_t L = d.blok_boyutu;
+    kaynak.assign(d.zayif.size(), -1);
+    const size_t tam = size_t(d.dosya_boyutu / L);
+    if (tam == 0 && d.zayif.empty()) return true;
+    const blok_tablosu t(d, tam);
+    // Two halves on two threads, split on a block boundary so that an unchanged file keeps its
+    // blocks in step in both.
+    const int64_t bolum = boyut >= IKIYE_BOL ? boyut / 2 / L * L : boyut;
+    std::vector<int64_t> ikinci(bolum < boyut ? kaynak.size() : 0, -1);
+    tarama sag;
+    std::thread yardimci;
+    if (bolum < boyut) yardimci = std::thread([&] { sag = tara(fd, boyut, bolum, boyut, d, t, ikinci, durdur); });
+    tarama sol = tam > 0 ? tara(fd, boyut, 0, bolum, d, t, kaynak, durdur) : tarama{};
+    if (yardimci.joinable()) yardimci.join();
+    for (size_t j = 0; j < ikinci.size(); ++j)
+        if (kaynak[j] < 0) kaynak[j] = ikinci[j];
+    if (!sol.tamam || !sag.tamam) return false;
+    const tarama& son = bolum < boyut && sag.onceki_j >= 0 ? sag : sol;
+    pencere w{fd, std::vector<uint8_t>(size_t(L) + 1)};
+    if (tam < d.zayif.size())
+        son_blok(d, w, boyut, son.onceki_j == int64_t(tam) - 1 ? son.onceki_p + L : -1, kaynak);
     return true;
 }
 
@@ -280,18 +322,28 @@ bool tamamen_yaz(int fd, const uint8_t* veri, size_t n) {
     return true;
 }
 
-// Copies `n` bytes from `kaynak_fd` at `konum` to the end of the new file, hashing them.
-// False when a read comes short (the old file changed meanwhile) or a write fails.
-bool kopyala(int kaynak_fd, int64_t konum, int64_t n, int yazma_fd, sha256::baglam& ozet, std::vector<uint8_t>& tampon,
-             bool& yazma_hatasi) {
+// Appends `n` bytes of `kaynak_fd` from `konum` to the new file. The kernel copies them where
+// it can (no trip through this process; a file system that shares blocks need not copy at
+// all); otherwise through a buffer. False when a read comes short (the old file changed
+// meanwhile) or a write fails.
+bool kopyala(int kaynak_fd, int64_t konum, int64_t n, int yazma_fd, std::vector<uint8_t>& tampon) {
+    bool cekirdek = true;
     while (n > 0) {
-        const ssize_t k = ::pread(kaynak_fd, tampon.data(), size_t(std::min<int64_t>(n, int64_t(tampon.size()))), konum);
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) return false;
-        sha256::ekle(ozet, tampon.data(), size_t(k));
-        if (!tamamen_yaz(yazma_fd, tampon.data(), size_t(k))) {
-            yazma_hatasi = true;
-            return false;
+        ssize_t k = -1;
+        if (cekirdek) {
+            loff_t nereden = konum;
+            k = ::copy_file_range(kaynak_fd, &nereden, yazma_fd, nullptr, size_t(std::min<int64_t>(n, 1 << 30)), 0);
+            if (k < 0 && errno == EINTR) continue;
+            if (k < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                cekirdek = false;
+                continue;
+            }
+            if (k <= 0) return false;
+        } else {
+            k = ::pread(kaynak_fd, tampon.data(), size_t(std::min<int64_t>(n, int64_t(tampon.size()))), konum);
+            if (k < 0 && errno == EINTR) continue;
+            if (k <= 0) return false;
+            if (!tamamen_yaz(yazma_fd, tampon.data(), size_t(k))) return false;
         }
         konum += k;
         n -= k;
@@ -299,35 +351,78 @@ bool kopyala(int kaynak_fd, int64_t konum, int64_t n, int yazma_fd, sha256::bagl
     return true;
 }
 
+// Hashes the new file behind its writer on a thread of its own, so that the copy and the
+// digest take one pass of time between them on two cores.
+struct arka_ozet {
+    int okuma_fd;
+    std::atomic<int64_t> yazilan{0};  // bytes the writer has finished
+    std::atomic<bool> bitti{false};   // the writer is done (or gave up)
+    std::string ozet;
+    std::thread iplik;
+
+    explicit arka_ozet(int fd) : okuma_fd(fd) {}
+    void baslat() {
+        iplik = std::thread([this] {
+            sha256::baglam b;
+            sha256::baslangic(b);
+            std::vector<uint8_t> tampon(PARCA);
+            int64_t okunan = 0;
+            while (true) {
+                const bool son = bitti.load();
+                const int64_t hazir = yazilan.load();
+                if (okunan == hazir) {
+                    if (son) break;
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    continue;
+                }
+                const ssize_t k = ::pread(okuma_fd, tampon.data(), size_t(std::min<int64_t>(hazir - okunan, PARCA)), okunan);
+                if (k <= 0) break;
+                sha256::ekle(b, tampon.data(), size_t(k));
+                okunan += k;
+            }
+            ozet = okunan == yazilan.load() ? sha256::onaltilik(sha256::bitir(b)) : "";
+        });
+    }
+    std::string bekle() {
+        bitti.store(true);
+        iplik.join();
+        return ozet;
+    }
+};
+
 // Writes the new file front to back: runs of blocks from the old file, the rest from the
 // fetched ranges. Fills `ozet` with the digest of what was written.
 bool yeniden_kur(const blok::dizin& d, int eski_fd, const std::vector<int64_t>& kaynak, const std::vector<parca>& parcalar,
-                 int yazma_fd, std::string& ozet, bool& yazma_hatasi) {
-    sha256::baglam b;
-    sha256::baslangic(b);
+                 int yazma_fd, int okuma_fd, std::string& ozet) {
+    arka_ozet arka(okuma_fd);
+    arka.baslat();
     std::vector<uint8_t> tampon(PARCA);
     size_t r = 0;
-    for (int64_t konum = 0; konum < d.dosya_boyutu;) {
-        if (kapaniyor.load()) return false;
+    int64_t konum = 0;
+    bool tamam = true;
+    while (tamam && konum < d.dosya_boyutu && !kapaniyor.load()) {
         const size_t j = size_t(konum / d.blok_boyutu);
+        int64_t n = 0;
         if (kaynak[j] < 0) {
-            if (r >= parcalar.size() || parcalar[r].a.bas != konum) return false;
-            const tanimlayici p(::open(parcalar[r].gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-            const int64_t n = parcalar[r].a.son - parcalar[r].a.bas;
-            if (!p.acik() || !kopyala(p.fd, 0, n, yazma_fd, b, tampon, yazma_hatasi)) return false;
-            konum += n;
+            tamam = r < parcalar.size() && parcalar[r].a.bas == konum;
+            const tanimlayici p(tamam ? ::open(parcalar[r].gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1);
+            if (tamam) n = parcalar[r].a.son - parcalar[r].a.bas;
+            tamam = tamam && p.acik() && kopyala(p.fd, 0, n, yazma_fd, tampon);
             ++r;
-            continue;
+        } else {
+            // A run of blocks that lie one after another in the old file too.
+            size_t k = j + 1;
+            while (k < kaynak.size() && kaynak[k] == kaynak[j] + int64_t(k - j) * d.blok_boyutu) ++k;
+            n = std::min(d.dosya_boyutu, int64_t(k) * d.blok_boyutu) - konum;
+            // A long run is copied in pieces, so that the digest follows close behind.
+            n = std::min<int64_t>(n, 16 * int64_t(PARCA));
+            tamam = kopyala(eski_fd, kaynak[j] + (konum - int64_t(j) * d.blok_boyutu), n, yazma_fd, tampon);
         }
-        // A run of blocks that lie one after another in the old file too.
-        size_t k = j + 1;
-        while (k < kaynak.size() && kaynak[k] == kaynak[j] + int64_t(k - j) * d.blok_boyutu) ++k;
-        const int64_t n = std::min(d.dosya_boyutu, int64_t(k) * d.blok_boyutu) - konum;
-        if (!kopyala(eski_fd, kaynak[j], n, yazma_fd, b, tampon, yazma_hatasi)) return false;
         konum += n;
+        if (tamam) arka.yazilan.store(konum);
     }
-    ozet = sha256::onaltilik(sha256::bitir(b));
-    return true;
+    ozet = arka.bekle();
+    return tamam && konum == d.dosya_boyutu;
 }
 
 // The index of the new file, when the server has one that describes exactly this file.
@@ -362,14 +457,12 @@ fark_sonucu kur_ve_yerlestir(const kayit& e, const blok::dizin& d, int eski_fd, 
         return fark_sonucu::BASARISIZ;
     }
     std::string ozet;
-    bool yazma_hatasi = false;
-    const bool kuruldu = yeniden_kur(d, eski_fd, kaynak, parcalar, yazma.fd, ozet, yazma_hatasi);
+    const bool kuruldu = yeniden_kur(d, eski_fd, kaynak, parcalar, yazma.fd, okuma.fd, ozet);
+    // A write that failed (the fetched ranges still take room beside the new file) or a wrong
+    // digest: the plain download, which the room check has measured, follows.
     if (!kuruldu || ozet != e.ozet) {
         ::unlink(gecici.c_str());
-        if (kapaniyor.load()) return fark_sonucu::DURDURULDU;
-        if (!yazma_hatasi) return fark_sonucu::TAM;
-        basarisiz("", tablo, indirme_hatasi(e.yol, hata_turu::DISKE_YAZILAMADI));
-        return fark_sonucu::BASARISIZ;
+        return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
     }
     std::string metin;
     if (yerine_koy(e, gecici, okuma.fd, kendi_yolu, tablo, yeniden, metin)) return fark_sonucu::TAMAM;
