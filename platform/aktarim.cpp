@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/dosya.h"
 #include "platform/surec.h"
 
 namespace aktarim {
@@ -93,17 +94,6 @@ bool vakti_bekle(saat::time_point vakit, const std::atomic<bool>& durdur) {
         std::this_thread::sleep_for(std::min<saat::duration>(vakit - saat::now(), std::chrono::milliseconds(20)));
     }
     return !durdur.load();
-}
-
-bool tamamen_yaz(int fd, const char* veri, size_t n) {
-    while (n > 0) {
-        const ssize_t k = ::write(fd, veri, n);
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) return false;
-        veri += k;
-        n -= size_t(k);
-    }
-    return true;
 }
 
 // The capped form of dosyaya_getir. curl's own --limit-rate overshoots several times over on

@@ -1,6 +1,7 @@
 // Crash-safe file replacement through a temporary file, write, fsync and rename. No state.
 #include "platform/atomik.h"
 
+#include "platform/dosya.h"
 #include "platform/tanimlayici.h"
 
 #include <fcntl.h>
@@ -11,16 +12,6 @@
 #include <string>
 
 namespace {
-
-bool hepsini_yaz(int fd, const std::string& icerik) {
-    for (size_t yazilan = 0; yazilan < icerik.size();) {
-        const ssize_t n = ::write(fd, icerik.data() + yazilan, icerik.size() - yazilan);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        yazilan += size_t(n);
-    }
-    return true;
-}
 
 // The folder of `yol` is synced too, so the rename itself survives a power cut.
 void klasoru_esitle(const std::string& yol) {
@@ -38,7 +29,7 @@ bool atomik_yaz(const std::string& yol, const std::string& icerik) {
     const std::string sablon = yol + ".yeni";
     tanimlayici fd(::open(sablon.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (!fd.acik()) return false;
-    const bool tamam = hepsini_yaz(fd.fd, icerik) && ::fsync(fd.fd) == 0;
+    const bool tamam = tamamen_yaz(fd.fd, icerik.data(), icerik.size()) && ::fsync(fd.fd) == 0;
     if (fd.kapat() != 0 || !tamam || ::rename(sablon.c_str(), yol.c_str()) != 0) {
         ::unlink(sablon.c_str());
         return false;

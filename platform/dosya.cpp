@@ -1,4 +1,4 @@
-// Reading a whole small file with its failures as values. No state.
+// Reading a whole small file with its failures as values; writing a whole buffer. No state.
 #include "platform/dosya.h"
 
 #include <fcntl.h>
@@ -29,4 +29,16 @@ okuma dosya_oku(const std::string& yol, std::string& icerik, size_t sinir) {
     }
     if (s == okuma::TAMAM) icerik.swap(metin);
     return s;
+}
+
+bool tamamen_yaz(int fd, const void* veri, size_t n) {
+    const char* p = static_cast<const char*>(veri);
+    while (n > 0) {
+        const ssize_t k = ::write(fd, p, n);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return false;
+        p += k;
+        n -= size_t(k);
+    }
+    return true;
 }

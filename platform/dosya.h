@@ -1,5 +1,5 @@
 // Reading a whole small file: one open (close-on-exec), a regular file only, a size limit,
-// and every failure as a value. Settings, fonts and records are read through it, so a
+// and every failure as a value; and writing all of a buffer. Settings, fonts and records are read through it, so a
 // directory, a read error or a huge file standing where one is expected never throws, never
 // leaves a descriptor to a child and never fills the memory. Any thread.
 #pragma once
@@ -12,3 +12,7 @@ enum class okuma { TAMAM, YOK, OKUNAMADI, COK_BUYUK };
 // regular file, no permission, or a read error; COK_BUYUK: larger than `sinir` bytes. On any
 // failure `icerik` is left untouched.
 okuma dosya_oku(const std::string& yol, std::string& icerik, size_t sinir);
+
+// Writes all `n` bytes to `fd`, again after a short write or an interrupted one. False when a
+// write fails (the disk is full, say).
+bool tamamen_yaz(int fd, const void* veri, size_t n);

@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include "platform/aktarim.h"
+#include "platform/dosya.h"
 #include "platform/tanimlayici.h"
 #include "updater/durum.h"
 #include "updater/sha256.h"
@@ -307,17 +308,6 @@ bool araliklari_getir(const std::string& url, std::vector<parca>& parcalar, hiz_
             if (!duzen.basla()) return false;
         }
         if (!grup_getir(url, parcalar, gruplar[g])) return false;
-    }
-    return true;
-}
-
-bool tamamen_yaz(int fd, const uint8_t* veri, size_t n) {
-    while (n > 0) {
-        const ssize_t k = ::write(fd, veri, n);
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) return false;
-        veri += k;
-        n -= size_t(k);
     }
     return true;
 }
