@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <future>
 #include <thread>
 
 #include "platform/tanimlayici.h"
@@ -193,6 +194,34 @@ bool yer_var_mi(int64_t gerekli) {
     return false;
 }
 
+std::vector<const kayit*> dilim(const std::vector<const kayit*>& v, size_t bas, size_t n) {
+    return std::vector<const kayit*>(v.begin() + long(bas), v.begin() + long(bas + n));
+}
+
+// The temporaries of the batch that starts at `bas`, made on another thread while the batch
+// before it travels (a batch spends as long making a thousand files as fetching them).
+struct onden_hazirlik {
+    size_t bas = 0;
+    std::future<toplu_hazirlik> is;
+
+    void baslat(size_t bas_, const std::vector<const kayit*>& simdiki, std::vector<const kayit*> sonraki) {
+        if (!birlikte_hazirlanir_mi(simdiki, sonraki)) return;
+        bas = bas_;
+        is = std::async(std::launch::async, [v = std::move(sonraki)] { return toplu_hazirla(v); });
+    }
+    // The batch's temporaries: made ahead when they were, else now.
+    toplu_hazirlik al(size_t bas_, const std::vector<const kayit*>& grup) {
+        if (is.valid() && bas == bas_) return is.get();
+        birak();
+        return toplu_hazirla(grup);
+    }
+    // Removes what was made ahead for a batch that will not run; false, for a failed run.
+    bool birak() {
+        if (is.valid()) toplu_hazirligi_sil(is.get());
+        return false;
+    }
+};
+
 void sayaclari_yayinla(int64_t toplam, size_t adet) {
     toplam_bayt.store(toplam);
     inen_bayt.store(0);
@@ -206,19 +235,24 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
            const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, int64_t hiz_siniri) {
     hiz_duzeni duzen;
     duzen.siniri = hiz_siniri;
+    onden_hazirlik sonraki;
     for (size_t i = 0; i < indirilecekler.size();) {
         const size_t n = toplu_uzunluk(indirilecekler, i, duzen.adim_bayti(TOPLU_BAYT));
-        if (!duzen.basla()) return false;
+        if (!duzen.basla()) return sonraki.birak();
         adim_sonucu s;
         if (n == 0) {
             s = buyuk_dosya_guncelle(*indirilecekler[i], adres, kendi_yolu, tablo, yeniden, duzen);
         } else {
-            const std::vector<const kayit*> grup(indirilecekler.begin() + long(i), indirilecekler.begin() + long(i + n));
-            s = toplu_guncelle(grup, adres, kendi_yolu, tablo, yeniden);
+            const std::vector<const kayit*> grup = dilim(indirilecekler, i, n);
+            toplu_hazirlik hazirlik = sonraki.al(i, grup);
+            // The next batch's temporaries are made while this one travels.
+            const size_t m = toplu_uzunluk(indirilecekler, i + n, duzen.adim_bayti(TOPLU_BAYT));
+            if (m > 0) sonraki.baslat(i + n, grup, dilim(indirilecekler, i + n, m));
+            s = toplu_guncelle(grup, std::move(hazirlik), adres, kendi_yolu, tablo, yeniden);
         }
         duzen.bitti();
         i += std::max<size_t>(n, 1);
-        if (s != adim_sonucu::TAMAM) return false;
+        if (s != adim_sonucu::TAMAM) return sonraki.birak();
     }
     return true;
 }

@@ -30,28 +30,24 @@ const size_t IZLENEN = 2 * PARALEL;  // unfinished files looked at for progress 
 
 // One file of a batch: the ".indir" this step created (known by device and inode, so that
 // only it is ever read, renamed or removed) and what curl said about its transfer.
-struct kalem {
-    const kayit* e = nullptr;
-    std::string gecici;
-    dev_t aygit = 0;
-    ino_t dugum = 0;
+struct kalem : toplu_gecici {
     bool geldi = false;      // its outcome is final: curl's line has been read, or no retry is left
     bool tekrar = false;     // its transfer failed in a way that may pass: fetched again
     int cikis = -1;
     int64_t gorulen = 0;     // size seen at the last look for progress
 };
 
-bool bizim_mi(const kalem& k) {
+bool bizim_mi(const toplu_gecici& k) {
     struct stat st;
     return ::lstat(k.gecici.c_str(), &st) == 0 && st.st_dev == k.aygit && st.st_ino == k.dugum;
 }
 
-void sil(const kalem& k) {
+void sil(const toplu_gecici& k) {
     if (bizim_mi(k)) ::unlink(k.gecici.c_str());
 }
 
 // A new, empty ".indir" for curl to write into (never one that something else holds).
-bool gecici_hazirla(kalem& k, std::set<std::string>& dizinler) {
+bool gecici_hazirla(toplu_gecici& k, std::set<std::string>& dizinler) {
     const fs::path hedef = k.e->yol;
     if (hedef.has_parent_path() && dizinler.insert(hedef.parent_path().string()).second)
         dizin_hazirla(hedef.parent_path());
@@ -278,20 +274,56 @@ size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas, int64_t
     return n;
 }
 
-adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, const std::string& adres,
-                           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
-    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden, 0, {}};
+toplu_hazirlik toplu_hazirla(const std::vector<const kayit*>& grup) {
+    toplu_hazirlik h;
+    h.yazilamayan = grup.size();
     std::set<std::string> dizinler;
-    size_t yazilamayan = grup.size();  // the first file whose ".indir" could not be made
-    for (size_t i = 0; i < grup.size(); ++i) {
-        kalem k;
-        k.e = grup[i];
-        if (!gecici_hazirla(k, dizinler)) {
-            yazilamayan = i;
+    h.geciciler.reserve(grup.size());
+    for (size_t i = 0; i < grup.size() && !kapaniyor.load(); ++i) {
+        toplu_gecici g;
+        g.e = grup[i];
+        if (!gecici_hazirla(g, dizinler)) {
+            h.yazilamayan = i;
             break;
         }
+        h.geciciler.push_back(std::move(g));
+    }
+    return h;
+}
+
+void toplu_hazirligi_sil(const toplu_hazirlik& h) {
+    for (const toplu_gecici& g : h.geciciler) sil(g);
+}
+
+bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std::vector<const kayit*>& sonraki) {
+    std::set<std::string_view> yollar, klasorler;
+    auto ekle = [&](const std::vector<const kayit*>& v) {
+        for (const kayit* e : v) {
+            yollar.insert(e->yol);
+            for (size_t b = e->yol.find('/'); b != std::string::npos; b = e->yol.find('/', b + 1))
+                klasorler.insert(std::string_view(e->yol).substr(0, b));
+        }
+    };
+    ekle(simdiki);
+    const std::set<std::string_view> ilk_yollar = yollar, ilk_klasorler = klasorler;
+    for (const kayit* e : sonraki) {
+        if (ilk_yollar.count(e->yol) || ilk_klasorler.count(e->yol)) return false;
+        for (size_t b = e->yol.find('/'); b != std::string::npos; b = e->yol.find('/', b + 1))
+            if (ilk_yollar.count(std::string_view(e->yol).substr(0, b))) return false;
+    }
+    return true;
+}
+
+adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik hazirlik, const std::string& adres,
+                           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
+    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden, 0, {}};
+    std::set<std::string> dizinler;  // folders made for retries' temporaries
+    for (toplu_gecici& g : hazirlik.geciciler) {
+        kalem k;
+        static_cast<toplu_gecici&>(k) = std::move(g);
         is.kalemler.push_back(std::move(k));
     }
+    const size_t yazilamayan = hazirlik.yazilamayan;
     while (true) {
         const aktarim::sonuc s = turu_calistir(is, adres);
         if (s == aktarim::sonuc::DURDURULDU || kapaniyor.load()) break;

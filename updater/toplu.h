@@ -5,6 +5,8 @@
 // A process start costs more than a small file's transfer, so a run of thousands of small
 // files pays for a handful of processes instead of one per file. Update worker thread only.
 #pragma once
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,11 +45,39 @@ bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s);
 // streamed on its own.
 size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas, int64_t bayt_siniri = TOPLU_BAYT);
 
+// The ".indir" of one file of a batch, made before its transfer and known by device and inode
+// from then on, so that only it is ever read, renamed or removed.
+struct toplu_gecici {
+    const kayit* e = nullptr;
+    std::string gecici;
+    dev_t aygit = 0;
+    ino_t dugum = 0;
+};
+
+// The temporaries of a batch, in its order, up to the first that cannot be made.
+struct toplu_hazirlik {
+    std::vector<toplu_gecici> geciciler;
+    size_t yazilamayan = 0;  // index of the first that could not be made; the batch's size if none
+};
+
+// Makes the temporaries of `grup` (folders too). Stops early, with fewer made, when the
+// launcher is closing. Any thread: the next batch's are made while one travels.
+toplu_hazirlik toplu_hazirla(const std::vector<const kayit*>& grup);
+
+// Removes the temporaries that are still the ones made.
+void toplu_hazirligi_sil(const toplu_hazirlik& h);
+
+// Whether the temporaries of `sonraki` may be made while `simdiki` travels: no path of one is
+// a path, or a folder above a path, of the other (making a folder may remove a file where it
+// goes, and a path listed in both would lose the first batch's temporary).
+bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std::vector<const kayit*>& sonraki);
+
 // Downloads and puts in place every entry of `grup` (all below TOPLU_SINIRI), stopping at
 // the first that fails. Transfers that failed in a way that may pass are fetched again, from
 // their first byte, after the waits of updater/tekrar.h. Sets `yeniden` when the launcher
 // must restart.
-adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, const std::string& adres,
+// `hazirlik` holds the batch's temporaries, made by toplu_hazirla.
+adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik hazirlik, const std::string& adres,
                            const std::string& kendi_yolu, onbellek& tablo, bool& yeniden);
 
 }  // namespace guncelleme
