@@ -26,9 +26,28 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 yardimcilar=()
+# Ends a process and everything below it. It is held still first, so that it cannot start a
+# new child meanwhile (the code printer runs Python in a command substitution, a grandchild
+# that killing only the children would leave running).
+durdurulanlar=()
+agaci_durdur() {
+  kill -STOP "$1" 2>/dev/null || return 0
+  durdurulanlar+=("$1")
+  local c
+  for c in $(pgrep -P "$1"); do agaci_durdur "$c"; done
+  kill -TERM "$1" 2>/dev/null || true
+  kill -CONT "$1" 2>/dev/null || true
+}
 durdur() {
-  for p in "${yardimcilar[@]}"; do pkill -P "$p" 2>/dev/null || true; kill "$p" 2>/dev/null || true; done
+  for p in "${yardimcilar[@]}"; do agaci_durdur "$p"; done
   for p in "${yardimcilar[@]}"; do wait "$p" 2>/dev/null || true; done
+  # The grandchildren are not ours to wait for: give them a moment to be gone.
+  local p _
+  for _ in $(seq 40); do
+    for p in "${durdurulanlar[@]}"; do kill -0 "$p" 2>/dev/null && break; p=""; done
+    [ -z "${p:-}" ] && break
+    sleep 0.05
+  done
 }
 trap durdur EXIT
 trap 'exit 130' INT TERM

@@ -435,6 +435,14 @@ bool fark_uygun_mu(const kayit& e, int eski_fd) {
            st.st_size > e.boyut;
 }
 
+// Whether `yol` still names the file behind `fd`: a path taken over meanwhile is not ours to
+// remove.
+bool hala_bizim_mi(const std::string& yol, int fd) {
+    struct stat yoldaki, bizdeki;
+    return ::lstat(yol.c_str(), &yoldaki) == 0 && ::fstat(fd, &bizdeki) == 0 && yoldaki.st_dev == bizdeki.st_dev &&
+           yoldaki.st_ino == bizdeki.st_ino;
+}
+
 // Rebuilds the new file in its ".indir" and puts it in place.
 fark_sonucu kur_ve_yerlestir(const kayit& e, const blok::dizin& d, int eski_fd, const std::vector<int64_t>& kaynak,
                              const std::vector<parca>& parcalar, const std::string& kendi_yolu, onbellek& tablo,
@@ -451,7 +459,7 @@ fark_sonucu kur_ve_yerlestir(const kayit& e, const blok::dizin& d, int eski_fd, 
     // A write that failed (the fetched ranges still take room beside the new file) or a wrong
     // digest: the plain download, which the room check has measured, follows.
     if (!kuruldu || ozet != e.ozet) {
-        ::unlink(gecici.c_str());
+        if (hala_bizim_mi(gecici, yazma.fd)) ::unlink(gecici.c_str());
         return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
     }
     std::string metin;
