@@ -149,6 +149,77 @@ echo "$(kucuk_olc 2000 8192 6) (target >= 0.9)"
 echo "== Update of 20,000 files of 1 KiB from a loopback server"
 kucuk_olc 20000 1024 2
 
+echo "== 20,000 files of 1 KiB through the real launcher (under Xvfb), from its start to its cache written"
+echo "   (the cache is written once the last file is in place), against one curl -K from the same server"
+xvfb-run -a -s "-screen 0 1920x1080x24" python3 - "$is/gercek" "$yapi/launcher" "$kok" <<'PY'
+import hashlib, os, re, shutil, statistics, subprocess, sys, time
+is_, launcher, kok = sys.argv[1], sys.argv[2], sys.argv[3]
+site = f"{is_}/site"
+satirlar, yollar = ["morvatan-liste 1"], []
+for i in range(20000):
+    yol = f"veri/{i // 500:03d}/parca_{i:05d}.dat"
+    veri = os.urandom(1024)
+    os.makedirs(os.path.dirname(f"{site}/{yol}"), exist_ok=True)
+    with open(f"{site}/{yol}", "wb") as f:
+        f.write(veri)
+    satirlar.append(f"{hashlib.sha256(veri).hexdigest()} 1024 {yol}")
+    yollar.append(yol)
+with open(f"{site}/dosyalar-linux.txt", "w") as f:
+    f.write("\n".join(satirlar) + "\n")
+def sunucu_ac(tur):
+    if tur == "http.server":
+        p = subprocess.Popen(["python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", site],
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        port = re.search(r"port (\d+)", p.stdout.readline()).group(1)
+    else:
+        p = subprocess.Popen(["python3", f"{kok}/tests/sunucu.py", site], stdout=subprocess.PIPE, text=True)
+        port = p.stdout.readline().strip()
+    return p, f"http://127.0.0.1:{port}/"
+def temiz(d):
+    shutil.rmtree(d, ignore_errors=True)
+    subprocess.run(["sync"])
+def launcher_olc(adres):
+    d = f"{is_}/l"
+    temiz(d)
+    shutil.copytree(launcher, d)
+    with open(f"{d}/launcher.ini", "w") as f:
+        f.write(f"kisayol=1\nguncelleme={adres}\n")
+    subprocess.run(["sync"])
+    os.makedirs(f"{is_}/ev", exist_ok=True)
+    t = time.perf_counter()
+    p = subprocess.Popen([f"{d}/MorvatanLauncher"], cwd=d, env=dict(os.environ, HOME=f"{is_}/ev"), stderr=subprocess.DEVNULL)
+    while not (os.path.exists(f"{d}/guncelleme.cache") and os.path.getsize(f"{d}/guncelleme.cache") > 20000 * 70):
+        time.sleep(0.02)
+    t = time.perf_counter() - t
+    p.kill(); p.wait()
+    return t
+def curl_olc(adres):
+    d = f"{is_}/c"
+    temiz(d)
+    os.makedirs(d)
+    with open(f"{is_}/liste.cfg", "w") as f:
+        for yol in yollar:
+            f.write(f'url = "{adres}{yol}"\noutput = "{yol}"\n')
+    t = time.perf_counter()
+    subprocess.run(["curl", "-s", "--create-dirs", "-K", f"{is_}/liste.cfg"], cwd=d, check=True)
+    return time.perf_counter() - t
+for tur in ("the test server", "http.server"):
+    sunucu, adres = sunucu_ac(tur)
+    oranlar, ls, cs = [], [], []
+    try:
+        for i in range(2):
+            if i % 2 == 0:
+                cs.append(curl_olc(adres)); ls.append(launcher_olc(adres))
+            else:
+                ls.append(launcher_olc(adres)); cs.append(curl_olc(adres))
+            oranlar.append(cs[-1] / ls[-1])
+    finally:
+        sunucu.kill()
+    print(f"{tur}: median of 2 paired rounds {statistics.median(oranlar):.3f} (rounds {min(oranlar):.3f}-{max(oranlar):.3f}); "
+          f"best: curl {min(cs):.2f}s, launcher {min(ls):.2f}s (target >= 0.9)")
+PY
+rm -rf "$is/gercek"
+
 echo "== Resume: a 256 MiB download stopped half-way, then started again"
 mkdir -p "$is/devam/site" "$is/devam/kurulum"
 head -c 268435456 /dev/urandom > "$is/devam/site/oyun.pak"
