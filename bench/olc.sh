@@ -101,17 +101,8 @@ kucuk_olc() {  # COUNT SIZE ROUNDS
 import hashlib, os, shutil, statistics, subprocess, sys, time
 adet, boyut, tur, is_, kok, olcer = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5], sys.argv[6]
 site = f"{is_}/site"
-satirlar, yollar = ["morvatan-liste 1"], []
-for i in range(adet):
-    yol = f"veri/{i // 500:03d}/parca_{i:05d}.dat"
-    veri = os.urandom(boyut)
-    os.makedirs(os.path.dirname(f"{site}/{yol}"), exist_ok=True)
-    with open(f"{site}/{yol}", "wb") as f:
-        f.write(veri)
-    satirlar.append(f"{hashlib.sha256(veri).hexdigest()} {boyut} {yol}")
-    yollar.append(yol)
-with open(f"{site}/dosyalar-linux.txt", "w") as f:
-    f.write("\n".join(satirlar) + "\n")
+subprocess.run(["python3", f"{kok}/bench/site_yap.py", site, str(adet), str(boyut)], check=True)
+yollar = [satir.split(" ", 2)[2] for satir in open(f"{site}/dosyalar-linux.txt").read().splitlines()[1:]]
 sunucu = subprocess.Popen(["python3", f"{kok}/tests/sunucu.py", site], stdout=subprocess.PIPE, text=True)
 adres = f"http://127.0.0.1:{sunucu.stdout.readline().strip()}/"
 with open(f"{is_}/liste.cfg", "w") as f:
@@ -155,17 +146,8 @@ xvfb-run -a -s "-screen 0 1920x1080x24" python3 - "$is/gercek" "$yapi/launcher" 
 import hashlib, os, re, shutil, statistics, subprocess, sys, time
 is_, launcher, kok = sys.argv[1], sys.argv[2], sys.argv[3]
 site = f"{is_}/site"
-satirlar, yollar = ["morvatan-liste 1"], []
-for i in range(20000):
-    yol = f"veri/{i // 500:03d}/parca_{i:05d}.dat"
-    veri = os.urandom(1024)
-    os.makedirs(os.path.dirname(f"{site}/{yol}"), exist_ok=True)
-    with open(f"{site}/{yol}", "wb") as f:
-        f.write(veri)
-    satirlar.append(f"{hashlib.sha256(veri).hexdigest()} 1024 {yol}")
-    yollar.append(yol)
-with open(f"{site}/dosyalar-linux.txt", "w") as f:
-    f.write("\n".join(satirlar) + "\n")
+subprocess.run(["python3", f"{kok}/bench/site_yap.py", site, "20000", "1024"], check=True)
+yollar = [satir.split(" ", 2)[2] for satir in open(f"{site}/dosyalar-linux.txt").read().splitlines()[1:]]
 def sunucu_ac(tur):
     if tur == "http.server":
         p = subprocess.Popen(["python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", site],
@@ -238,20 +220,7 @@ rm -rf "$is/devam"
 echo "== Download cap of 4096 KiB/s (indirme_siniri=4096): the rate of every 5 s window from the first byte to the last"
 sinir_olc() {  # NAME, then the files as COUNT SIZE
   mkdir -p "$is/sinir/site" "$is/sinir/kurulum"
-  python3 - "$is/sinir/site" "$2" "$3" <<'PY'
-import hashlib, os, sys
-site, adet, boyut = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-satirlar = ["morvatan-liste 1"]
-for i in range(adet):
-    yol = f"veri/{i // 500:03d}/p{i:05d}.dat"
-    veri = os.urandom(boyut)
-    os.makedirs(os.path.dirname(f"{site}/{yol}"), exist_ok=True)
-    with open(f"{site}/{yol}", "wb") as f:
-        f.write(veri)
-    satirlar.append(f"{hashlib.sha256(veri).hexdigest()} {boyut} {yol}")
-with open(f"{site}/dosyalar-linux.txt", "w") as f:
-    f.write("\n".join(satirlar) + "\n")
-PY
+  python3 "$kok/bench/site_yap.py" "$is/sinir/site" "$2" "$3"
   coproc SUNUCU { exec python3 "$kok/tests/sunucu.py" "$is/sinir/site"; }
   sunucu_pid=$SUNUCU_PID
   read -r port <&"${SUNUCU[0]}"
