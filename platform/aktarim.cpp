@@ -52,6 +52,15 @@ sonuc cikis_sonucu(int durum, long http) {
     return gecici_mi(cikis, http) ? sonuc::GECICI : sonuc::SUNUCU_HATASI;
 }
 
+// The outcome of a curl that has ended with `durum` (already reaped, or reaped here), from
+// its exit status and the HTTP status it printed; the pipes are closed.
+sonuc kapanis(surec::boru& b, int durum, const std::atomic<bool>& durdur) {
+    if (b.pid > 0) durum = surec::bekle(b);
+    const long http = http_durumu(b);
+    surec::kapat(b);
+    return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum, http);
+}
+
 // Reads what has landed in the file behind curl and hands it on, never past `en_cok`.
 struct okuyucu {
     int fd;
@@ -127,14 +136,9 @@ sonuc hizla_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t p
         if (n > kalan) s = sonuc::FAZLA;
     }
     ::lseek(okuma_fd, baslangic + alinan, SEEK_SET);  // the reader stands where dosyaya_getir leaves it
-    if (s != sonuc::TAMAM) {
-        surec::sonlandir(b);
-        return s;
-    }
-    const int durum = surec::bekle(b);
-    const long http = http_durumu(b);
-    surec::kapat(b);
-    return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum, http);
+    if (s == sonuc::TAMAM) return kapanis(b, 0, durdur);
+    surec::sonlandir(b);
+    return s;
 }
 
 }  // namespace
@@ -226,12 +230,8 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
             return sonuc::REDDEDILDI;
         }
     }
-    const int durum = surec::bekle(b);
-    const long http = http_durumu(b);
-    surec::kapat(b);
-    if (durdur.load()) return sonuc::DURDURULDU;
     // The body was taken whole, so a write error of curl's cannot have happened here.
-    const sonuc s = cikis_sonucu(durum, http);
+    const sonuc s = kapanis(b, 0, durdur);
     return s == sonuc::REDDEDILDI || s == sonuc::ARALIK_YOK ? sonuc::SUNUCU_HATASI : s;
 }
 
@@ -275,9 +275,7 @@ sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t
         }
         std::this_thread::sleep_for(BEKLEME);
     }
-    const long http = http_durumu(b);
-    surec::kapat(b);
-    return durdur.load() ? sonuc::DURDURULDU : cikis_sonucu(durum, http);
+    return kapanis(b, durum, durdur);
 }
 
 sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_siniri,

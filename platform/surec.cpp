@@ -69,28 +69,28 @@ void girdiyi_yaz(int fd, const char* girdi, size_t n) {
     pthread_sigmask(SIG_SETMASK, &eski, nullptr);
 }
 
-// The pipe for a kept standard error: its read end never blocks, so hata_al cannot hang
-// on a descendant that still holds the write end.
-bool hata_borusu(bool hata_tut, int uclar[2]) {
-    uclar[0] = uclar[1] = -1;
-    if (!hata_tut) return true;
-    return pipe2(uclar, O_CLOEXEC) == 0 && fcntl(uclar[0], F_SETFL, O_NONBLOCK) == 0;
-}
-
 void kapat_fd(int& fd) {
     if (fd >= 0) close(fd);
     fd = -1;
+}
+
+// The pipe for a kept standard error (both ends -1 when none is kept): its read end never
+// blocks, so hata_al cannot hang on a descendant that still holds the write end. False, with
+// nothing open, when it cannot be made.
+bool hata_borusu(bool hata_tut, int uclar[2]) {
+    uclar[0] = uclar[1] = -1;
+    if (!hata_tut) return true;
+    if (pipe2(uclar, O_CLOEXEC) == 0 && fcntl(uclar[0], F_SETFL, O_NONBLOCK) == 0) return true;
+    kapat_fd(uclar[0]);
+    kapat_fd(uclar[1]);
+    return false;
 }
 
 }  // namespace
 
 bool boru_ac(const std::string& komut, boru& b, bool hata_tut) {
     int uclar[2], hata[2];
-    if (!hata_borusu(hata_tut, hata)) {
-        kapat_fd(hata[0]);
-        kapat_fd(hata[1]);
-        return false;
-    }
+    if (!hata_borusu(hata_tut, hata)) return false;
     if (pipe2(uclar, O_CLOEXEC) != 0) {
         kapat_fd(hata[0]);
         kapat_fd(hata[1]);
@@ -136,11 +136,7 @@ bool girdili_ac(const std::string& komut, const char* girdi, size_t n, boru& b, 
 
 bool dosyaya_ac(const std::string& komut, int cikis, boru& b, int64_t dosya_siniri, bool hata_tut) {
     int hata[2];
-    if (!hata_borusu(hata_tut, hata)) {
-        kapat_fd(hata[0]);
-        kapat_fd(hata[1]);
-        return false;
-    }
+    if (!hata_borusu(hata_tut, hata)) return false;
     pid_t pid = kabuk_baslat(komut, -1, cikis, hata[1], dosya_siniri);
     kapat_fd(hata[1]);
     if (pid < 0) {

@@ -296,20 +296,16 @@ void toplu_hazirligi_sil(const toplu_hazirlik& h) {
 }
 
 bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std::vector<const kayit*>& sonraki) {
-    std::set<std::string_view> yollar, klasorler;
-    auto ekle = [&](const std::vector<const kayit*>& v) {
-        for (const kayit* e : v) {
-            yollar.insert(e->yol);
-            for (size_t b = e->yol.find('/'); b != std::string::npos; b = e->yol.find('/', b + 1))
-                klasorler.insert(std::string_view(e->yol).substr(0, b));
-        }
-    };
-    ekle(simdiki);
-    const std::set<std::string_view> ilk_yollar = yollar, ilk_klasorler = klasorler;
-    for (const kayit* e : sonraki) {
-        if (ilk_yollar.count(e->yol) || ilk_klasorler.count(e->yol)) return false;
+    std::set<std::string_view> yollar, klasorler;  // of the batch that travels
+    for (const kayit* e : simdiki) {
+        yollar.insert(e->yol);
         for (size_t b = e->yol.find('/'); b != std::string::npos; b = e->yol.find('/', b + 1))
-            if (ilk_yollar.count(std::string_view(e->yol).substr(0, b))) return false;
+            klasorler.insert(std::string_view(e->yol).substr(0, b));
+    }
+    for (const kayit* e : sonraki) {
+        if (yollar.count(e->yol) || klasorler.count(e->yol)) return false;
+        for (size_t b = e->yol.find('/'); b != std::string::npos; b = e->yol.find('/', b + 1))
+            if (yollar.count(std::string_view(e->yol).substr(0, b))) return false;
     }
     return true;
 }
