@@ -5,9 +5,9 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <future>
 
+#include "platform/dosya.h"
 #include "updater/isci.h"
 #include "updater/liste.h"
 #include "updater/onbellek.h"
@@ -17,16 +17,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kullanim: denetim_olc KLASOR\n");
         return 2;
     }
-    std::ifstream f("dosyalar-linux.txt", std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    const std::string govde = ss.str();
+    std::string govde;
+    if (dosya_oku("dosyalar-linux.txt", govde, size_t(1) << 30) != okuma::TAMAM) return 1;
 
     auto bas = std::chrono::steady_clock::now();
+    // As the worker does: the cache is read while the manifest is parsed.
+    std::future<guncelleme::onbellek> okunan = std::async(std::launch::async, guncelleme::onbellegi_oku);
     guncelleme::liste l;
     if (guncelleme::liste_coz(govde, l) != guncelleme::liste_sonucu::TAMAM) return 1;
-    guncelleme::onbellek tablo;
-    guncelleme::onbellek_oku(tablo);
+    guncelleme::onbellek tablo = okunan.get();
     std::vector<const guncelleme::kayit*> indirilecekler;
     int64_t toplam = 0;
     guncelleme::denetle(l, tablo, indirilecekler, toplam);

@@ -44,6 +44,23 @@ PY
 }
 oran() { python3 -c "print(f'{$1:.3f}')"; }
 
+# Best of TUR runs of each of two shell commands, run by turns so that both meet the same
+# moods of a shared machine; prints the two times.
+en_iyi_ikisi() {
+  python3 - "$1" "$2" "$TUR" <<'PY'
+import subprocess, sys, time
+best = [None, None]
+for _ in range(int(sys.argv[3])):
+    for i in (0, 1):
+        subprocess.run(["sync"])
+        t = time.perf_counter()
+        subprocess.run(["bash", "-c", sys.argv[1 + i]], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        t = time.perf_counter() - t
+        best[i] = t if best[i] is None else min(best[i], t)
+print(f"{best[0]:.3f} {best[1]:.3f}")
+PY
+}
+
 echo "== SHA-256 of a 1 GiB file"
 head -c 1073741824 /dev/urandom > "$is/buyuk.bin"
 ssl=$(en_iyi "openssl dgst -sha256 '$is/buyuk.bin'")
@@ -313,9 +330,8 @@ with open(os.path.join(kok, "dosyalar-linux.txt"), "w") as f:
     f.write("\n".join(satirlar) + "\n")
 PY
 soguk=$("$yapi/bench/denetim_olc" "$is/kurulum")
-fnd=$(en_iyi "find '$is/kurulum' -type f -printf '%s %T@\n'")
-biz=$(en_iyi "'$yapi/bench/denetim_olc' '$is/kurulum'")
-echo "find ${fnd}s, launcher (warm cache) ${biz}s, time ratio $(oran "$biz/$fnd") (target <= 2)"
+read -r fnd biz < <(en_iyi_ikisi "find '$is/kurulum' -type f -printf '%s %T@\n'" "'$yapi/bench/denetim_olc' '$is/kurulum'")
+echo "find ${fnd}s, launcher (warm cache) ${biz}s, time ratio $(oran "$biz/$fnd") (target <= 1.2; best of $TUR each, by turns)"
 echo "launcher (cold cache, every file hashed once) ${soguk%% *}s"
 
 echo "== CPU of the launcher under Xvfb (Mesa software rendering)"

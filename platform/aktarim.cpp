@@ -23,6 +23,9 @@ std::atomic<double> durgunluk{DURGUNLUK_SINIRI};  // written by tests only, befo
 const int CURL_YAZMA_HATASI = 23;                        // curl could not write its output
 const int CURL_ARALIK_YOK = 33;                          // the server ignored the range of -C
 const double TOPLU_YOKLAMA = 0.25;                       // seconds between two looks at a quiet batch
+// curl writes its per-transfer lines to an unbuffered stream, a byte per write: the batch
+// reader lets them gather this long instead of waking for every byte.
+const auto TOPLU_TOPLAMA = std::chrono::milliseconds(2);
 const auto BEKLEME = std::chrono::microseconds(500);     // pause when the file has no new bytes
 const int YETISME_PARCA = 64;                            // reads between two looks at the stop flag
 
@@ -303,6 +306,7 @@ sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_si
         }
         son_hareket = saat::now();
         birikmis.append(tampon, size_t(n));
+        if (size_t(n) < sizeof tampon) std::this_thread::sleep_for(TOPLU_TOPLAMA);
         for (size_t son; (son = birikmis.find('\n')) != std::string::npos; birikmis.erase(0, son + 1)) {
             if (satir(birikmis.substr(0, son))) continue;
             surec::sonlandir(b);

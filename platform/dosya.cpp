@@ -17,6 +17,7 @@ okuma dosya_oku(const std::string& yol, std::string& icerik, size_t sinir) {
     if (::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode)) s = okuma::OKUNAMADI;
     else if (uint64_t(st.st_size) > sinir) s = okuma::COK_BUYUK;
     std::string metin;
+    if (s == okuma::TAMAM) metin.reserve(size_t(st.st_size));
     // The size may change while reading: the limit holds for what is read, not for fstat.
     char tampon[65536];
     while (s == okuma::TAMAM) {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -295,8 +296,11 @@ bool dizin_hazirla(const fs::path& ust) {
 }
 
 tanimlayici gecici_olustur(const std::string& gecici) {
-    ::unlink(gecici.c_str());
-    return tanimlayici(::open(gecici.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    const int bayraklar = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    tanimlayici fd(::open(gecici.c_str(), bayraklar, 0666));
+    if (fd.acik() || errno != EEXIST) return fd;
+    ::unlink(gecici.c_str());  // a leftover of an earlier run (or a link planted there)
+    return tanimlayici(::open(gecici.c_str(), bayraklar, 0666));
 }
 
 bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::string& kendi_yolu, onbellek& tablo,
@@ -312,8 +316,9 @@ bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::st
         return false;
     }
     if (y.eski_kullanildi || e.yol == kendi_yolu) yeniden = true;
+    // The time of the file that was hashed, whatever the path names by now.
     int64_t boyut = 0, zaman = 0;
-    dosya_bilgisi(e.yol, boyut, zaman);
+    dosya_bilgisi_fd(fd, boyut, zaman);
     tablo[e.yol] = onbellek_kaydi{e.boyut, zaman, e.ozet};
     biten_dosya.fetch_add(1);
     return true;

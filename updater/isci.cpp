@@ -12,6 +12,7 @@
 #include <ctime>
 #include <future>
 #include <thread>
+#include <utility>
 
 #include "platform/tanimlayici.h"
 #include "updater/durum.h"
@@ -33,9 +34,9 @@ struct denetim_yeri {
     std::string klasor;  // the folder held open ("" is the working directory)
     tanimlayici fd;
     bool acik = false;
-    onbellek::iterator sonraki;  // the record after the last one found
+    onbellek::const_iterator sonraki;  // the record after the last one found
 
-    explicit denetim_yeri(onbellek& tablo) : sonraki(tablo.end()) {}
+    explicit denetim_yeri(const onbellek& tablo) : sonraki(tablo.end()) {}
 
     bool bilgi(const std::string& yol, int64_t& boyut, int64_t& zaman) {
         const size_t bolu = yol.rfind('/');
@@ -48,25 +49,55 @@ struct denetim_yeri {
         if (!fd.acik()) return false;  // no folder, so no file
         return dosya_bilgisi_at(fd.fd, yol.c_str() + (bolu == std::string::npos ? 0 : bolu + 1), boyut, zaman);
     }
-    onbellek::iterator kayit_bul(onbellek& tablo, const std::string& yol) {
+    onbellek::const_iterator kayit_bul(const onbellek& tablo, const std::string& yol) {
         return sonraki != tablo.end() && sonraki->first == yol ? sonraki : tablo.find(yol);
     }
 };
 
+// A digest taken during the check, for the cache once the check threads have ended.
+using yeni_kayit = std::pair<std::string, onbellek_kaydi>;
+
 // An entry is current when the local file has its size and digest. The digest comes from the
-// cache when size and time match the record; otherwise the file is hashed and recorded.
-bool guncel_mi(const kayit& e, onbellek& tablo, denetim_yeri& yer) {
+// cache when size and time match the record; otherwise the file is hashed and the record
+// goes to `yeniler` (the table is only read here, by several threads at once).
+bool guncel_mi(const kayit& e, const onbellek& tablo, denetim_yeri& yer, std::vector<yeni_kayit>& yeniler) {
     int64_t boyut = -1, zaman = 0;
     if (!yer.bilgi(e.yol, boyut, zaman)) return false;
     if (boyut != e.boyut) return false;
-    auto it = yer.kayit_bul(tablo, e.yol);
-    if (it == tablo.end() || it->second.boyut != boyut || it->second.zaman != zaman) {
-        onbellek_kaydi yeni{boyut, zaman, sha256::dosya_ozeti(e.yol)};
-        it = tablo.insert_or_assign(e.yol, std::move(yeni)).first;
-    }
-    yer.sonraki = std::next(it);
-    return it->second.ozet == e.ozet;
+    const auto it = yer.kayit_bul(tablo, e.yol);
+    if (it != tablo.end()) yer.sonraki = std::next(it);
+    if (it != tablo.end() && it->second.boyut == boyut && it->second.zaman == zaman) return it->second.ozet == e.ozet;
+    yeniler.push_back({e.yol, onbellek_kaydi{boyut, zaman, sha256::dosya_ozeti(e.yol)}});
+    return yeniler.back().second.ozet == e.ozet;
 }
+
+// The check of one run of the manifest, [bas, son), by one thread.
+struct denetim_parcasi {
+    size_t bas = 0, son = 0;
+    std::vector<const kayit*> eskiler;
+    int64_t toplam = 0;
+    std::vector<yeni_kayit> yeniler;
+    bool tamam = true;
+
+    void calistir(const liste& l, const onbellek& tablo) {
+        denetim_yeri yer(tablo);
+        for (size_t i = bas; i < son; ++i) {
+            if (kapaniyor.load()) {
+                tamam = false;
+                return;
+            }
+            const kayit& e = l.kayitlar[i];
+            if (ayrilmis_mi(e.yol) || guncel_mi(e, tablo, yer, yeniler)) continue;
+            eskiler.push_back(&e);
+            toplam += e.boyut;
+        }
+    }
+};
+
+// Threads of the check: the work is one status call per file (or hashing, without a cache),
+// and the kernel serves several at once. Runs shorter than this are not worth a thread.
+const size_t DENETIM_PARCA_EN_AZ = 2048;
+const unsigned DENETIM_IPLIK_EN_COK = 4;
 
 // Fetches a text below the chosen server, again after each failure that may pass while
 // retries are left.
@@ -258,14 +289,27 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
 }
 
 bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler, int64_t& toplam) {
-    denetim_yeri yer(tablo);
-    for (const kayit& e : l.kayitlar) {
-        if (kapaniyor.load()) return false;
-        if (ayrilmis_mi(e.yol) || guncel_mi(e, tablo, yer)) continue;
-        indirilecekler.push_back(&e);
-        toplam += e.boyut;
+    const size_t n = l.kayitlar.size();
+    const size_t iplik = std::clamp<size_t>(std::min<size_t>(std::thread::hardware_concurrency(), DENETIM_IPLIK_EN_COK), 1,
+                                            std::max<size_t>(n / DENETIM_PARCA_EN_AZ, 1));
+    std::vector<denetim_parcasi> parcalar(iplik);
+    for (size_t i = 0; i < iplik; ++i) {
+        parcalar[i].bas = n * i / iplik;
+        parcalar[i].son = n * (i + 1) / iplik;
     }
-    return true;
+    std::vector<std::thread> iplikler;
+    for (size_t i = 1; i < iplik; ++i) iplikler.emplace_back([&, i] { parcalar[i].calistir(l, tablo); });
+    parcalar[0].calistir(l, tablo);
+    for (std::thread& t : iplikler) t.join();
+    bool tamam = true;
+    for (denetim_parcasi& p : parcalar) {
+        // A path listed twice may have been hashed by two threads: either record is right.
+        for (yeni_kayit& y : p.yeniler) tablo.insert_or_assign(std::move(y.first), std::move(y.second));
+        indirilecekler.insert(indirilecekler.end(), p.eskiler.begin(), p.eskiler.end());
+        toplam += p.toplam;
+        tamam = tamam && p.tamam;
+    }
+    return tamam;
 }
 
 std::vector<std::string> adresleri_ayir(const std::string& deger) {
@@ -320,13 +364,14 @@ void calis(kaynak k, std::string kendi_yolu) {
     for (std::string& s : sunucular)
         if (s.empty() || s.back() != '/') s += '/';
     durum.store(DENETLENIYOR);
+    // The cache is read while the manifest travels.
+    std::future<onbellek> okunan = std::async(std::launch::async, onbellegi_oku);
     liste l;
     size_t secilen = 0;
     if (!liste_getir(sunucular, k, secilen, l)) return;
     const std::string& adres = sunucular[secilen];
     if (secilen > 0) yedek_koy(sunucu_adi(adres));
-    onbellek tablo;
-    onbellek_oku(tablo);
+    onbellek tablo = okunan.get();
     std::vector<const kayit*> indirilecekler;
     int64_t toplam = 0;
     if (!denetle(l, tablo, indirilecekler, toplam)) return;

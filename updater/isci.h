@@ -52,8 +52,10 @@ void baslat(const std::string& adres, const std::string& kendi_yolu, const std::
 void calis(kaynak k, std::string kendi_yolu);
 void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari = "", std::string imza_sira = "");
 
-// The check phase: skips the launcher's own files (ayrilmis_mi), appends every stale entry to `indirilecekler` and sums their sizes,
-// reading and filling the cache table. False when the launcher is closing.
+// The check phase: skips the launcher's own files (ayrilmis_mi), appends every stale entry to
+// `indirilecekler` in manifest order and sums their sizes, reading and filling the cache
+// table. A long manifest is checked in runs on up to four threads. False when the launcher is
+// closing.
 bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler,
              int64_t& toplam);
 

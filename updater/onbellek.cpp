@@ -5,18 +5,20 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
-#include <fstream>
+#include <iterator>
 
 #include "platform/atomik.h"
-#include <cerrno>
-#include <cstdlib>
+#include "platform/dosya.h"
 
 namespace guncelleme {
 
 namespace {
 
 const char* const ONBELLEK_DOSYASI = "guncelleme.cache";
+const size_t ONBELLEK_SINIRI = size_t(256) << 20;  // a larger file is no cache of ours: ignored
 
 // The same tick count std::filesystem::last_write_time reports, from a stat time stamp.
 int64_t dosya_saati(const timespec& ts) {
@@ -35,14 +37,13 @@ void bosluk_atla(const char*& p, const char* son) {
 // overflow or a missing digit fails the line.
 bool sayi_oku(const char*& p, const char* son, int64_t& deger) {
     bosluk_atla(p, son);
-    const char* bas = p;
-    if (p < son && (*p == '-' || *p == '+')) ++p;
-    if (p == son || *p < '0' || *p > '9') return false;
-    while (p < son && *p >= '0' && *p <= '9') ++p;
-    std::string metin(bas, p);
-    errno = 0;
-    deger = std::strtoll(metin.c_str(), nullptr, 10);
-    return errno != ERANGE;
+    const bool arti = p < son && *p == '+';
+    if (arti) ++p;
+    const bool eksi = !arti && p < son && *p == '-';
+    if (p + eksi == son || p[eksi] < '0' || p[eksi] > '9') return false;
+    const std::from_chars_result r = std::from_chars(p, son, deger);
+    p = r.ptr;
+    return r.ec == std::errc();
 }
 
 }  // namespace
@@ -62,28 +63,59 @@ bool onbellek_satiri_coz(const std::string& satir, std::string& yol, onbellek_ka
 }
 
 void onbellek_oku(onbellek& tablo) {
-    std::ifstream dosya(ONBELLEK_DOSYASI, std::ios::binary);
-    if (!dosya) return;
+    std::string metin;
+    if (dosya_oku(ONBELLEK_DOSYASI, metin, ONBELLEK_SINIRI) != okuma::TAMAM) return;
     std::string satir, yol;
-    while (std::getline(dosya, satir)) {
+    for (size_t bas = 0; bas < metin.size();) {
+        const size_t son = std::min(metin.find('\n', bas), metin.size());
+        satir.assign(metin, bas, son - bas);
+        bas = son + 1;
         onbellek_kaydi k;
-        if (onbellek_satiri_coz(satir, yol, k)) tablo[yol] = std::move(k);
+        if (!onbellek_satiri_coz(satir, yol, k)) continue;
+        // The file is written in path order: each record then goes at the end of the table
+        // without a search.
+        if (tablo.empty() || std::prev(tablo.end())->first < yol) tablo.emplace_hint(tablo.end(), yol, std::move(k));
+        else tablo.insert_or_assign(yol, std::move(k));
     }
 }
 
-void onbellek_yaz(const onbellek& tablo) {
+onbellek onbellegi_oku() {
+    onbellek tablo;
+    onbellek_oku(tablo);
+    return tablo;
+}
+
+namespace {
+
+void sayi_ekle(std::string& metin, int64_t deger) {
+    char tampon[24];
+    const std::to_chars_result r = std::to_chars(tampon, tampon + sizeof tampon, deger);
+    metin.append(tampon, r.ptr);
+}
+
+std::string onbellek_metni(const onbellek& tablo) {
     std::string metin;
     metin.reserve(tablo.size() * 128);
     for (const auto& [yol, k] : tablo) {
-        metin += std::to_string(k.boyut);
+        sayi_ekle(metin, k.boyut);
         metin += ' ';
-        metin += std::to_string(k.zaman);
+        sayi_ekle(metin, k.zaman);
         metin += ' ';
         metin += k.ozet;
         metin += ' ';
         metin += yol;
         metin += '\n';
     }
+    return metin;
+}
+
+}  // namespace
+
+void onbellek_yaz(const onbellek& tablo) {
+    const std::string metin = onbellek_metni(tablo);
+    // An unchanged installation leaves the file as it was: no write, no flush to the disk.
+    std::string eski;
+    if (dosya_oku(ONBELLEK_DOSYASI, eski, ONBELLEK_SINIRI) == okuma::TAMAM && eski == metin) return;
     atomik_yaz(ONBELLEK_DOSYASI, metin);
 }
 
@@ -94,6 +126,14 @@ bool dosya_bilgisi(const std::string& yol, int64_t& boyut, int64_t& zaman) {
 bool dosya_bilgisi_at(int klasor_fd, const char* ad, int64_t& boyut, int64_t& zaman) {
     struct stat st;
     if (::fstatat(klasor_fd, ad, &st, 0) != 0 || !S_ISREG(st.st_mode)) return false;
+    boyut = int64_t(st.st_size);
+    zaman = dosya_saati(st.st_mtim);
+    return true;
+}
+
+bool dosya_bilgisi_fd(int fd, int64_t& boyut, int64_t& zaman) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
     boyut = int64_t(st.st_size);
     zaman = dosya_saati(st.st_mtim);
     return true;

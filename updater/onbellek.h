@@ -25,6 +25,8 @@ bool onbellek_satiri_coz(const std::string& satir, std::string& yol, onbellek_ka
 
 // Fills the table from "guncelleme.cache" in the working directory; a missing file adds nothing.
 void onbellek_oku(onbellek& tablo);
+// The same into a new table.
+onbellek onbellegi_oku();
 // Replaces "guncelleme.cache" with the table; errors are ignored.
 void onbellek_yaz(const onbellek& tablo);
 
@@ -35,5 +37,8 @@ bool dosya_bilgisi(const std::string& yol, int64_t& boyut, int64_t& zaman);
 // The same for the file `ad` in the open folder `klasor_fd`: the kernel looks up one name
 // instead of walking the whole path again.
 bool dosya_bilgisi_at(int klasor_fd, const char* ad, int64_t& boyut, int64_t& zaman);
+
+// The same for an open file (which need not be regular).
+bool dosya_bilgisi_fd(int fd, int64_t& boyut, int64_t& zaman);
 
 }  // namespace guncelleme
