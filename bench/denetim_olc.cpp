@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
 
     auto bas = std::chrono::steady_clock::now();
     // As the worker does: the cache is read while the manifest is parsed.
-    std::future<guncelleme::onbellek> okunan = std::async(std::launch::async, guncelleme::onbellegi_oku);
+    std::future<guncelleme::onbellek> okunan = std::async(guncelleme::onbellegi_oku);
     guncelleme::liste l;
     if (guncelleme::liste_coz(govde, l) != guncelleme::liste_sonucu::TAMAM) return 1;
     guncelleme::onbellek tablo = okunan.get();

@@ -4,14 +4,16 @@
 #   hashing 1 GiB            launcher SHA-256 vs `openssl dgst -sha256` (throughput ratio)
 #   download + verify 1 GiB  launcher worker vs `curl -s -o FILE` from the same loopback server
 #   2,000 files of 8 KiB     launcher update run vs one `curl -K LIST` fetching them in turn
-#   20,000 files of 1 KiB    the same (for the record)
+#   20,000 files of 1 KiB    the same, and through the real launcher under Xvfb against the test
+#                            server and `python3 -m http.server`
 #   resume                   bytes the server sent for a 256 MiB file stopped half-way and resumed
 #   download cap             the rate of every 5 s window against `indirme_siniri`, for one large
 #                            file and for many small ones
 #   delta update             bytes fetched for changed 1 GiB files and the time against a full
 #                            download of the same file; the index's size and publish time; peak
 #                            memory of a delta update of a 4 GiB file
-#   check of 100,000 files   launcher check phase (warm cache) vs `find -printf '%s %T@\n'`
+#   check of 100,000 files   launcher check phase (warm cache) vs `find -printf '%s %T@\n'`,
+#                            run by turns
 #   idle and busy CPU        the launcher's share of one core under Xvfb: on the main screen
 #                            with nothing happening, and its main thread during a download
 #   the same check, cold cache (for the record)

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <ctime>
 #include <future>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -298,8 +299,13 @@ bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indiril
         parcalar[i].son = n * (i + 1) / iplik;
     }
     std::vector<std::thread> iplikler;
-    for (size_t i = 1; i < iplik; ++i) iplikler.emplace_back([&, i] { parcalar[i].calistir(l, tablo); });
+    try {
+        for (size_t i = 1; i < iplik; ++i) iplikler.emplace_back([&, i] { parcalar[i].calistir(l, tablo); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the runs without one are checked here.
+    }
     parcalar[0].calistir(l, tablo);
+    for (size_t i = iplikler.size() + 1; i < iplik; ++i) parcalar[i].calistir(l, tablo);
     for (std::thread& t : iplikler) t.join();
     bool tamam = true;
     for (denetim_parcasi& p : parcalar) {
@@ -365,7 +371,7 @@ void calis(kaynak k, std::string kendi_yolu) {
         if (s.empty() || s.back() != '/') s += '/';
     durum.store(DENETLENIYOR);
     // The cache is read while the manifest travels.
-    std::future<onbellek> okunan = std::async(std::launch::async, onbellegi_oku);
+    std::future<onbellek> okunan = std::async(onbellegi_oku);  // here, later, when no thread can start
     liste l;
     size_t secilen = 0;
     if (!liste_getir(sunucular, k, secilen, l)) return;
