@@ -289,8 +289,10 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
     return true;
 }
 
-bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler, int64_t& toplam) {
-    const size_t n = l.kayitlar.size();
+namespace {
+
+// The runs of the check: as many as threads are worth it, each a contiguous part.
+std::vector<denetim_parcasi> parcalara_bol(size_t n) {
     const size_t iplik = std::clamp<size_t>(std::min<size_t>(std::thread::hardware_concurrency(), DENETIM_IPLIK_EN_COK), 1,
                                             std::max<size_t>(n / DENETIM_PARCA_EN_AZ, 1));
     std::vector<denetim_parcasi> parcalar(iplik);
@@ -298,15 +300,29 @@ bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indiril
         parcalar[i].bas = n * i / iplik;
         parcalar[i].son = n * (i + 1) / iplik;
     }
+    return parcalar;
+}
+
+// Runs every part, the first on this thread and the others on threads of their own while
+// threads can be had.
+void parcalari_calistir(std::vector<denetim_parcasi>& parcalar, const liste& l, const onbellek& tablo) {
     std::vector<std::thread> iplikler;
     try {
-        for (size_t i = 1; i < iplik; ++i) iplikler.emplace_back([&, i] { parcalar[i].calistir(l, tablo); });
+        for (size_t i = 1; i < parcalar.size(); ++i)
+            iplikler.emplace_back([&, i] { parcalar[i].calistir(l, tablo); });
     } catch (const std::system_error&) {
         // No thread to be had: the runs without one are checked here.
     }
     parcalar[0].calistir(l, tablo);
-    for (size_t i = iplikler.size() + 1; i < iplik; ++i) parcalar[i].calistir(l, tablo);
+    for (size_t i = iplikler.size() + 1; i < parcalar.size(); ++i) parcalar[i].calistir(l, tablo);
     for (std::thread& t : iplikler) t.join();
+}
+
+}  // namespace
+
+bool denetle(const liste& l, onbellek& tablo, std::vector<const kayit*>& indirilecekler, int64_t& toplam) {
+    std::vector<denetim_parcasi> parcalar = parcalara_bol(l.kayitlar.size());
+    parcalari_calistir(parcalar, l, tablo);
     bool tamam = true;
     for (denetim_parcasi& p : parcalar) {
         // A path listed twice may have been hashed by two threads: either record is right.
