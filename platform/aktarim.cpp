@@ -181,7 +181,7 @@ std::string dosya_komutu(const std::string& adres, int64_t baslangic) {
 
 std::string toplu_komutu(int paralel) {
     return "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel --parallel-max " + std::to_string(paralel) +
-           " -w '%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\\n' -K - 2>&1 >/dev/null";
+           " -w '" + TOPLU_SATIRI + "\\n' -K - 2>&1 >/dev/null";
 }
 
 std::string json_gonder_komutu(const std::string& adres) {

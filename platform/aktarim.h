@@ -28,12 +28,15 @@ std::string getir_komutu(const std::string& adres);
 std::string dosya_komutu(const std::string& adres, int64_t baslangic);
 
 // Many files in one curl: "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel
-// --parallel-max N -w '%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\n' -K -
-// 2>&1 >/dev/null". The transfers (url and output pairs) come in curl's config format on
-// standard input; a line per finished transfer comes out at once (curl's standard error is
-// unbuffered, its standard output would hold the lines back). -g keeps brackets and braces
-// of an address literal.
+// --parallel-max N -w 'TOPLU_SATIRI\n' -K - 2>&1 >/dev/null". The transfers (url and output
+// pairs) come in curl's config format on standard input; a line per finished transfer comes
+// out at once (curl's standard error is unbuffered, its standard output would hold the lines
+// back). -g keeps brackets and braces of an address literal.
 std::string toplu_komutu(int paralel);
+
+// The write-out of one transfer of such a batch, without its closing line feed.
+inline const char* const TOPLU_SATIRI =
+    "%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download} %{num_connects} %{time_connect}";
 
 // "curl -sS -m 15 -X POST -H 'Content-Type: application/json' --data-binary @- -w
 // '\n%{http_code}' 'URL'": the JSON POST of the account login. The body goes in on standard

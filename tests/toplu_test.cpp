@@ -42,15 +42,25 @@ TEST(Toplu, ConfigValuesAndResultLines) {
     EXPECT_EQ(yapilandirma_degeri("-x ğ"), "\"-x ğ\"");
 
     guncelleme::aktarim_sonucu s;
-    ASSERT_TRUE(guncelleme::sonuc_satiri_coz("12 0 200 8192", s));
+    ASSERT_TRUE(guncelleme::sonuc_satiri_coz("12 0 200 8192 1 0.000213", s));
     EXPECT_EQ(s.sira, 12u);
     EXPECT_EQ(s.cikis, 0);
     EXPECT_EQ(s.http, 200);
     EXPECT_EQ(s.inen, 8192);
-    ASSERT_TRUE(guncelleme::sonuc_satiri_coz("3 22 404 0", s));
+    EXPECT_DOUBLE_EQ(s.baglanti, 0.000213);
+    ASSERT_TRUE(guncelleme::sonuc_satiri_coz("3 22 404 0 0 0.000000", s));
     EXPECT_EQ(s.cikis, 22);
-    for (const char* bozuk : {"", "1 2 3", "1 2 3 4 5", "1 2 3 x", "-1 0 200 5", "1 0 200 99999999999999999999", "1  0"})
+    EXPECT_LT(s.baglanti, 0);  // a reused connection says nothing of the way to the server
+    for (const char* bozuk : {"", "1 2 3", "12 0 200 8192", "1 2 3 4 5", "1 2 3 x 1 0.1", "-1 0 200 5 1 0.1",
+                              "1 0 200 99999999999999999999 1 0.1", "1  0", "1 0 200 5 1 -0.1", "1 0 200 5 1 inf",
+                              "1 0 200 5 1 0.1 7", "1 0 200 5 1 0.1x"})
         EXPECT_FALSE(guncelleme::sonuc_satiri_coz(bozuk, s)) << bozuk;
+
+    // Eight in flight until a connection shows the server near, two from then on.
+    for (auto [baglanti, paralel] : {std::pair{-1.0, guncelleme::PARALEL}, {0.0, guncelleme::YAKIN_PARALEL},
+                                     {0.0002, guncelleme::YAKIN_PARALEL}, {0.001, guncelleme::PARALEL},
+                                     {0.040, guncelleme::PARALEL}})
+        EXPECT_EQ(guncelleme::paralel_sayisi(baglanti), paralel) << baglanti;
 }
 
 TEST(Toplu, BatchesHoldRunsOfSmallFilesWithinTheirLimits) {
@@ -95,6 +105,28 @@ TEST_F(TopluTest, ManySmallFilesAndTwoLargeOnesEndComplete) {
     sunucu->istekleri_temizle();
     ASSERT_EQ(calistir(), guncelleme::GUNCEL);
     EXPECT_EQ(sunucu->istekler(), "dosyalar-linux.txt\n");
+}
+
+// The connections curl made tell the next batches how near the server is.
+TEST_F(TopluTest, ABatchMeasuresHowNearTheServerIs) {
+    std::map<std::string, std::string> dosyalar;
+    std::vector<guncelleme::kayit> kayitlar;
+    for (int i = 0; i < 20; ++i) {
+        dosyalar[dosya_adi(i)] = icerik(i);
+        kayitlar.push_back({yardimci::ozet(icerik(i)), int64_t(icerik(i).size()), dosya_adi(i)});
+    }
+    yayinla(dosyalar);
+    std::vector<const guncelleme::kayit*> grup;
+    for (const guncelleme::kayit& e : kayitlar) grup.push_back(&e);
+    guncelleme::onbellek tablo;
+    bool yeniden = false;
+    double baglanti = -1;
+    ASSERT_EQ(guncelleme::toplu_guncelle(grup, guncelleme::toplu_hazirla(grup), sunucu->adres(), "MorvatanLauncher",
+                                         tablo, yeniden, baglanti),
+              guncelleme::adim_sonucu::TAMAM);
+    EXPECT_GT(baglanti, 0);
+    EXPECT_LT(baglanti, 1);  // loopback
+    for (const auto& [yol, veri] : dosyalar) EXPECT_EQ(dosya_oku(yol), veri) << yol;
 }
 
 // The first failing file in manifest order decides, the ones before it stay replaced and the

@@ -246,7 +246,7 @@ std::string aralik_yapilandirmasi(const std::string& url, const std::vector<parc
     for (size_t i : secilen) {
         if (!metin.empty())
             metin += "next\nfail\nlocation\ngloboff\nconnect-timeout = 15\nwrite-out = " +
-                     yapilandirma_degeri("%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download}\n") + "\n";
+                     yapilandirma_degeri(std::string(aktarim::TOPLU_SATIRI) + "\n") + "\n";
         const aralik& a = parcalar[i].a;
         const std::string araligi = std::to_string(a.bas) + "-" + std::to_string(a.son - 1);
         if (a.bas > 0) metin += "continue-at = " + std::to_string(a.bas) + "\nheader = \"Range: bytes=" + araligi + "\"\n";

@@ -268,6 +268,7 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
     hiz_duzeni duzen;
     duzen.siniri = hiz_siniri;
     onden_hazirlik sonraki;
+    double en_kisa_baglanti = -1;  // sets the transfers in flight of the batches after the first
     for (size_t i = 0; i < indirilecekler.size();) {
         const size_t n = toplu_uzunluk(indirilecekler, i, duzen.adim_bayti(TOPLU_BAYT));
         if (!duzen.basla()) return sonraki.birak();
@@ -280,7 +281,7 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
             // The next batch's temporaries are made while this one travels.
             const size_t m = toplu_uzunluk(indirilecekler, i + n, duzen.adim_bayti(TOPLU_BAYT));
             if (m > 0) sonraki.baslat(i + n, grup, dilim(indirilecekler, i + n, m));
-            s = toplu_guncelle(grup, std::move(hazirlik), adres, kendi_yolu, tablo, yeniden);
+            s = toplu_guncelle(grup, std::move(hazirlik), adres, kendi_yolu, tablo, yeniden, en_kisa_baglanti);
         }
         duzen.bitti();
         i += std::max<size_t>(n, 1);

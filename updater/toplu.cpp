@@ -7,8 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
+#include <charconv>
 #include <filesystem>
 #include <set>
 #include <string_view>
@@ -73,6 +72,17 @@ std::string ozet_al(int fd) {
     return sha256::onaltilik(sha256::bitir(b));
 }
 
+// One number of a result line, after the spaces that part it from the one before.
+template <typename T>
+bool alan_oku(const char*& p, const char* son, bool ilk, T& deger) {
+    if (!ilk && (p == son || *p != ' ')) return false;
+    while (p != son && *p == ' ') ++p;
+    if (p == son || *p < '0' || *p > '9') return false;
+    const std::from_chars_result r = std::from_chars(p, son, deger);
+    p = r.ptr;
+    return r.ec == std::errc();
+}
+
 // Why a transferred file cannot go in place (YOK when it can), in the streamed step's
 // precedence: a body past the listed size first (the streamed step cuts it off), then the
 // transfer's own failure, then the size and the digest.
@@ -110,6 +120,7 @@ struct toplu_is {
     const std::string& kendi_yolu;
     onbellek& tablo;
     bool& yeniden;
+    double& en_kisa_baglanti;       // the quickest connection the run has seen, seconds
     int deneme = 0;                 // retries done so far
     std::vector<size_t> bu_tur;     // the files of the curl now running, by its transfer number
 
@@ -125,6 +136,7 @@ struct toplu_is {
     bool satir_al(const std::string& satir) {
         aktarim_sonucu s;
         if (!sonuc_satiri_coz(satir, s) || s.sira >= bu_tur.size()) return true;
+        if (s.baglanti >= 0 && (en_kisa_baglanti < 0 || s.baglanti < en_kisa_baglanti)) en_kisa_baglanti = s.baglanti;
         kalem& k = kalemler[bu_tur[s.sira]];
         if (k.geldi || k.tekrar) return true;
         const int64_t inen = std::min(s.inen, k.e->boyut);
@@ -212,7 +224,7 @@ aktarim::sonuc turu_calistir(toplu_is& is, const std::string& adres) {
     }
     if (kayitlar.empty()) return aktarim::sonuc::TAMAM;
     return aktarim::toplu_getir(
-        toplu_yapilandirma(kayitlar, adres), PARALEL, en_buyuk + 1,
+        toplu_yapilandirma(kayitlar, adres), paralel_sayisi(is.en_kisa_baglanti), en_buyuk + 1,
         [&](const std::string& satir) { return is.satir_al(satir); }, [&] { return is.ilerliyor(); }, kapaniyor);
 }
 
@@ -244,21 +256,23 @@ std::string toplu_yapilandirma(const std::vector<const kayit*>& grup, const std:
 }
 
 bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s) {
-    const char* p = satir.c_str();
-    char* son = nullptr;
-    long long deger[4];
-    for (long long& d : deger) {
-        if (*p != ' ' && p != satir.c_str()) return false;
-        while (*p == ' ') ++p;
-        if (*p < '0' || *p > '9') return false;
-        errno = 0;
-        d = std::strtoll(p, &son, 10);
-        if (errno != 0) return false;
-        p = son;
-    }
-    if (*p != '\0') return false;
-    s = aktarim_sonucu{size_t(deger[0]), int(deger[1]), long(deger[2]), int64_t(deger[3])};
+    const char* p = satir.data();
+    const char* const son = p + satir.size();
+    uint64_t sira, baglanti_sayisi;
+    int cikis;
+    long http;
+    int64_t inen;
+    double baglanti;
+    if (!alan_oku(p, son, true, sira) || !alan_oku(p, son, false, cikis) || !alan_oku(p, son, false, http) ||
+        !alan_oku(p, son, false, inen) || !alan_oku(p, son, false, baglanti_sayisi) ||
+        !alan_oku(p, son, false, baglanti) || p != son)
+        return false;
+    s = aktarim_sonucu{size_t(sira), cikis, http, inen, baglanti_sayisi > 0 ? baglanti : -1};
     return true;
+}
+
+int paralel_sayisi(double en_kisa_baglanti) {
+    return en_kisa_baglanti >= 0 && en_kisa_baglanti < YAKIN_BAGLANTI ? YAKIN_PARALEL : PARALEL;
 }
 
 size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas, int64_t bayt_siniri) {
@@ -311,8 +325,8 @@ bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std:
 }
 
 adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik hazirlik, const std::string& adres,
-                           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden) {
-    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden, 0, {}};
+                           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, double& en_kisa_baglanti) {
+    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden, en_kisa_baglanti, 0, {}};
     std::set<std::string> dizinler;  // folders made for retries' temporaries
     for (toplu_gecici& g : hazirlik.geciciler) {
         kalem k;
