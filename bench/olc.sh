@@ -17,10 +17,19 @@
 #   idle and busy CPU        the launcher's share of one core under Xvfb: on the main screen
 #                            with nothing happening, and its main thread during a download
 #   the same check, cold cache (for the record)
-# Usage: bench/olc.sh [BUILD_DIR]   (default: build; configured with the benchmarks on)
+# Usage: bench/olc.sh [BUILD_DIR [SECTION...]]   (default: build, configured with the benchmarks
+# on; every section). Sections: ozet indirme kucuk gercek devam sinir fark denetim islemci.
 set -euo pipefail
 kok=$(cd "$(dirname "$0")/.." && pwd)
 yapi=$(cd "${1:-$kok/build}" && pwd)
+bolumler=" ${*:2} "
+for b in $bolumler; do
+  case " ozet indirme kucuk gercek devam sinir fark denetim islemci " in
+    *" $b "*) ;;
+    *) echo "unknown section: $b" >&2; exit 2 ;;
+  esac
+done
+bolum() { [ "$bolumler" = "  " ] || [[ "$bolumler" == *" $1 "* ]]; }
 cmake --build "$yapi" --target ozet_olc indirme_olc denetim_olc devam_olc sinir_olc fark_olc morvatan-liste MorvatanLauncher -j"$(nproc)" >/dev/null
 is=$(mktemp -d /tmp/morvatan-olcum-XXXXXX)
 sunucu_pid=""
@@ -80,14 +89,18 @@ print(f"{best[0]:.3f} {best[1]:.3f}")
 PY
 }
 
+if bolum ozet; then
 echo "== SHA-256 of a 1 GiB file"
 head -c 1073741824 /dev/urandom > "$is/buyuk.bin"
 ssl=$(en_iyi "openssl dgst -sha256 '$is/buyuk.bin'")
 biz=$(en_iyi "'$yapi/bench/ozet_olc' '$is/buyuk.bin'")
 echo "openssl ${ssl}s, launcher ${biz}s, throughput ratio $(oran "$ssl/$biz") (target >= 0.9)"
+fi
 
+if bolum indirme; then
 echo "== Download and verify 1 GiB from a loopback server"
 mkdir -p "$is/sunucu/site" "$is/kurulum"
+[ -f "$is/buyuk.bin" ] || { head -c 1073741824 /dev/urandom > "$is/buyuk.bin"; sync; }
 mv "$is/buyuk.bin" "$is/sunucu/site/oyun.pak"
 ozet=$(sha256sum "$is/sunucu/site/oyun.pak" | cut -d' ' -f1)
 printf 'morvatan-liste 1\n%s 1073741824 oyun.pak\n' "$ozet" > "$is/sunucu/site/dosyalar-linux.txt"
@@ -129,6 +142,7 @@ echo "best of 12: curl ${crl}s, launcher ${biz}s, ratio $(oran "$crl/$biz")"
 echo "(the launcher cannot beat the time of one SHA-256 pass over the file, shown in the first section)"
 kill "$sunucu_pid"; sunucu_pid=""
 rm -rf "$is/sunucu" "$is/kurulum"
+fi
 
 # Paired rounds of a small-file update: the launcher's run against one curl process that
 # fetches the same files one after another from the same loopback server.
@@ -171,11 +185,14 @@ print(f"median of {tur} paired rounds: throughput ratio {statistics.median(oranl
 PY
   rm -rf "$kucuk_is/kucuk"
 }
+if bolum kucuk; then
 echo "== Update of 2,000 files of 8 KiB from a loopback server"
 echo "$(kucuk_olc 2000 8192 6) (target >= 0.9)"
 echo "== Update of 20,000 files of 1 KiB from a loopback server"
 kucuk_olc 20000 1024 2
+fi
 
+if bolum gercek; then
 echo "== 20,000 files of 1 KiB through the real launcher (under Xvfb), from its start to its cache written"
 echo "   (the cache is written once the last file is in place), against one curl -K from the same server"
 xvfb-run -a -s "-screen 0 1920x1080x24" python3 - "$kucuk_is/gercek" "$yapi/launcher" "$kok" <<'PY'
@@ -237,7 +254,9 @@ for tur in ("the test server", "http.server"):
           f"best: curl {min(cs):.2f}s, launcher {min(ls):.2f}s (target >= 0.9)")
 PY
 rm -rf "$kucuk_is/gercek"
+fi
 
+if bolum devam; then
 echo "== Resume: a 256 MiB download stopped half-way, then started again"
 mkdir -p "$is/devam/site" "$is/devam/kurulum"
 head -c 268435456 /dev/urandom > "$is/devam/site/oyun.pak"
@@ -252,7 +271,9 @@ gonderilen=$(awk '$1 == "oyun.pak" { t += $2 } END { print t }' "$is/devam/gonde
 echo "server sent $gonderilen bytes for 268435456: $(oran "$gonderilen/268435456") x the file (target <= 1.1)"
 kill "$sunucu_pid"; sunucu_pid=""
 rm -rf "$is/devam"
+fi
 
+if bolum sinir; then
 echo "== Download cap of 4096 KiB/s (indirme_siniri=4096): the rate of every 5 s window from the first byte to the last"
 sinir_olc() {  # NAME, then the files as COUNT SIZE
   mkdir -p "$is/sinir/site" "$is/sinir/kurulum"
@@ -267,7 +288,9 @@ sinir_olc() {  # NAME, then the files as COUNT SIZE
 }
 sinir_olc "one file of 64 MiB" 1 67108864
 sinir_olc "4,000 files of 8 KiB" 4000 8192
+fi
 
+if bolum fark; then
 echo "== Delta update of a changed 1 GiB file from a loopback server"
 # Old and new files written by one script: 1 % rewritten in scattered 64 KiB pieces, and
 # 1 MiB inserted and 512 KiB deleted at two places.
@@ -332,7 +355,9 @@ rm -rf "$is/fark" && mkdir -p "$is/fark"
 fark_dosyalari 4096 "$is/fark" yalniz
 fark_olc "4 GiB, 1 % rewritten" "$is/fark/yerinde.pak" 1
 rm -rf "$is/fark"
+fi
 
+if bolum denetim; then
 echo "== Check of an unchanged installation of 100,000 small files"
 python3 - "$is/kurulum" <<'PY'
 import hashlib, os, sys
@@ -352,7 +377,9 @@ soguk=$("$yapi/bench/denetim_olc" "$is/kurulum")
 read -r fnd biz < <(en_iyi_ikisi "find '$is/kurulum' -type f -printf '%s %T@\n'" "'$yapi/bench/denetim_olc' '$is/kurulum'")
 echo "find ${fnd}s, launcher (warm cache) ${biz}s, time ratio $(oran "$biz/$fnd") (target <= 1.2; best of $TUR each, by turns)"
 echo "launcher (cold cache, every file hashed once) ${soguk%% *}s"
+fi
 
+if bolum islemci; then
 echo "== CPU of the launcher under Xvfb (Mesa software rendering)"
 mkdir -p "$is/cpu/site"
 head -c 402653184 /dev/urandom > "$is/cpu/site/oyun.pak"
@@ -396,4 +423,5 @@ sunucu.kill()
 print(f"downloading at 16 MiB/s, 10 s: main thread {ana:.1f} % of one core (target <= 25 %)")
 PY
 rm -rf "$is/cpu"
+fi
 
