@@ -56,11 +56,21 @@ TEST(Toplu, ConfigValuesAndResultLines) {
                               "1 0 200 5 1 0.1 7", "1 0 200 5 1 0.1x"})
         EXPECT_FALSE(guncelleme::sonuc_satiri_coz(bozuk, s)) << bozuk;
 
-    // Eight in flight until a connection shows the server near, two from then on.
+    // Eight in flight until a connection shows the server near, two from then on; eight
+    // through a proxy, whose connection says nothing of the server.
     for (auto [baglanti, paralel] : {std::pair{-1.0, guncelleme::PARALEL}, {0.0, guncelleme::YAKIN_PARALEL},
                                      {0.0002, guncelleme::YAKIN_PARALEL}, {0.001, guncelleme::PARALEL},
-                                     {0.040, guncelleme::PARALEL}})
-        EXPECT_EQ(guncelleme::paralel_sayisi(baglanti), paralel) << baglanti;
+                                     {0.040, guncelleme::PARALEL}}) {
+        EXPECT_EQ(guncelleme::paralel_sayisi(baglanti, false), paralel) << baglanti;
+        EXPECT_EQ(guncelleme::paralel_sayisi(baglanti, true), guncelleme::PARALEL) << baglanti;
+    }
+    for (const char* ad : {"http_proxy", "HTTPS_PROXY", "https_proxy", "ALL_PROXY", "all_proxy"}) ::unsetenv(ad);
+    EXPECT_FALSE(guncelleme::vekil_var_mi());
+    ::setenv("all_proxy", "http://127.0.0.1:9", 1);
+    EXPECT_TRUE(guncelleme::vekil_var_mi());
+    ::setenv("all_proxy", "", 1);  // set but empty: curl goes direct
+    EXPECT_FALSE(guncelleme::vekil_var_mi());
+    ::unsetenv("all_proxy");
 }
 
 TEST(Toplu, BatchesHoldRunsOfSmallFilesWithinTheirLimits) {

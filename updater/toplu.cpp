@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string_view>
@@ -224,7 +225,7 @@ aktarim::sonuc turu_calistir(toplu_is& is, const std::string& adres) {
     }
     if (kayitlar.empty()) return aktarim::sonuc::TAMAM;
     return aktarim::toplu_getir(
-        toplu_yapilandirma(kayitlar, adres), paralel_sayisi(is.en_kisa_baglanti), en_buyuk + 1,
+        toplu_yapilandirma(kayitlar, adres), paralel_sayisi(is.en_kisa_baglanti, vekil_var_mi()), en_buyuk + 1,
         [&](const std::string& satir) { return is.satir_al(satir); }, [&] { return is.ilerliyor(); }, kapaniyor);
 }
 
@@ -271,8 +272,17 @@ bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s) {
     return true;
 }
 
-int paralel_sayisi(double en_kisa_baglanti) {
-    return en_kisa_baglanti >= 0 && en_kisa_baglanti < YAKIN_BAGLANTI ? YAKIN_PARALEL : PARALEL;
+int paralel_sayisi(double en_kisa_baglanti, bool vekil_var) {
+    const bool yakin = !vekil_var && en_kisa_baglanti >= 0 && en_kisa_baglanti < YAKIN_BAGLANTI;
+    return yakin ? YAKIN_PARALEL : PARALEL;
+}
+
+bool vekil_var_mi() {
+    for (const char* ad : {"http_proxy", "HTTPS_PROXY", "https_proxy", "ALL_PROXY", "all_proxy"}) {
+        const char* deger = std::getenv(ad);
+        if (deger && *deger) return true;
+    }
+    return false;
 }
 
 size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas, int64_t bayt_siniri) {

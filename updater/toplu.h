@@ -46,8 +46,12 @@ bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s);
 // near one (this machine, its network) answers as soon as it is asked: two keep it busy, one
 // request travelling while the other is served, and more only make it juggle connections (a
 // one-process server on this machine served 20,000 small files faster to two than to eight,
-// and to one).
-int paralel_sayisi(double en_kisa_baglanti);
+// and to one). Through a proxy the connection is to the proxy, which says nothing of the
+// server behind it: `vekil_var` keeps eight.
+int paralel_sayisi(double en_kisa_baglanti, bool vekil_var);
+
+// Whether curl is told to go through a proxy by the environment (the variables it reads).
+bool vekil_var_mi();
 
 // How many entries from `bas` on form the next batch: small ones only, within TOPLU_ADET and
 // `bayt_siniri` listed bytes, each path once (a batch makes all its temporaries before any
