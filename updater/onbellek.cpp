@@ -123,20 +123,25 @@ bool dosya_bilgisi(const std::string& yol, int64_t& boyut, int64_t& zaman) {
     return dosya_bilgisi_at(AT_FDCWD, yol.c_str(), boyut, zaman);
 }
 
-bool dosya_bilgisi_at(int klasor_fd, const char* ad, int64_t& boyut, int64_t& zaman) {
-    struct stat st;
-    if (::fstatat(klasor_fd, ad, &st, 0) != 0 || !S_ISREG(st.st_mode)) return false;
+namespace {
+
+// Size and time from a file's status.
+bool bilgi_al(const struct stat& st, int64_t& boyut, int64_t& zaman) {
     boyut = int64_t(st.st_size);
     zaman = dosya_saati(st.st_mtim);
     return true;
 }
 
+}  // namespace
+
+bool dosya_bilgisi_at(int klasor_fd, const char* ad, int64_t& boyut, int64_t& zaman) {
+    struct stat st;
+    return ::fstatat(klasor_fd, ad, &st, 0) == 0 && S_ISREG(st.st_mode) && bilgi_al(st, boyut, zaman);
+}
+
 bool dosya_bilgisi_fd(int fd, int64_t& boyut, int64_t& zaman) {
     struct stat st;
-    if (::fstat(fd, &st) != 0) return false;
-    boyut = int64_t(st.st_size);
-    zaman = dosya_saati(st.st_mtim);
-    return true;
+    return ::fstat(fd, &st) == 0 && bilgi_al(st, boyut, zaman);
 }
 
 }  // namespace guncelleme
