@@ -26,6 +26,7 @@
 #include "ui/girdi.h"
 #include "ui/klavye.h"
 #include "ui/metin_alani.h"
+#include "ui/sunum.h"
 #include "ui/yazi.h"
 #include "updater/durum.h"
 #include "updater/isci.h"
@@ -219,18 +220,25 @@ void ekranlari_ciz() {
     if (mesaj_kutusu.acik) mesaj_ciz();
 }
 
-// Draws and swaps the recorded frame when it can look different from the one on screen.
+// Draws and shows the recorded frame when it can look different from the one on screen: only
+// the part that changed when the window can show a part. A frame of another size is swapped in
+// whole (the renderer sizes its buffers again only at a swap), which leaves the back buffer
+// undefined: the next frame is drawn whole.
 void kareyi_goster() {
     const uint64_t imza = cizim::imza(cizim::kare);
     const double simdi = steady_saniye();
     const bool goster = cizim::gosterilsin_mi(gosterim, imza, olay_geldi, simdi);
     olay_geldi = false;
     if (!goster) return;
-    cizim::oynat(cizim::kare);
-    glfwSwapBuffers(pencere);
+    const bool parca = sunum::parcali_mi() && cizim::ayni_boyut(gosterim.ekrandaki, cizim::kare);
+    const cizim::alan a = parca ? cizim::cizilecek_alan(gosterim, cizim::kare, simdi) : cizim::tamami(cizim::kare);
+    cizim::oynat(cizim::kare, a);
+    if (parca) sunum::parca_goster(a);
+    else glfwSwapBuffers(pencere);
     gosterim.imza = imza;
     gosterim.zaman = simdi;
-    gosterim.zorla = false;
+    gosterim.zorla = !parca && sunum::parcali_mi();
+    gosterim.ekrandaki = cizim::kare;
 }
 
 void kareyi_bitir() {

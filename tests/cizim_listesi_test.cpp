@@ -1,5 +1,5 @@
-// The draw list without a window: what its signature tells apart, and when a pass shows its
-// frame (input at once, other changes at most ten times a second, at least once a second).
+// The draw list without a window: what its signature tells apart, when a pass shows its frame
+// (input at once, other changes at most ten times a second) and which part of it it redraws.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -71,6 +71,55 @@ TEST(CizimListesi, WhenAPassShowsItsFrame) {
     EXPECT_TRUE(cizim::kaydedilsin_mi(g, false, 10.11));
     g.zorla = true;
     EXPECT_TRUE(cizim::kaydedilsin_mi(g, false, 10.01));
+}
+
+// A frame like the update's: a still background, a clipped bar that grows and a counter.
+cizim::liste sahne(float dolu, const char* sayac_genisligi) {
+    tuvali_kur(800, 610);
+    dikdortgen_ciz(0x203040, 0, 0, 800, 610, 1, 1);
+    kirp(400, 450, 300 * dolu, 20);
+    dikdortgen_ciz(0xC0A060, 400, 450, 300, 20, 1, 1);
+    kirpmayi_bitir();
+    for (const char* c = sayac_genisligi; *c; ++c) dikdortgen_ciz(0xFFFFFF, 500 + 7 * float(c - sayac_genisligi), 420, 6, 12, 1, 1);
+    dikdortgen_ciz(0x805020, 360, 520, 130, 40, 1, 1);  // a button after them
+    return cizim::kare;
+}
+
+TEST(CizimListesi, APassRedrawsOnlyWhatChanged) {
+    cizim::alan a;
+    const cizim::liste eski = sahne(0.5f, "1234");
+    ASSERT_TRUE(cizim::degisen_alan(eski, sahne(0.5f, "1234"), a));
+    EXPECT_EQ(a.genislik * a.yukseklik, 0);  // the same frame
+
+    // The bar's clip grows from 150 to 180 units: the bar up to its new end, though the quad
+    // under the clip is the same command in both frames, and nothing past it.
+    ASSERT_TRUE(cizim::degisen_alan(eski, sahne(0.6f, "1234"), a));
+    EXPECT_LE(a.x, 550); EXPECT_GE(a.x, 400);
+    EXPECT_GE(a.x + a.genislik, 580); EXPECT_LE(a.x + a.genislik, 582);
+    EXPECT_LE(a.y, 610 - 470); EXPECT_GE(a.y, 610 - 472);
+    EXPECT_GE(a.y + a.yukseklik, 610 - 450); EXPECT_LE(a.y + a.yukseklik, 610 - 448);
+
+    // A counter one glyph longer: its quads from the first that moved, not the button after.
+    ASSERT_TRUE(cizim::degisen_alan(eski, sahne(0.5f, "12345"), a));
+    EXPECT_LE(a.x, 528); EXPECT_GE(a.x + a.genislik, 534);
+    EXPECT_LE(a.y, 610 - 432); EXPECT_GE(a.y + a.yukseklik, 610 - 420);
+    EXPECT_GT(a.y, 610 - 520);  // the button lies below it, untouched
+
+    // Another framebuffer size: the whole frame.
+    tuvali_kur(1600, 1220);
+    EXPECT_FALSE(cizim::degisen_alan(eski, cizim::kare, a));
+
+    // Forced, or shown EN_UZUN_ARA ago: all of it, whatever changed.
+    cizim::gosterim g;
+    g.ekrandaki = eski;
+    g.zorla = false;
+    g.zaman = 10.0;
+    const cizim::liste yeni = sahne(0.6f, "1234");
+    EXPECT_LT(cizim::cizilecek_alan(g, yeni, 10.5).genislik, 800);
+    EXPECT_EQ(cizim::cizilecek_alan(g, yeni, 10.0 + cizim::EN_UZUN_ARA).genislik, 800);
+    g.zorla = true;
+    const cizim::alan hepsi = cizim::cizilecek_alan(g, yeni, 10.5);
+    EXPECT_EQ(hepsi.x, 0); EXPECT_EQ(hepsi.y, 0); EXPECT_EQ(hepsi.genislik, 800); EXPECT_EQ(hepsi.yukseklik, 610);
 }
 
 }  // namespace

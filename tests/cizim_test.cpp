@@ -159,4 +159,45 @@ TEST_F(CizimTest, TextDrawsInsideItsBoxOnly) {
     EXPECT_EQ(disarida, 0);
 }
 
+std::vector<unsigned char> pikseller() {
+    glFinish();
+    std::vector<unsigned char> p(800 * 610 * 4);
+    glReadPixels(0, 0, 800, 610, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+    return p;
+}
+
+// A frame redrawn only where it changed, over the one before, equals the frame drawn whole:
+// text that changed and a clipped bar that moved, beside a still clipped panel.
+TEST_F(CizimTest, APartialRedrawOverTheLastFrameEqualsAWholeOne) {
+    yazi::atlas* a = yazi::atlas_al(yazi::GOVDE, 13);
+    auto sahne = [&](float dolu, const char* metin) {
+        tuvali_kur(800, 610);
+        dikdortgen_ciz(0x203040, 0, 0, 800, 610, 1.0f, 0.6f);
+        kirp(50, 50, 200, 100);  // a still panel, half transparent, clipped
+        dikdortgen_ciz(0x80C0FF, 0, 0, 400, 300, 0.5f, 0.5f);
+        kirpmayi_bitir();
+        kirp(400, 450, 300 * dolu, 20);
+        dikdortgen_ciz(0xC0A060, 400, 450, 300, 20, 1.0f, 0.5f);
+        kirpmayi_bitir();
+        yazi::yaz(*a, metin, 0xFFFFFF, yazi::DUZ, 480, 430, 0);
+        dikdortgen_ciz(0x805020, 360, 520, 130, 40, 0.8f, 0.8f);
+        return cizim::kare;
+    };
+    const cizim::liste eski = sahne(0.3f, "İndiriliyor 5207/20000");
+    cizim::oynat(eski);
+    const std::vector<unsigned char> once = pikseller();
+    const cizim::liste yeni = sahne(0.55f, "İndiriliyor 12071/20000");
+    cizim::alan alan;
+    ASSERT_TRUE(cizim::degisen_alan(eski, yeni, alan));
+    EXPECT_LT(alan.genislik * alan.yukseklik, 800 * 610 / 10);
+    cizim::oynat(yeni, alan);
+    const std::vector<unsigned char> parca = pikseller();
+    cizim::oynat(yeni);
+    const std::vector<unsigned char> tam = pikseller();
+    EXPECT_NE(once, tam);
+    size_t farkli = 0;
+    for (size_t i = 0; i < tam.size(); ++i) farkli += parca[i] != tam[i];
+    EXPECT_EQ(farkli, 0u);
+}
+
 }  // namespace

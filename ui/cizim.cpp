@@ -1,6 +1,8 @@
-// The draw list's recording and signature; the replay lives in ui/cizim_gl.cpp. Owns `kare`.
+// The draw list's recording, its signature and the part of it that changed; the replay lives in ui/cizim_gl.cpp. Owns `kare`.
 #include "ui/cizim.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace cizim {
@@ -58,6 +60,89 @@ uint64_t imza(const liste& l) {
     const int32_t boyutlar[4] = {l.fb_genislik, l.fb_yukseklik, l.tuval_genislik, l.tuval_yukseklik};
     uint64_t h = karistir(0xCBF29CE484222325ull, boyutlar, sizeof boyutlar);
     return karistir(h, l.komutlar.data(), l.komutlar.size() * sizeof(komut));
+}
+
+alan tamami(const liste& l) { return alan{0, 0, l.fb_genislik, l.fb_yukseklik}; }
+
+bool ayni_boyut(const liste& a, const liste& b) {
+    return a.fb_genislik == b.fb_genislik && a.fb_yukseklik == b.fb_yukseklik &&
+           a.tuval_genislik == b.tuval_genislik && a.tuval_yukseklik == b.tuval_yukseklik;
+}
+
+namespace {
+
+// A quad with the clip it is drawn under (null when unclipped): all that decides its pixels.
+struct cizilen {
+    const komut* k;
+    const komut* kirp;
+};
+
+std::vector<cizilen> cizilenler(const liste& l) {
+    std::vector<cizilen> v;
+    v.reserve(l.komutlar.size());
+    const komut* kirp = nullptr;
+    for (const komut& k : l.komutlar) {
+        if (k.tur == KIRP) kirp = &k;
+        else if (k.tur == KIRP_YOK) kirp = nullptr;
+        else v.push_back({&k, kirp});
+    }
+    return v;
+}
+
+bool ayni(const cizilen& a, const cizilen& b) {
+    if (std::memcmp(a.k, b.k, sizeof(komut)) != 0) return false;
+    if (!a.kirp || !b.kirp) return a.kirp == b.kirp;
+    return std::memcmp(a.kirp->kutu, b.kirp->kutu, sizeof a.kirp->kutu) == 0;
+}
+
+// Grows `a` (x0, y0, x1, y1 in framebuffer pixels) by the pixels the quad can touch: its
+// bounds with one pixel to spare for rounding, within its clip.
+void kapsa(const liste& l, const cizilen& c, int32_t a[4]) {
+    const komut& k = *c.k;
+    const float sx = float(l.fb_genislik) / float(l.tuval_genislik);
+    const float sy = float(l.fb_yukseklik) / float(l.tuval_yukseklik);
+    int32_t x0 = int32_t(std::floor(std::min(k.x0, k.x1) * sx)) - 1;
+    int32_t x1 = int32_t(std::ceil(std::max(k.x0, k.x1) * sx)) + 1;
+    int32_t y0 = l.fb_yukseklik - int32_t(std::ceil(std::max(k.y0, k.y1) * sy)) - 1;
+    int32_t y1 = l.fb_yukseklik - int32_t(std::floor(std::min(k.y0, k.y1) * sy)) + 1;
+    if (c.kirp) {
+        const int32_t* kutu = c.kirp->kutu;
+        x0 = std::max(x0, kutu[0]);
+        y0 = std::max(y0, kutu[1]);
+        x1 = std::min(x1, kutu[0] + kutu[2]);
+        y1 = std::min(y1, kutu[1] + kutu[3]);
+    }
+    if (x0 >= x1 || y0 >= y1) return;
+    a[0] = std::min(a[0], x0);
+    a[1] = std::min(a[1], y0);
+    a[2] = std::max(a[2], x1);
+    a[3] = std::max(a[3], y1);
+}
+
+}  // namespace
+
+bool degisen_alan(const liste& eski, const liste& yeni, alan& a) {
+    if (!ayni_boyut(eski, yeni) || yeni.tuval_genislik <= 0 || yeni.tuval_yukseklik <= 0) return false;
+    const std::vector<cizilen> e = cizilenler(eski), y = cizilenler(yeni);
+    size_t bas = 0;
+    while (bas < e.size() && bas < y.size() && ayni(e[bas], y[bas])) ++bas;
+    size_t son = 0;  // quads alike at the end, after the common beginning
+    while (son < e.size() - bas && son < y.size() - bas && ayni(e[e.size() - 1 - son], y[y.size() - 1 - son])) ++son;
+    int32_t k[4] = {yeni.fb_genislik, yeni.fb_yukseklik, 0, 0};
+    for (size_t i = bas; i < e.size() - son; ++i) kapsa(eski, e[i], k);
+    for (size_t i = bas; i < y.size() - son; ++i) kapsa(yeni, y[i], k);
+    k[0] = std::max(k[0], 0);
+    k[1] = std::max(k[1], 0);
+    k[2] = std::min(k[2], yeni.fb_genislik);
+    k[3] = std::min(k[3], yeni.fb_yukseklik);
+    a = alan{k[0], k[1], std::max(k[2] - k[0], 0), std::max(k[3] - k[1], 0)};
+    return true;
+}
+
+alan cizilecek_alan(const gosterim& g, const liste& yeni, double simdi) {
+    alan a;
+    if (g.zorla || simdi - g.zaman >= EN_UZUN_ARA || !degisen_alan(g.ekrandaki, yeni, a)) return tamami(yeni);
+    return a;
 }
 
 bool gosterilsin_mi(const gosterim& g, uint64_t imza, bool olay, double simdi) {

@@ -43,6 +43,23 @@ struct liste {
 
 extern liste kare;  // the frame being recorded in this pass
 
+// A rectangle of framebuffer pixels, origin bottom-left, as glScissor takes it.
+struct alan {
+    int32_t x = 0, y = 0, genislik = 0, yukseklik = 0;
+};
+
+// The whole framebuffer of `l`.
+alan tamami(const liste& l);
+
+// Whether two lists have the same framebuffer and canvas sizes.
+bool ayni_boyut(const liste& a, const liste& b);
+
+// The pixels where `yeni` can differ from `eski`: the bounds, within their clips, of the quads
+// between the two lists' longest common beginning and end, each quad taken with the clip it is
+// drawn under. Outside them both lists lay the same quads in the same order under the same
+// clips, so no pixel there can change. False when the sizes differ: all must be drawn.
+bool degisen_alan(const liste& eski, const liste& yeni, alan& a);
+
 // Starts a new frame (the commands of the last one are dropped, their storage kept).
 void baslat(int fb_genislik, int fb_yukseklik, int tuval_genislik, int tuval_yukseklik);
 
@@ -68,6 +85,7 @@ struct gosterim {
     double zaman = -1e9;         // when it was shown (steady seconds)
     bool zorla = true;           // the next pass must show its frame
     double kayit_zamani = -1e9;  // when a pass last built (recorded) its frame
+    liste ekrandaki{};           // the frame on screen
 };
 
 bool gosterilsin_mi(const gosterim& g, uint64_t imza, bool olay, double simdi);
@@ -76,8 +94,14 @@ bool gosterilsin_mi(const gosterim& g, uint64_t imza, bool olay, double simdi);
 // passed since the last one was built.
 bool kaydedilsin_mi(const gosterim& g, bool olay, double simdi);
 
+// What a pass that shows `yeni` must draw: the whole frame when forced or when the last one is
+// EN_UZUN_ARA old (the safety net redraws every pixel), else the part that changed.
+alan cizilecek_alan(const gosterim& g, const liste& yeni, double simdi);
+
 // Replays the list with OpenGL: viewport, projection, clear, then every command in order.
-// Needs the window's context (ui/cizim_gl.cpp).
+// Needs the window's context (ui/cizim_gl.cpp). With `yalniz`, only its pixels are touched
+// (every clip is narrowed to it); they come out exactly as in a full replay.
 void oynat(const liste& l);
+void oynat(const liste& l, const alan& yalniz);
 
 }  // namespace cizim

@@ -1,6 +1,8 @@
-// Replays a draw list with OpenGL 1.x: runs of quads that share a texture and blending go in
-// one glBegin/glEnd, and state changes only where a command needs another state.
+// Replays a draw list with OpenGL 1.x, whole or held to a part of the framebuffer: runs of quads
+// that share a texture and blending go in one glBegin/glEnd, state changes only where needed.
 #include <GL/gl.h>
+
+#include <algorithm>
 
 #include "ui/cizim.h"
 
@@ -32,16 +34,28 @@ void dortgen_ciz(const komut& k) {
     kose(k.alt, k.s0, k.t1, k.x0, k.y1, d);
 }
 
+// Clips to the part of `kutu` (x, y, width, height) inside `yalniz`.
+void makas(const int32_t kutu[4], const alan& yalniz) {
+    const int32_t x0 = std::max(kutu[0], yalniz.x), y0 = std::max(kutu[1], yalniz.y);
+    const int32_t x1 = std::min(kutu[0] + kutu[2], yalniz.x + yalniz.genislik);
+    const int32_t y1 = std::min(kutu[1] + kutu[3], yalniz.y + yalniz.yukseklik);
+    glScissor(x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0));
+}
+
 }  // namespace
 
-void oynat(const liste& l) {
+void oynat(const liste& l) { oynat(l, tamami(l)); }
+
+void oynat(const liste& l, const alan& yalniz) {
+    const int32_t hepsi[4] = {yalniz.x, yalniz.y, yalniz.genislik, yalniz.yukseklik};
     glViewport(0, 0, l.fb_genislik, l.fb_yukseklik);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, l.tuval_genislik, l.tuval_yukseklik, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_SCISSOR_TEST);
+    makas(hepsi, yalniz);
     glClearColor(0.05f, 0.06f, 0.08f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
@@ -54,10 +68,9 @@ void oynat(const liste& l) {
             acik = false;
         }
         if (k.tur == KIRP) {
-            glEnable(GL_SCISSOR_TEST);
-            glScissor(k.kutu[0], k.kutu[1], k.kutu[2], k.kutu[3]);
+            makas(k.kutu, yalniz);
         } else if (k.tur == KIRP_YOK) {
-            glDisable(GL_SCISSOR_TEST);
+            makas(hepsi, yalniz);
         } else {
             if (!acik) {
                 durum_koy(k);
