@@ -232,9 +232,10 @@ void kareyi_goster() {
     if (!goster) return;
     const bool parca = sunum::parcali_mi() && cizim::ayni_boyut(gosterim.ekrandaki, cizim::kare);
     const cizim::alan a = parca ? cizim::cizilecek_alan(gosterim, cizim::kare, simdi) : cizim::tamami(cizim::kare);
-    cizim::oynat(cizim::kare, a);
-    if (parca) sunum::parca_goster(a);
-    else glfwSwapBuffers(pencere);
+    const bool bos = a.genislik <= 0 || a.yukseklik <= 0;  // only what no clip lets through changed
+    if (!bos) cizim::oynat(cizim::kare, a);
+    if (parca && !bos) sunum::parca_goster(a);
+    else if (!parca) glfwSwapBuffers(pencere);
     gosterim.imza = imza;
     gosterim.zaman = simdi;
     gosterim.zorla = !parca && sunum::parcali_mi();

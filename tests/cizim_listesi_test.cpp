@@ -105,6 +105,16 @@ TEST(CizimListesi, APassRedrawsOnlyWhatChanged) {
     EXPECT_LE(a.y, 610 - 432); EXPECT_GE(a.y + a.yukseklik, 610 - 420);
     EXPECT_GT(a.y, 610 - 520);  // the button lies below it, untouched
 
+    // A quad that changed wholly outside its clip changes no pixel.
+    tuvali_kur(800, 610);
+    kirp(10, 10, 20, 20);
+    dikdortgen_ciz(0xFF0000, 100, 100, 5, 5, 1, 1);
+    kirpmayi_bitir();
+    const cizim::liste gizli = cizim::kare;
+    cizim::kare.komutlar[1].ust[0] = 0.5f;
+    ASSERT_TRUE(cizim::degisen_alan(gizli, cizim::kare, a));
+    EXPECT_EQ(a.genislik * a.yukseklik, 0);
+
     // Another framebuffer size: the whole frame.
     tuvali_kur(1600, 1220);
     EXPECT_FALSE(cizim::degisen_alan(eski, cizim::kare, a));
