@@ -220,6 +220,15 @@ void ekranlari_ciz() {
     if (mesaj_kutusu.acik) mesaj_ciz();
 }
 
+// Redraws and copies to the window what the frame on screen needs of the recorded one; nothing
+// when all that changed lies outside its clips.
+void parcayi_goster(double simdi) {
+    const cizim::alan a = cizim::cizilecek_alan(gosterim, cizim::kare, simdi);
+    if (a.genislik <= 0 || a.yukseklik <= 0) return;
+    cizim::oynat(cizim::kare, a);
+    sunum::parca_goster(a);
+}
+
 // Draws and shows the recorded frame when it can look different from the one on screen: only
 // the part that changed when the window can show a part. A frame of another size is swapped in
 // whole (the renderer sizes its buffers again only at a swap), which leaves the back buffer
@@ -231,11 +240,12 @@ void kareyi_goster() {
     olay_geldi = false;
     if (!goster) return;
     const bool parca = sunum::parcali_mi() && cizim::ayni_boyut(gosterim.ekrandaki, cizim::kare);
-    const cizim::alan a = parca ? cizim::cizilecek_alan(gosterim, cizim::kare, simdi) : cizim::tamami(cizim::kare);
-    const bool bos = a.genislik <= 0 || a.yukseklik <= 0;  // only what no clip lets through changed
-    if (!bos) cizim::oynat(cizim::kare, a);
-    if (parca && !bos) sunum::parca_goster(a);
-    else if (!parca) glfwSwapBuffers(pencere);
+    if (parca) {
+        parcayi_goster(simdi);
+    } else {
+        cizim::oynat(cizim::kare);
+        glfwSwapBuffers(pencere);
+    }
     gosterim.imza = imza;
     gosterim.zaman = simdi;
     gosterim.zorla = !parca && sunum::parcali_mi();
