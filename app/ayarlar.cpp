@@ -2,9 +2,10 @@
 // The table is owned here and touched from the main thread only.
 #include "app/ayarlar.h"
 
-#include "app/mesaj.h"
 #include "platform/atomik.h"
 #include "platform/dosya.h"
+
+#include <cstdio>
 
 ayar_tablosu ayarlar;  // written by start-up (ini_oku) and ayar_koy; main thread
 
@@ -42,8 +43,9 @@ bool ini_oku(const std::string& yol, std::vector<ayar>& liste) {
 void ayarlari_oku() {
     kisisel_yazilabilir = ini_oku("launcher.ini", ayarlar.kisisel);
     if (!kisisel_yazilabilir)
-        hata_yaz("launcher.ini okunamadi (klasor, izinsiz ya da 1 MiB'den buyuk); bos sayildi ve degistirilmeyecek.");
-    if (!ini_oku("varsayilan.ini", ayarlar.varsayilan)) hata_yaz("varsayilan.ini okunamadi; bos sayildi.");
+        std::fputs("launcher.ini okunamadi (klasor, izinsiz ya da 1 MiB'den buyuk); bos sayildi ve degistirilmeyecek.\n",
+                   stderr);
+    if (!ini_oku("varsayilan.ini", ayarlar.varsayilan)) std::fputs("varsayilan.ini okunamadi; bos sayildi.\n", stderr);
 }
 
 void ini_coz(const std::string& metin, std::vector<ayar>& liste) {

@@ -22,6 +22,7 @@ std::atomic<double> durgunluk{DURGUNLUK_SINIRI};  // written by tests only, befo
 
 const int CURL_YAZMA_HATASI = 23;                        // curl could not write its output
 const int CURL_ARALIK_YOK = 33;                          // the server ignored the range of -C
+const int KOMUT_YOK = 127;                               // the shell found no curl to run
 const double TOPLU_YOKLAMA = 0.25;                       // seconds between two looks at a quiet batch
 // curl writes its per-transfer lines to an unbuffered stream, a byte per write: the batch
 // reader lets them gather this long instead of waking for every byte.
@@ -46,10 +47,13 @@ long http_durumu(const surec::boru& b) {
     return std::stol(son);
 }
 
+bool komut_yok_mu(int durum) { return WIFEXITED(durum) && WEXITSTATUS(durum) == KOMUT_YOK; }
+
 sonuc cikis_sonucu(int durum, long http) {
     if (!WIFEXITED(durum)) return sonuc::SUNUCU_HATASI;
     const int cikis = WEXITSTATUS(durum);
     if (cikis == 0) return sonuc::TAMAM;
+    if (cikis == KOMUT_YOK) return sonuc::CALISTIRILAMADI;
     if (cikis == CURL_YAZMA_HATASI) return sonuc::REDDEDILDI;
     if (cikis == CURL_ARALIK_YOK) return sonuc::ARALIK_YOK;
     return gecici_mi(cikis, http) ? sonuc::GECICI : sonuc::SUNUCU_HATASI;
@@ -210,8 +214,10 @@ sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_co
     }
     // -w still prints the status after a body cut short (18) or a timeout (28): only a
     // transfer curl finished is an answer.
-    if (surec::kapat(b) != 0) return durdur.load() ? sonuc::DURDURULDU : sonuc::SUNUCU_HATASI;
-    return durdur.load() ? sonuc::DURDURULDU : sonuc::TAMAM;
+    const int durum = surec::kapat(b);
+    if (durdur.load()) return sonuc::DURDURULDU;
+    if (komut_yok_mu(durum)) return sonuc::CALISTIRILAMADI;
+    return durum != 0 ? sonuc::SUNUCU_HATASI : sonuc::TAMAM;
 }
 
 sonuc getir(const std::string& adres, size_t parca_boyutu,
@@ -313,8 +319,9 @@ sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_si
             return sonuc::REDDEDILDI;
         }
     }
-    surec::kapat(b);
-    return durdur.load() ? sonuc::DURDURULDU : sonuc::TAMAM;
+    const int durum = surec::kapat(b);
+    if (durdur.load()) return sonuc::DURDURULDU;
+    return komut_yok_mu(durum) ? sonuc::CALISTIRILAMADI : sonuc::TAMAM;
 }
 
 }  // namespace aktarim

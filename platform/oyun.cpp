@@ -19,6 +19,12 @@
 #include "ui/girdi.h"
 #include "ui/metin_alani.h"
 
+// The oldest C library the package is built against predates the call's name; the kernel
+// answers ENOSYS where it predates the call itself, and the loop below takes over.
+#ifndef SYS_close_range
+#define SYS_close_range 436
+#endif
+
 extern char** environ;
 
 namespace oyun {

@@ -3,6 +3,7 @@
 // replayed and read back from the framebuffer.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
+#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 #include <unistd.h>
 

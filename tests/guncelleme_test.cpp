@@ -103,15 +103,25 @@ TEST_F(GuncellemeTest, ManifestPhaseFailuresLeaveTheCacheAlone) {
     EXPECT_EQ(dosya_oku("guncelleme.cache"), "1 2 eski yol\n");
 }
 
-TEST_F(GuncellemeTest, MissingCurlIsAnUnreachableServer) {
+// A system without curl: the shell answers 127 for every kind of transfer, and the player is
+// told curl could not be run, not that the server is down.
+TEST_F(GuncellemeTest, MissingCurlIsSaidToBeMissing) {
     yayinla({{"a", "1"}});
     const char* yol = getenv("PATH");
     std::string eski_yol = yol ? yol : "";
     setenv("PATH", kurulum.yol.c_str(), 1);
     int d = calistir();
+    const std::string adres = "http://127.0.0.1:" + std::to_string(sunucu->port) + "/a";
+    std::atomic<bool> durdur{false};
+    std::string cikti;
+    const aktarim::sonuc toplu = aktarim::toplu_getir("url = \"" + adres + "\"\noutput = \"b\"\n", 2, 100,
+        [](const std::string&) { return true; }, [] { return false; }, durdur);
+    const aktarim::sonuc gonder = aktarim::gonder(adres, "{}", 2, 100, cikti, durdur);
     setenv("PATH", eski_yol.c_str(), 1);
     EXPECT_EQ(d, guncelleme::BASARISIZ);
-    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (sunucuya ulasilamadi)");
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (curl calistirilamadi)");
+    EXPECT_EQ(toplu, aktarim::sonuc::CALISTIRILAMADI);
+    EXPECT_EQ(gonder, aktarim::sonuc::CALISTIRILAMADI);
 }
 
 TEST_F(GuncellemeTest, DownloadFailuresReportExactlyAndRetryFetchesOnlyWhatIsStale) {

@@ -5,6 +5,7 @@
 // Needs the two fonts under VERI_DIR/font/. Every image is drawn at twice the logical size
 // it is shown at, so it stays sharp on high-density screens. One theme: night blues and
 // browns with warm gold metal. Deterministic: the same program gives the same bytes.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 #include <stb_truetype.h>
 

@@ -73,13 +73,33 @@ std::string ozet_al(int fd) {
     return sha256::onaltilik(sha256::bitir(b));
 }
 
+template <typename T>
+std::from_chars_result sayi_coz(const char* p, const char* son, T& deger) {
+    return std::from_chars(p, son, deger);
+}
+
+// curl writes its times as plain decimals ("0.000123"). Read by hand: the C++ library of the
+// oldest base the package is built on has no floating-point from_chars, and strtod follows
+// the locale.
+std::from_chars_result sayi_coz(const char* p, const char* son, double& deger) {
+    uint64_t tam = 0;
+    std::from_chars_result r = std::from_chars(p, son, tam);
+    if (r.ec != std::errc()) return r;
+    deger = double(tam);
+    if (r.ptr == son || *r.ptr != '.') return r;
+    double basamak = 0.1;
+    for (++r.ptr; r.ptr != son && *r.ptr >= '0' && *r.ptr <= '9'; ++r.ptr, basamak /= 10)
+        deger += (*r.ptr - '0') * basamak;
+    return r;
+}
+
 // One number of a result line, after the spaces that part it from the one before.
 template <typename T>
 bool alan_oku(const char*& p, const char* son, bool ilk, T& deger) {
     if (!ilk && (p == son || *p != ' ')) return false;
     while (p != son && *p == ' ') ++p;
     if (p == son || *p < '0' || *p > '9') return false;
-    const std::from_chars_result r = std::from_chars(p, son, deger);
+    const std::from_chars_result r = sayi_coz(p, son, deger);
     p = r.ptr;
     return r.ec == std::errc();
 }
