@@ -188,6 +188,20 @@ std::string toplu_komutu(int paralel) {
            " -w '" + TOPLU_SATIRI + "\\n' -K - 2>&1 >/dev/null";
 }
 
+bool toplu_destekli() {
+    surec::boru b;
+    if (!surec::boru_ac("curl --version", b)) return false;
+    char tampon[256];
+    const std::atomic<bool> durma{false};
+    const long n = surec::oku(b, tampon, sizeof tampon - 1, durma, 5.0);
+    surec::kapat(b);
+    if (n <= 0) return false;
+    tampon[n] = 0;
+    int ana = 0, ara = 0;
+    if (std::sscanf(tampon, "curl %d.%d", &ana, &ara) != 2) return false;
+    return ana > 7 || (ana == 7 && ara >= 75);
+}
+
 std::string json_gonder_komutu(const std::string& adres) {
     return "curl -sS -m 15 -X POST -H 'Content-Type: application/json' --data-binary @- -w '\\n%{http_code}' '" +
            adres + "'";

@@ -34,6 +34,11 @@ std::string dosya_komutu(const std::string& adres, int64_t baslangic);
 // back). -g keeps brackets and braces of an address literal.
 std::string toplu_komutu(int paralel);
 
+// Whether the curl on the path can run such batches: the write-out names every transfer by
+// number and exit code only from curl 7.75 on, and older systems (Debian 11 has 7.74) must
+// fetch one file per process instead. Asks `curl --version`; false when it cannot be run.
+bool toplu_destekli();
+
 // The write-out of one transfer of such a batch, without its closing line feed.
 inline const char* const TOPLU_SATIRI =
     "%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download} %{num_connects} %{time_connect}";

@@ -2,6 +2,8 @@
 # Runs one test on a virtual X display of its own, so that tests which draw, click, type
 # and read the screen can run side by side (ctest -j) without seeing each other's windows.
 # Usage: kendi_ekrani.sh PROGRAM [ARGS...]   (listing a gtest program's tests needs no display)
+# With EKRAN_KOKU=ROOT the X server is the one of that system root (tools/kok.sh), started
+# inside it; clients on this side reach it through its abstract socket.
 set -uo pipefail
 for arg in "$@"; do
   [ "$arg" = --gtest_list_tests ] && exec "$@"
@@ -11,8 +13,13 @@ done
 # test's server starting at the same moment. -noreset: a server that resets when its last
 # client leaves refuses connections for a moment, and a launcher starting just then would
 # find no display.
+kok_onu=()
+if [ -n "${EKRAN_KOKU:-}" ]; then
+  [ -f "$EKRAN_KOKU/.morvatan-kok" ] || exec "$@"  # no root: the test itself says so
+  kok_onu=(bash "$(dirname "$0")/../tools/kok.sh" --calistir "$EKRAN_KOKU")
+fi
 no_dosyasi=$(mktemp /tmp/morvatan-ekran-XXXXXX)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -nolisten tcp 3>"$no_dosyasi" 2>/dev/null &
+"${kok_onu[@]}" Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -nolisten tcp 3>"$no_dosyasi" 2>/dev/null &
 x=$!
 trap 'kill "$x" 2>/dev/null; wait "$x" 2>/dev/null; rm -f "$no_dosyasi"' EXIT
 for _ in $(seq 600); do

@@ -23,9 +23,9 @@ namespace fs = std::filesystem;
 
 namespace yardimci {
 
-gecici_dizin::gecici_dizin() {
-    char sablon[] = "/tmp/morvatan-test-XXXXXX";
-    yol = mkdtemp(sablon);
+gecici_dizin::gecici_dizin(const std::string& ust) {
+    std::string sablon = ust + "/morvatan-test-XXXXXX";
+    yol = mkdtemp(sablon.data());
 }
 
 gecici_dizin::~gecici_dizin() {

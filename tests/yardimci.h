@@ -14,7 +14,7 @@ namespace yardimci {
 // A fresh directory under /tmp, removed with everything in it when the object dies.
 struct gecici_dizin {
     std::string yol;
-    gecici_dizin();
+    explicit gecici_dizin(const std::string& ust = "/tmp");  // made below `ust`
     ~gecici_dizin();
     gecici_dizin(const gecici_dizin&) = delete;
     gecici_dizin& operator=(const gecici_dizin&) = delete;

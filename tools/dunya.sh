@@ -15,6 +15,12 @@
 #   DUNYA_BOZUK_LISTE=1        change one byte of the signed manifest: the update is refused
 #   DUNYA_GUNCELLEME_KAPALI=1  the update directory is not served yet (held as
 #                              sunucu/guncelleme.kapali): every update request fails
+#   DUNYA_PAKET=DIR            the player's package that tools/paket.sh wrote to DIR: the
+#                              launcher is unpacked from it, and the whole package is published
+#                              as the operator would (with DUNYA_KENDI_GUNCELLEMESI, a changed
+#                              launcher and a changed bundled library)
+#   DUNYA_KOK=ROOT             run the launcher inside the system root ROOT (tools/kok.sh) as
+#                              its unprivileged player; DUNYA_DIZINI must then lie inside ROOT
 set -euo pipefail
 kok=$(cd "$(dirname "$0")/.." && pwd)
 yapi=$(cd "${1:-$kok/build}" && pwd)
@@ -85,7 +91,16 @@ site="$dunya/sunucu/guncelleme"
 mkdir -p "$site/oyun/diller" "$dunya/launcher" "$dunya/anahtar" "$dunya/kayit"
 
 # ---- the demo update, signed with a key made on the spot ----
-cp "$yapi/launcher/demo_oyun" "$site/demo_oyun"
+paket=${DUNYA_PAKET:-}
+if [ -n "$paket" ]; then
+  # The package as published: everything but the operator's settings, which differ per world.
+  tar -xzf "$paket/MorvatanOnline-linux-x86_64.tar.gz" -C "$dunya"
+  cp -r "$dunya/MorvatanOnline-linux-x86_64/." "$site/"
+  rm "$site/varsayilan.ini"
+  cp "$paket/demo_oyun" "$site/demo_oyun"
+else
+  cp "$yapi/launcher/demo_oyun" "$site/demo_oyun"
+fi
 head -c 3145728 /dev/urandom > "$site/oyun/harita_baslangic.dat"
 head -c 25165824 /dev/urandom > "$site/oyun/sesler.pak"
 printf 'dil=tr\ngrafik=orta\n' > "$site/oyun/ayarlar.cfg"
@@ -93,8 +108,13 @@ printf 'baslat=Başlat\nayarlar=Ayarlar\n' > "$site/oyun/diller/tr.txt"
 surum=1.0.0
 if [ "${DUNYA_KENDI_GUNCELLEMESI:-}" = 1 ]; then
   # The same program with other bytes: the launcher must take it, restart into it and finish.
-  { cat "$yapi/launcher/MorvatanLauncher"; echo "yeni surum"; } > "$site/MorvatanLauncher"
+  ilk_launcher=$yapi/launcher/MorvatanLauncher
+  [ -z "$paket" ] || ilk_launcher=$dunya/MorvatanOnline-linux-x86_64/MorvatanLauncher
+  { cat "$ilk_launcher"; echo "yeni surum"; } > "$site/MorvatanLauncher.yeni"
+  mv "$site/MorvatanLauncher.yeni" "$site/MorvatanLauncher"
   chmod +x "$site/MorvatanLauncher"
+  # Bytes after the last section are never loaded: the same library, with another digest.
+  [ -z "$paket" ] || echo "yeni surum" >> "$site/lib/libglfw.so.3"
   surum=1.1.0
 fi
 acik_anahtar=$("$yapi/tools/morvatan-liste" --anahtar-uret "$dunya/anahtar/gizli")
@@ -132,9 +152,13 @@ yardimcilar+=($!)
 oyun_port=$(port_bekle "$dunya/kayit/oyun_sunucusu.txt" "Oyun sunucusu")
 
 # ---- a fresh run-time directory, as a player unpacks it, with the operator's defaults ----
-cp "$yapi/launcher/MorvatanLauncher" "$dunya/launcher/"
-cp -r "$yapi/launcher/veri" "$dunya/launcher/"
-cp "$kok/varsayilan.ini" "$dunya/launcher/varsayilan.ini"
+if [ -n "$paket" ]; then
+  cp -r "$dunya/MorvatanOnline-linux-x86_64/." "$dunya/launcher/"
+else
+  cp "$yapi/launcher/MorvatanLauncher" "$dunya/launcher/"
+  cp -r "$yapi/launcher/veri" "$dunya/launcher/"
+  cp "$kok/varsayilan.ini" "$dunya/launcher/varsayilan.ini"
+fi
 v="$dunya/launcher/varsayilan.ini"
 ayar_koy "$v" guncelleme "http://127.0.0.1:$http_port/guncelleme/"
 ayar_koy "$v" haber_adresi "http://127.0.0.1:$http_port/haberler.txt"
@@ -174,6 +198,17 @@ printf '%s\n' "${yardimcilar[@]}" > "$dunya/yardimcilar.txt"
 # ---- the launcher; a self-restart hands over to a new process that holds the same lock ----
 (
   cd "$dunya/launcher"
+  if [ -n "${DUNYA_KOK:-}" ]; then
+    # The same folders as the root sees them, owned by its player.
+    k=$(cd "$DUNYA_KOK" && pwd -P)
+    ic=$(pwd -P)
+    ev=${DUNYA_EV:-$k/home/oyuncu}
+    case "$ic/" in "$k"/*) ;; *) echo "DUNYA_DIZINI $DUNYA_KOK icinde olmali" >&2; exit 1 ;; esac
+    ev=$(cd "$ev" && pwd -P)
+    chown -R 1000:1000 . "$ev"
+    exec bash "$kok/tools/kok.sh" --calistir "$k" chroot --userspec=1000:1000 / /usr/bin/env HOME="${ev#"$k"}" \
+      /bin/sh -c 'cd "$1" && exec ./MorvatanLauncher' sh "${ic#"$k"}"
+  fi
   if [ -n "${DUNYA_EV:-}" ]; then exec env HOME="$DUNYA_EV" ./MorvatanLauncher; fi
   exec ./MorvatanLauncher
 ) &

@@ -50,6 +50,7 @@ command -v debootstrap >/dev/null || {
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends debootstrap
 }
 
+mkdir -p "$(dirname "$hedef")"
 on_bellek=$(cd "$(dirname "$hedef")" && pwd)/arsiv
 mkdir -p "$on_bellek"
 gecici="$hedef.yeni"

@@ -471,7 +471,7 @@ fark_sonucu kur_ve_yerlestir(const kayit& e, const blok::dizin& d, int eski_fd, 
 fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::string& kendi_yolu, onbellek& tablo,
                       bool& yeniden, hiz_duzeni& duzen) {
     const tanimlayici eski(::open(e.yol.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!eski.acik() || !fark_uygun_mu(e, eski.fd)) return fark_sonucu::TAM;
+    if (!eski.acik() || !fark_uygun_mu(e, eski.fd) || !aktarim::toplu_destekli()) return fark_sonucu::TAM;
     struct stat st;
     blok::dizin d;
     std::vector<int64_t> kaynak;

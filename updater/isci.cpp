@@ -15,6 +15,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/aktarim.h"
 #include "platform/tanimlayici.h"
 #include "updater/durum.h"
 #include "updater/fark.h"
@@ -269,8 +270,9 @@ bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& a
     duzen.siniri = hiz_siniri;
     onden_hazirlik sonraki;
     double en_kisa_baglanti = -1;  // sets the transfers in flight of the batches after the first
+    const bool toplu = aktarim::toplu_destekli();
     for (size_t i = 0; i < indirilecekler.size();) {
-        const size_t n = toplu_uzunluk(indirilecekler, i, duzen.adim_bayti(TOPLU_BAYT));
+        const size_t n = toplu ? toplu_uzunluk(indirilecekler, i, duzen.adim_bayti(TOPLU_BAYT)) : 0;
         if (!duzen.basla()) return sonraki.birak();
         adim_sonucu s;
         if (n == 0) {
