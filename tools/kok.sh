@@ -9,6 +9,8 @@
 #                                                  and the name server, in a mount namespace of
 #                                                  its own: nothing stays mounted afterwards
 set -euo pipefail
+# Roots are made and entered as root (debootstrap, chroot, mount namespaces).
+if [ "$(id -u)" -ne 0 ]; then exec sudo bash "$0" "$@"; fi
 
 # The root's own mounts live in a private namespace, so no failure can leave the host's /proc
 # or /dev reachable below the build folder (where an rm -rf would walk into them).
@@ -63,8 +65,9 @@ rm -f "$gecici.log"
 if [ ${#paketler[@]} -gt 0 ]; then
   bash "$0" --calistir "$gecici" /bin/sh -c '
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends "$@" >/dev/null && apt-get clean' \
-    kur "${paketler[@]}"
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends "$@" && apt-get clean' \
+    kur "${paketler[@]}" >"$gecici.log" 2>&1 || { tail -20 "$gecici.log" >&2; echo "kok: paketler kurulamadi" >&2; exit 1; }
+  rm -f "$gecici.log"
 fi
 # An unprivileged player of the root's own, as a desktop session would have one.
 echo 'oyuncu:x:1000:1000::/home/oyuncu:/bin/sh' >>"$gecici/etc/passwd"
