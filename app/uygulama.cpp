@@ -355,6 +355,7 @@ int calistir() {
     }
     deri_yukle();
     glfwShowWindow(pencere);
+    tekil::hazir_yaz();  // a launcher that restarted into this one may now end
     surukleme = surukleme_durumu{};
     while (!glfwWindowShouldClose(pencere)) kare_isle();
     kapat();

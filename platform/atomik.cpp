@@ -23,11 +23,11 @@ void klasoru_esitle(const std::string& yol) {
 
 }  // namespace
 
-bool atomik_yaz(const std::string& yol, const std::string& icerik) {
+bool atomik_yaz(const std::string& yol, const std::string& icerik, int izin) {
     // One fixed temporary name: a file left by a killed write is simply reused by the next
     // one instead of piling up. Each file has one writer (one launcher per installation).
     const std::string sablon = yol + ".yeni";
-    tanimlayici fd(::open(sablon.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
+    tanimlayici fd(::open(sablon.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, izin));
     if (!fd.acik()) return false;
     const bool tamam = tamamen_yaz(fd.fd, icerik.data(), icerik.size()) && ::fsync(fd.fd) == 0;
     if (fd.kapat() != 0 || !tamam || ::rename(sablon.c_str(), yol.c_str()) != 0) {

@@ -5,5 +5,6 @@
 #pragma once
 #include <string>
 
-// Replaces `yol` with `icerik`. False (and the old file kept) when any step fails.
-bool atomik_yaz(const std::string& yol, const std::string& icerik);
+// Replaces `yol` with `icerik`, made with `izin` (less the umask). False (and the old file
+// kept) when any step fails.
+bool atomik_yaz(const std::string& yol, const std::string& icerik, int izin = 0666);

@@ -9,8 +9,22 @@
 
 #include "platform/tanimlayici.h"
 
+int duz_dosya_ac(const std::string& yol, int ek) {
+    const int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | ek);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 okuma dosya_oku(const std::string& yol, std::string& icerik, size_t sinir) {
-    const tanimlayici fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
+    const tanimlayici fd(duz_dosya_ac(yol));
+    if (!fd.acik() && errno == EINVAL) return okuma::OKUNAMADI;
     if (!fd.acik()) return errno == ENOENT ? okuma::YOK : okuma::OKUNAMADI;
     struct stat st;
     okuma s = okuma::TAMAM;

@@ -13,6 +13,12 @@ enum class okuma { TAMAM, YOK, OKUNAMADI, COK_BUYUK };
 // failure `icerik` is left untouched.
 okuma dosya_oku(const std::string& yol, std::string& icerik, size_t sinir);
 
+// Opens `yol` for reading (close-on-exec, `ek` added to the flags: O_NOFOLLOW, say) only when
+// it is a regular file; -1 otherwise, with errno set (EINVAL for a pipe, a device or a folder).
+// The open itself never waits: a named pipe standing where a file should be would otherwise
+// block until someone writes into it.
+int duz_dosya_ac(const std::string& yol, int ek = 0);
+
 // Writes all `n` bytes to `fd`, again after a short write or an interrupted one. False when a
 // write fails (the disk is full, say).
 bool tamamen_yaz(int fd, const void* veri, size_t n);

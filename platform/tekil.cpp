@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -22,6 +23,8 @@ namespace {
 const auto YOKLAMA = std::chrono::milliseconds(50);  // pause between two tries during a hand-over
 
 int kilit_fd = -1;                           // main thread; open for the life of the process
+bool devralan = false;                       // main thread; set once by al()
+const char* const HAZIR_ISARETI = "hazir";   // the second line of a restarted launcher's lock file
 volatile sig_atomic_t one_istegi = 0;        // set by the signal handler, cleared by the main thread
 
 void istek_isleyici(int) { one_istegi = 1; }
@@ -44,8 +47,8 @@ pid_t sahip_oku(int fd) {
     return pid > 0 ? pid_t(pid) : 0;
 }
 
-void sahip_yaz(int fd) {
-    const std::string metin = std::to_string(getpid()) + "\n";
+void sahip_yaz(int fd, bool hazir = false) {
+    const std::string metin = std::to_string(getpid()) + "\n" + (hazir ? std::string(HAZIR_ISARETI) + "\n" : "");
     if (ftruncate(fd, 0) != 0) return;
     ssize_t n = pwrite(fd, metin.data(), metin.size(), 0);
     (void)n;
@@ -89,11 +92,14 @@ sonuc al() {
     if (!fd.acik()) fd = tanimlayici(open(KILIT_DOSYASI, O_RDONLY | O_CLOEXEC));
     if (!fd.acik()) return sonuc::KILITSIZ;
     bool alindi = kilitle(fd.fd);
+    // The file still names the last holder: the launcher that restarted into this one, when
+    // it is this process's parent (which may have released the lock already, or not yet).
+    const pid_t sahip = sahip_oku(fd.fd);
+    devralan = sahip > 0 && sahip == getppid();
     if (!alindi) {
-        const pid_t sahip = sahip_oku(fd.fd);
         // A process releases its locks before its children are handed to another parent, so
         // a parent that is already gone has already released the lock: the second try takes it.
-        alindi = (sahip > 0 && sahip == getppid()) ? devir_bekle(fd.fd) : kilitle(fd.fd);
+        alindi = devralan ? devir_bekle(fd.fd) : kilitle(fd.fd);
         if (!alindi) {
             if (sahip > 0) one_iste(sahip);
             return sonuc::BASKASI_CALISIYOR;
@@ -103,6 +109,25 @@ sonuc al() {
     kilit_fd = fd.birak();
     return sonuc::ALINDI;
 }
+
+void birak() {
+    if (kilit_fd >= 0) ::close(kilit_fd);
+    kilit_fd = -1;
+}
+
+void hazir_yaz() {
+    if (kilit_fd >= 0) sahip_yaz(kilit_fd, true);
+}
+
+devir devir_durumu(pid_t pid) {
+    const tanimlayici fd(open(KILIT_DOSYASI, O_RDONLY | O_CLOEXEC));
+    char tampon[64] = {0};
+    const ssize_t n = fd.acik() ? pread(fd.fd, tampon, sizeof tampon - 1, 0) : -1;
+    if (n <= 0 || sahip_oku(fd.fd) != pid) return devir::YOK;
+    return std::strstr(tampon, HAZIR_ISARETI) ? devir::HAZIR : devir::KILITTE;
+}
+
+bool devralindi() { return devralan; }
 
 bool one_istendi_mi() {
     if (!one_istegi) return false;

@@ -8,6 +8,7 @@
 // its parent, the old launcher, holding the lock and waits a bounded time for it to end.
 // Main thread only, except the signal flag.
 #pragma once
+#include <sys/types.h>
 
 namespace tekil {
 
@@ -26,5 +27,15 @@ sonuc al();
 
 // True once for each front request that arrived since the last call.
 bool one_istendi_mi();
+
+// The self-restart's hand-over. The old launcher releases the lock (birak) and waits while
+// the new one takes it and, once its window is up, adds a mark to the lock file (hazir_yaz);
+// hazir_mi tells the old one that process `pid` holds the lock, and whether it has marked.
+// `devralindi` is true in a launcher that took the lock over from the one that started it.
+void birak();
+void hazir_yaz();
+enum class devir { YOK, KILITTE, HAZIR };
+devir devir_durumu(pid_t pid);
+bool devralindi();
 
 }  // namespace tekil

@@ -4,11 +4,14 @@
 // one plain download and the right file.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <thread>
 
+#include "platform/aktarim.h"
 #include "tests/guncelleme_ortami.h"
 #include "updater/blok.h"
 #include "updater/fark.h"
@@ -139,6 +142,25 @@ TEST_F(FarkTest, AStopHalfWayLeavesTheOldFileAndTheNextRunFinishes) {
     sunucu->hatalari_temizle();
     sunucu->istekleri_temizle();
     EXPECT_LE(guncelle(eski, yeni), 4 * (256 << 10) + 8 * blok::BLOK_BOYUTU);
+}
+
+// A host that goes silent halfway through a range is ended like any silent transfer, and a
+// named pipe standing where the old copy should be is no copy (opening it would wait for a
+// writer for ever): both end in one plain download and the right file.
+TEST_F(FarkTest, ASilentRangeOrAPipeForTheOldCopyEndsInAPlainDownload) {
+    const std::string eski = rastgele(12 * MIB, 9);
+    std::string yeni = eski;
+    yeni.replace(7 * MIB, 64 << 10, rastgele(64 << 10, 10));
+    yayinla_aracla(yeni);
+    aktarim::durgunluk_siniri_koy(3.0);
+    sunucu->hata("aralikta_takil:100", "oyun.pak");
+    EXPECT_LE(guncelle(eski, yeni), int64_t(yeni.size()) + MIB);
+    EXPECT_GE(istek_sayisi("oyun.pak"), 2);  // the stalled ranges, then the whole file
+    sunucu->hatalari_temizle();
+    fs::remove("oyun.pak");
+    ASSERT_EQ(::mkfifo("oyun.pak", 0644), 0);
+    EXPECT_EQ(calistir(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_TRUE(dosya_oku("oyun.pak") == yeni);
 }
 
 // The index is read strictly: anything but the exact form is no index (a plain download).

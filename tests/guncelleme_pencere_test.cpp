@@ -1,5 +1,6 @@
-// The updater inside the real launcher under an X server: the self-restart after the launcher
-// replaced its own executable, and closing the window while a download is stalled.
+// The updater inside the real launcher under an X server: a self-restart into a launcher that
+// does not run or that a host keeps changing, and closing the window while a download is
+// stalled.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,20 +14,58 @@ namespace {
 
 using yardimci::bekle_ki;
 
-TEST(GuncellemePencere, ReplacedLauncherRestartsTheNewExecutable) {
-    yardimci::gecici_dizin dizin;
+// A new launcher that does not run never strands the player: one that ends at once after the
+// restart (an x86-64 program that exits 1) is put back by the old launcher, which keeps its
+// process, shows its window again and says why.
+TEST(GuncellemePencere, ANewLauncherThatEndsAtOnceIsPutBackAndTheOldOneGoesOn) {
     yardimci::test_sunucusu sunucu;
+    sunucu.yayinla({{"MorvatanLauncher", yardimci::dosya_oku("/bin/false")}});
+    launcher_penceresi::calisan_launcher l("guncelleme=" + sunucu.adres() + "\n");
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
+    const auto kutu = [&] { return l.ekran_yazisi(170, 160, 460, 290, false); };
+    ASSERT_TRUE(bekle_ki([&] { return kutu().find("geri kondu") != std::string::npos; }, 30)) << kutu();
+    EXPECT_NE(kutu().find("kodu 1"), std::string::npos) << kutu();
+    EXPECT_TRUE(yardimci::yasiyor_mu(l.pid));
+    EXPECT_TRUE(l.gorunur_mu());
+    EXPECT_TRUE(yardimci::dosya_oku(l.dizin.yol + "/MorvatanLauncher") ==
+                yardimci::dosya_oku(std::string(MORVATAN_CALISMA_DIZINI) + "/MorvatanLauncher"));
+    EXPECT_EQ(l.kapat_iste(), 0);
+}
+
+// A host that hands out two launchers by turns (the path listed twice): the first launcher
+// restarts into the second, which refuses to restart again so soon and says so.
+TEST(GuncellemePencere, AHostThatAlternatesTwoLaunchersGetsOneRestartNotALoop) {
+    yardimci::test_sunucusu sunucu;
+    const std::string kendi = yardimci::dosya_oku(std::string(MORVATAN_CALISMA_DIZINI) + "/MorvatanLauncher");
+    const std::string a = kendi + "\nsurum a\n", b = kendi + "\nsurum b\n";
+    sunucu.dosya("MorvatanLauncher", a);
+    sunucu.dosya("MorvatanLauncher.2", b);
+    sunucu.dosya("dosyalar-linux.txt", "morvatan-liste 1\n" + yardimci::ozet(a) + " " + std::to_string(a.size()) +
+                                           " MorvatanLauncher\n" + yardimci::ozet(b) + " " + std::to_string(b.size()) +
+                                           " MorvatanLauncher\n");
+    sunucu.hata("sirayla", "MorvatanLauncher");
+    yardimci::gecici_dizin dizin;
     yardimci::calisma_dizini_kur(dizin.yol, true);
     yardimci::dosya_yaz(dizin.yol + "/launcher.ini", "guncelleme=" + sunucu.adres() + "\n");
-    // The "new launcher" records how it was started and where it runs.
-    const std::string yeni = "#!/bin/sh\necho \"$0 $(pwd)\" > yeniden.txt\n";
-    sunucu.yayinla({{"MorvatanLauncher", yeni}});
-    const std::string exe = dizin.yol + "/MorvatanLauncher";
-    pid_t pid = yardimci::baslat(exe, dizin.yol + "/stderr.txt");
-    EXPECT_EQ(yardimci::bekle(pid, 20), 0) << yardimci::dosya_oku(dizin.yol + "/stderr.txt");
-    ASSERT_TRUE(bekle_ki([&] { return yardimci::dosya_oku(dizin.yol + "/yeniden.txt").size() > 0; }, 10));
-    EXPECT_EQ(yardimci::dosya_oku(dizin.yol + "/yeniden.txt"), exe + " " + dizin.yol + "\n");
-    EXPECT_EQ(yardimci::dosya_oku(exe), yeni);
+    const pid_t ilk = yardimci::baslat(dizin.yol + "/MorvatanLauncher", dizin.yol + "/stderr.txt");
+    EXPECT_EQ(yardimci::bekle(ilk, 30), 0) << yardimci::dosya_oku(dizin.yol + "/stderr.txt");  // it restarted
+    pid_t yeni = 0;
+    ASSERT_TRUE(bekle_ki([&] {
+        yeni = pid_t(std::atoi(yardimci::dosya_oku(dizin.yol + "/launcher.kilit").c_str()));
+        return yeni > 0 && yeni != ilk;
+    }, 20));
+    launcher_penceresi::calisan_launcher ikinci(yeni);
+    ASSERT_FALSE(ikinci.id.empty());
+    const auto kutu = [&] { return ikinci.ekran_yazisi(170, 160, 460, 290, false); };
+    ASSERT_TRUE(bekle_ki([&] { return kutu().find("art arda") != std::string::npos; }, 30)) << kutu();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_TRUE(yardimci::yasiyor_mu(yeni));
+    const std::string istekler = sunucu.istekler();
+    size_t listeler = 0;
+    for (size_t p = 0; (p = istekler.find("dosyalar-linux.txt\n", p)) != std::string::npos; ++p) ++listeler;
+    EXPECT_EQ(listeler, 2u) << istekler;  // two runs: one restart
+    yardimci::komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + ikinci.id);
+    EXPECT_TRUE(bekle_ki([&] { return !yardimci::yasiyor_mu(yeni); }, 10));
 }
 
 TEST(GuncellemePencere, ClosingDuringAStalledDownloadEndsWithinTwoSeconds) {

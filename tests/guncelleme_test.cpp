@@ -213,7 +213,7 @@ TEST_F(GuncellemeTest, TheTreeChangesShapeAndTheLaunchersOwnFilesStayItsOwn) {
 // game wrote beside them stays, and so does what the launcher cannot start without.
 TEST_F(GuncellemeTest, FilesDroppedFromAReleaseLeaveAndThePlayersOwnStay) {
     yayinla({{"oyun.bin", "1"}, {"eski/harita/a.dat", "a"}, {"eski/b.dat", "b"}, {"kayit/x.dat", "x"},
-             {"MorvatanLauncher", "#!/bin/sh\n"}, {"varsayilan.ini", "guncelleme=x\n"}, {"veri/font/f.ttf", "f"}});
+             {"MorvatanLauncher", dosya_oku("/bin/true")}, {"varsayilan.ini", "guncelleme=x\n"}, {"veri/font/f.ttf", "f"}});
     ASSERT_NE(calistir(), guncelleme::BASARISIZ) << guncelleme::mesaj_al();
     dosya_yaz("kayit/oyuncu.sav", "kayit");
     dosya_yaz("ekran.png", "resim");
@@ -252,10 +252,24 @@ TEST_F(GuncellemeTest, ARunThatCannotFitFetchesNothingAndSaysHowMuchRoomIsMissin
     EXPECT_EQ(fs::file_size("orta.bin"), 7u << 20);
 }
 
-TEST_F(GuncellemeTest, OnlyTheLauncherItselfAsksForARestart) {
+// Only the launcher itself asks for a restart, and only a program this system can run takes
+// its place: a script, another machine's program or a library is refused and the old one kept.
+TEST_F(GuncellemeTest, OnlyTheLauncherItselfAsksForARestartAndOnlyAProgramOfThisSystem) {
     yayinla({{"veri/MorvatanLauncher", "degil"}});
     EXPECT_EQ(calistir(), guncelleme::GUNCEL);
-    yayinla({{"MorvatanLauncher", "#!/bin/sh\nexit 0\n"}});
+    const std::string program = dosya_oku("/bin/true");
+    std::string yabanci = program;
+    yabanci[18] = char(183);  // e_machine: AArch64
+    const std::string kutuphane = dosya_oku("/lib/x86_64-linux-gnu/libm.so.6");
+    for (const std::string& bozuk : {std::string("#!/bin/sh\nexit 0\n"), yabanci, kutuphane}) {
+        dosya_yaz("MorvatanLauncher", "eski");
+        yayinla({{"MorvatanLauncher", bozuk}});
+        EXPECT_EQ(calistir(), guncelleme::BASARISIZ);
+        EXPECT_EQ(guncelleme::mesaj_al(), "Güncellenen launcher bu sistemde çalışamaz; eski launcher korundu.");
+        EXPECT_EQ(dosya_oku("MorvatanLauncher"), "eski");
+        EXPECT_FALSE(indir_kaldi_mi());
+    }
+    yayinla({{"MorvatanLauncher", program}});
     EXPECT_EQ(calistir(), guncelleme::YENIDEN_BASLAT);
     EXPECT_TRUE((fs::status("MorvatanLauncher").permissions() & fs::perms::owner_exec) != fs::perms::none);
 }

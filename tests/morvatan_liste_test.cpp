@@ -23,12 +23,13 @@ TEST(MorvatanListe, WritesSortedEntriesWithVersionAndSkipsItself) {
     dosya_yaz(d.yol + "/b.bin", "bbb");
     dosya_yaz(d.yol + "/a b.txt", "");
     dosya_yaz(d.yol + "/veri/font/\xC3\xA7.ttf", "font");
-    dosya_yaz(d.yol + "/MorvatanLauncher", "#!/bin/sh\n");
+    const std::string launcher = dosya_oku("/bin/true");
+    dosya_yaz(d.yol + "/MorvatanLauncher", launcher);
     int durum = -1;
     yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol + " 1.2.0", &durum);
     ASSERT_EQ(durum, 0);
     const std::string beklenen = "morvatan-liste 1\nsurum 1.2.0\n" +
-                                 ozet("#!/bin/sh\n") + " 10 MorvatanLauncher\n" +
+                                 ozet(launcher) + " " + std::to_string(launcher.size()) + " MorvatanLauncher\n" +
                                  ozet("") + " 0 a b.txt\n" +
                                  ozet("bbb") + " 3 b.bin\n" +
                                  ozet("font") + " 4 veri/font/\xC3\xA7.ttf\n";
@@ -36,7 +37,13 @@ TEST(MorvatanListe, WritesSortedEntriesWithVersionAndSkipsItself) {
     yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol + " 1.2.0", &durum);
     EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt"), beklenen);  // not listed on the next run
     yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol, &durum);
-    EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt").rfind("morvatan-liste 1\n" + ozet("#!/bin/sh\n"), 0), 0u);
+    EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt").rfind("morvatan-liste 1\n" + ozet(launcher), 0), 0u);
+    // A launcher players' systems cannot run is never published, not even --zorla.
+    dosya_yaz(d.yol + "/MorvatanLauncher", "#!/bin/sh\n");
+    const std::string cikti = yardimci::komut(std::string(MORVATAN_LISTE) + " " + d.yol + " 1.3.0 --zorla 2>&1", &durum);
+    EXPECT_NE(durum, 0);
+    EXPECT_NE(cikti.find("MorvatanLauncher: x86-64 Linux programi degil"), std::string::npos) << cikti;
+    EXPECT_EQ(dosya_oku(d.yol + "/dosyalar-linux.txt").find("1.3.0"), std::string::npos);
 }
 
 // The launcher's own run-time files, left in the folder by an operator who copied a

@@ -17,6 +17,9 @@ leading slash, percent-encoding kept):
   araliksiz  send the whole file even when a range was asked for
   503:N  answer 503 to the first N requests of the path (counted since the server started)
   kes:N  the first N times, announce the whole length, send half of it and close the connection
+  sirayla  serve PATH and PATH.2 by turns
+  aralikta_takil:N  the first N range requests: the headers of the range and half its body, then
+         silence with the connection open (other requests are served as usual)
 HEAD answers with the headers of the whole file (not logged). A request for one range,
 "bytes=N-" or "bytes=N-M", is answered 206 with those bytes (also in hiz mode), 416 when N
 is past the end; several ranges in one request are answered with the whole file. Body bytes sent for each GET are appended to ROOT/../gonderilen.log
@@ -81,6 +84,10 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         kip, _, deger = (hatalar().get(yol) or "").partition(":")
         kip = kip or None
         dosya = os.path.join(KOK, http.server.urllib.parse.unquote(yol))
+        if kip == "sirayla":
+            if self.sayilan(yol, kip) % 2 == 0:
+                dosya += ".2"
+            kip = None
         if kip == "503" and self.sayilan(yol, kip) <= int(deger):
             self.send_error(503)
             return
@@ -94,7 +101,10 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip == "kes" and self.sayilan(yol, kip) <= int(deger):
             self.say(yol, self.yarim_gonder(dosya, bas))
             return
-        if kip in ("503", "kes"):
+        if kip == "aralikta_takil" and bas is not None and self.sayilan(yol, kip) <= int(deger):
+            self.aralikta_takil(dosya, bas, son)
+            return
+        if kip in ("503", "kes", "aralikta_takil"):
             kip = None
         if kip in (None, "araliksiz"):
             self.say(yol, self.dosya_gonder(dosya, bas or 0, son, bas is not None))
@@ -146,6 +156,16 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         self.wfile.flush()
         self.close_connection = True
         return len(yarisi)
+
+    def aralikta_takil(self, dosya, bas, son):
+        """The headers of the asked range and half its body, then silence, the connection open."""
+        with open(dosya, "rb") as f:
+            govde = f.read()
+        parca = govde[bas : None if son is None else son + 1]
+        self.baslik_gonder(len(parca), bas, len(govde))
+        self.wfile.write(parca[: len(parca) // 2])
+        self.wfile.flush()
+        time.sleep(3600)
 
     def aralik(self):
         """(N, M) of a "Range: bytes=N-M" header, (N, None) of "bytes=N-", else (None, None)."""

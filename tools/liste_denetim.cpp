@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ayarlar.h"
+#include "platform/elf.h"
 #include "platform/dosya.h"
 #include "updater/imza.h"
 
@@ -80,6 +81,13 @@ bool varsayilan_uygun_mu(const fs::path& kok, const std::vector<std::string>* ac
         return reddet(yol, "imza_anahtari bu imzanin acik anahtari degil: oyuncular sonraki listeleri reddeder "
                            "(acik anahtar " + aciklar->front() + "; --zorla ile yine de)");
     return true;
+}
+
+bool launcher_uygun_mu(const fs::path& kok) {
+    const fs::path yol = kok / "MorvatanLauncher";
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(yol, ec)) || bu_sistemde_calisir_mi(yol.string())) return true;
+    return reddet(yol, "x86-64 Linux programi degil: oyuncularin launcher'i onu kurmaz, her guncelleme basarisiz olur");
 }
 
 bool sira_dusmuyor_mu(const fs::path& kok, uint64_t sira) {

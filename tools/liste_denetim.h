@@ -19,6 +19,11 @@ bool anahtar_disarida_mi(const std::filesystem::path& kok, const std::string& gi
 // one of them (`imza_anahtari`), so the players who take it accept the next release too.
 bool varsayilan_uygun_mu(const std::filesystem::path& kok, const std::vector<std::string>* aciklar);
 
+// DIR/MorvatanLauncher, when there is one, is a program players' systems can run (an x86-64
+// ELF executable): the launcher refuses any other, so every update would fail. Not skipped
+// by --zorla.
+bool launcher_uygun_mu(const std::filesystem::path& kok);
+
 // The sequence about to be signed is not below the one DIR's signature already carries.
 bool sira_dusmuyor_mu(const std::filesystem::path& kok, uint64_t sira);
 

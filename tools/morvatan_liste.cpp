@@ -227,6 +227,7 @@ bool yayin_guvenli_mi(const fs::path& kok, const liste_imzasi* imza, bool zorla)
         if (!anahtar_disarida_mi(kok, imza->dosyalar[i])) return false;
         aciklar.push_back(acik_anahtar_hex(imza->gizliler[i]));
     }
+    if (!launcher_uygun_mu(kok)) return false;
     if (zorla) return true;
     return varsayilan_uygun_mu(kok, imza ? &aciklar : nullptr) && (!imza || sira_dusmuyor_mu(kok, imza->sira));
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/dosya.h"
 #include "platform/tanimlayici.h"
 #include "updater/sha256.h"
 
@@ -103,7 +104,7 @@ int64_t blok_boyutu_sec(int64_t dosya_boyutu) {
 }
 
 bool dizin_olustur(const std::string& yol, dizin& d) {
-    const tanimlayici fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
+    const tanimlayici fd(duz_dosya_ac(yol));
     struct stat st;
     if (!fd.acik() || ::fstat(fd.fd, &st) != 0) return false;
     d = dizin{};

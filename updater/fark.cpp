@@ -269,6 +269,19 @@ bool grup_getir(const std::string& url, std::vector<parca>& parcalar, const std:
         if (!gecici_olustur(parcalar[i].gecici).acik()) return false;
         en_uzun = std::max(en_uzun, parcalar[i].a.son - parcalar[i].a.bas);
     }
+    // A group still moves while one of its ranges grows: a host that goes silent mid-range is
+    // ended like any silent transfer, and the whole download follows.
+    std::vector<int64_t> gorulen(secilen.size(), 0);
+    auto ilerliyor = [&] {
+        bool buyudu = false;
+        for (size_t k = 0; k < secilen.size(); ++k) {
+            struct stat st;
+            if (parcalar[secilen[k]].geldi || ::stat(parcalar[secilen[k]].gecici.c_str(), &st) != 0) continue;
+            if (int64_t(st.st_size) > gorulen[k]) buyudu = true;
+            gorulen[k] = std::max(gorulen[k], int64_t(st.st_size));
+        }
+        return buyudu;
+    };
     auto satir = [&](const std::string& metin) {
         aktarim_sonucu s;
         if (!sonuc_satiri_coz(metin, s) || s.sira >= secilen.size()) return true;
@@ -279,7 +292,7 @@ bool grup_getir(const std::string& url, std::vector<parca>& parcalar, const std:
         return p.geldi;  // the first failure ends the run: a whole download follows anyway
     };
     const aktarim::sonuc s = aktarim::toplu_getir(aralik_yapilandirmasi(url, parcalar, secilen), PARALEL, en_uzun + 1,
-                                                  satir, [] { return true; }, kapaniyor);
+                                                  satir, ilerliyor, kapaniyor);
     bool tamam = s == aktarim::sonuc::TAMAM;
     for (size_t i : secilen) tamam = tamam && parcalar[i].geldi;
     return tamam;
@@ -470,7 +483,7 @@ fark_sonucu kur_ve_yerlestir(const kayit& e, const blok::dizin& d, int eski_fd, 
 
 fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::string& kendi_yolu, onbellek& tablo,
                       bool& yeniden, hiz_duzeni& duzen) {
-    const tanimlayici eski(::open(e.yol.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const tanimlayici eski(duz_dosya_ac(e.yol, O_NOFOLLOW));
     if (!eski.acik() || !fark_uygun_mu(e, eski.fd) || !aktarim::toplu_destekli()) return fark_sonucu::TAM;
     struct stat st;
     blok::dizin d;

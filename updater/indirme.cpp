@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/aktarim.h"
+#include "platform/elf.h"
 #include "platform/tanimlayici.h"
 #include "updater/durum.h"
 #include "updater/tekrar.h"
@@ -308,6 +309,13 @@ bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::st
     calistirma_izni_ver(fd);
     if (!ayni_dosya_mi(gecici, fd)) {
         metin = indirme_hatasi(e.yol, hata_turu::BOZUK);
+        return false;
+    }
+    // A signed release can still carry a launcher that cannot start here (a script, another
+    // machine's build): put in place, it would leave the player nothing that opens.
+    if (e.yol == kendi_yolu && !bu_sistemde_calisir_mi(fd)) {
+        ::unlink(gecici.c_str());
+        metin = "Güncellenen launcher bu sistemde çalışamaz; eski launcher korundu.";
         return false;
     }
     const yerlestirme y = yerlestir(gecici, e.yol);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/dosya.h"
 #include "platform/tanimlayici.h"
 
 namespace sha256 {
@@ -184,7 +185,7 @@ std::string onaltilik(const std::vector<uint8_t>& ozet) {
 }
 
 bool dosya_ozeti_al(const std::string& yol, std::string& ozet, int64_t& boyut) {
-    const tanimlayici fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
+    const tanimlayici fd(duz_dosya_ac(yol));
     if (!fd.acik()) return false;
     baglam b;
     baslangic(b);
