@@ -253,6 +253,26 @@ TEST_F(ImzaliGuncelleme, ABackupServesWhenTheMainServerIsDownAndEarnsNoTrustOfIt
     EXPECT_TRUE(kurulum_icerigi(kurulum.yol) == once);
 }
 
+// A pair that fails its check is fetched again through the backups: the main server served a
+// damaged manifest, then went down, and the backup serves the release. A signature no server
+// could serve is said to be unreachable, not missing.
+TEST_F(ImzaliGuncelleme, TheSecondFetchOfABadPairGoesThroughTheBackups) {
+    guncelleme::tekrar_olcegi_koy(0.01);
+    yardimci::test_sunucusu ana;
+    std::string bozuk = dosya_oku(sunucu.kok + "/dosyalar-linux.txt");
+    bozuk[bozuk.find(' ') - 1] ^= 1;
+    ana.dosya("dosyalar-linux.txt", bozuk);
+    ana.dosya("dosyalar-linux.txt.imza", dosya_oku(sunucu.kok + "/dosyalar-linux.txt.imza"));
+    ana.hata("sonra503:1", "dosyalar-linux.txt");
+    guncelleme::calis(guncelleme::kaynak{ana.adres(), {sunucu.adres()}, acik, "", 0}, "MorvatanLauncher");
+    ASSERT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_EQ(dosya_oku("oyun.pak"), "yeni oyun");
+    EXPECT_EQ(guncelleme::yedek_al(), "127.0.0.1:" + std::to_string(sunucu.port));
+
+    sunucu.hata("503:1000", "dosyalar-linux.txt.imza");
+    reddedilmeli("Güncelleme sunucusuna ulaşılamadı (sunucuya ulasilamadi)");
+}
+
 TEST_F(ImzaliGuncelleme, WithoutAKeyABrokenSignatureIsIgnored) {
     sunucu.dosya("dosyalar-linux.txt.imza", "bozuk\n");
     ASSERT_EQ(calistir(""), guncelleme::GUNCEL) << guncelleme::mesaj_al();

@@ -18,6 +18,7 @@ leading slash, percent-encoding kept):
   503:N  answer 503 to the first N requests of the path (counted since the server started)
   kes:N  the first N times, announce the whole length, send half of it and close the connection
   sirayla  serve PATH and PATH.2 by turns
+  sonra503:N  serve the first N requests of the path, then answer 503
   aralikta_takil:N  the first N range requests: the headers of the range and half its body, then
          silence with the connection open (other requests are served as usual)
 HEAD answers with the headers of the whole file (not logged). A request for one range,
@@ -91,6 +92,9 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip == "503" and self.sayilan(yol, kip) <= int(deger):
             self.send_error(503)
             return
+        if kip == "sonra503" and self.sayilan(yol, kip) > int(deger):
+            self.send_error(503)
+            return
         if kip == "404" or not os.path.isfile(dosya):
             self.send_error(404)
             return
@@ -104,7 +108,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip == "aralikta_takil" and bas is not None and self.sayilan(yol, kip) <= int(deger):
             self.aralikta_takil(dosya, bas, son)
             return
-        if kip in ("503", "kes", "aralikta_takil"):
+        if kip in ("503", "sonra503", "kes", "aralikta_takil"):
             kip = None
         if kip in (None, "araliksiz"):
             self.say(yol, self.dosya_gonder(dosya, bas or 0, son, bas is not None))

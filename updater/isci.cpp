@@ -142,22 +142,22 @@ bool imza_hatasi(const char* neden) {
 
 // Fetches the manifest and its signature and checks them; the signature comes from the
 // server that gave the manifest. A publish under way can pair a new manifest with the old
-// signature (or the reverse), so a pair that does not verify is fetched once more, from that
-// server, before it is called invalid. Reports and returns false on any failure.
+// signature (or the reverse), so a pair that does not verify, or whose signature the server
+// could not serve, is fetched once more, through the backups like the first time (the server
+// that served a bad pair may be down by now), before it is called invalid. A signature is
+// missing only when a server answered that it has none. Reports and returns false on any
+// failure.
 bool imzali_govde_al(const std::vector<std::string>& sunucular, const anahtar_listesi& anahtar, uint64_t taban,
                      size_t& secilen, std::string& govde) {
     const uint64_t kayitli = sira_oku();
     const uint64_t kabul = std::max(kayitli, taban);
-    if (!govde_al(sunucular, secilen, govde)) return false;
-    const std::string& adres = sunucular[secilen];
+    hata_turu imza_turu = hata_turu::YOK;
     for (int deneme = 0; deneme < 2; ++deneme) {
-        if (deneme > 0) {
-            const hata_turu tur = yeniden_dene_al(adres + "dosyalar-linux.txt", govde);
-            if (tur != hata_turu::YOK) return ulasilamadi(tur);
-        }
+        if (!govde_al(sunucular, secilen, govde)) return false;
         std::string metin;
-        if (yeniden_dene_al(adres + IMZA_DOSYASI, metin) != hata_turu::YOK)
-            return kapaniyor.load() ? false : imza_hatasi("imza yok");
+        imza_turu = yeniden_dene_al(sunucular[secilen] + IMZA_DOSYASI, metin);
+        if (kapaniyor.load() || imza_turu == hata_turu::DURDURULDU) return false;
+        if (imza_turu != hata_turu::YOK) continue;
         imza_kaydi k;
         const dogrulama d = imza_coz(metin, k) ? dogrula(govde, k, anahtar, kabul, int64_t(std::time(nullptr)))
                                                : dogrulama::GECERSIZ;
@@ -173,6 +173,8 @@ bool imzali_govde_al(const std::vector<std::string>& sunucular, const anahtar_li
             return true;
         }
     }
+    if (imza_turu == hata_turu::ULASILAMADI) return imza_hatasi("imza yok");
+    if (imza_turu != hata_turu::YOK) return ulasilamadi(imza_turu);
     return imza_hatasi("imza gecersiz");
 }
 
