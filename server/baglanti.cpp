@@ -33,7 +33,7 @@ gizli::dize sifre;
 
 namespace {
 
-ENetHost* istemci = nullptr;  // created on first use, destroyed at exit
+ENetHost* istemci = nullptr;  // one per exchange: made at the connect, destroyed at the reset
 ENetPeer* karsi = nullptr;    // the current connection
 
 // A host-name lookup runs on a thread of its own, so a name server that does not answer never
@@ -76,11 +76,13 @@ void cozumle(std::shared_ptr<cozumleme> c, std::string ad) {
     c->bitti.store(true);
 }
 
+// The host is made only now, and our peer takes its one slot at once: a stranger who sends a
+// connect to the launcher's port finds no room, and the port is gone once this exchange ends.
 void karsiya_baglan(enet_uint32 host, uint16_t port) {
     ENetAddress adres{};
     adres.host = host;
     adres.port = port;
-    karsi = enet_host_connect(istemci, &adres, 2, 0);
+    karsi = istemci_hazirla() ? enet_host_connect(istemci, &adres, 2, 0) : nullptr;
     if (!karsi) basarisiz("Bağlantı kurulamadı.");
 }
 
@@ -195,14 +197,12 @@ bool adres_ayir(std::string metin, std::string& host, uint16_t& port) {
 
 void baglan(int mod) {
     sunucu_sifirla();
-    const bool hazir = istemci_hazirla();
     const std::string metin = ayar_al("sunucu", "127.0.0.1");
     std::string host;
     uint16_t port = VARSAYILAN_PORT;
     baglanti_modu = mod;
     baslangic = steady_saniye();
     if (!adres_ayir(metin, host, port)) return basarisiz("Sunucu adresi hatalı: " + metin);
-    if (!hazir) return basarisiz("Sunucu adresi çözülemedi: " + host);
     in_addr sayisal{};
     if (inet_pton(AF_INET, host.c_str(), &sayisal) == 1) return karsiya_baglan(sayisal.s_addr, port);
     bekleyen = std::make_shared<cozumleme>();
@@ -220,7 +220,7 @@ void basarisiz(const std::string& metin) {
 }
 
 void servis() {
-    if (!istemci) return;
+    if (baglanti_modu == 0 && !istemci) return;
     cozumlemeyi_al();
     olaylari_bosalt();
     sureleri_denetle();
@@ -235,11 +235,7 @@ void durum_yokla() {
     baglan(1);
 }
 
-void kapat() {
-    sunucu_sifirla();
-    if (istemci) enet_host_destroy(istemci);
-    istemci = nullptr;
-}
+void kapat() { sunucu_sifirla(); }
 
 }  // namespace sunucu
 
@@ -247,6 +243,9 @@ void sunucu_sifirla() {
     sunucu::bekleyen.reset();
     if (sunucu::karsi) enet_peer_reset(sunucu::karsi);
     sunucu::karsi = nullptr;
+    // One host per exchange: nothing listens on the launcher's side between two of them.
+    if (sunucu::istemci) enet_host_destroy(sunucu::istemci);
+    sunucu::istemci = nullptr;
     sunucu::bagli = false;
     baglanti_modu = 0;
     gizli::sil(sunucu::sifre);

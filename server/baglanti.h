@@ -2,8 +2,9 @@
 // one request, one answer, reset), its time limits, the status poll, and the state the
 // screens read (whether the server is open, what the link is doing).
 //
-// The ENet host is a client host with one peer and two channels, created on first use and
-// kept until exit. ENet is used from the main thread only; so is everything here, except that
+// The ENet host is a client host with one peer and two channels, made for each exchange at
+// its connect and destroyed with its reset, so its one slot is always our own peer's and no
+// stranger can hold it. ENet is used from the main thread only; so is everything here, except that
 // a host name is looked up on a short-lived thread of its own (a slow name server must never
 // freeze the window); the connect time limit counts the lookup in.
 #pragma once

@@ -6,7 +6,11 @@
 #include <enet/enet.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <set>
+#include <sstream>
 #include <random>
 #include <thread>
 
@@ -74,6 +78,72 @@ TEST_F(SunucuBaglantisi, StatusQueryBringsTheNewsAndOpensTheServer) {
     ASSERT_EQ(haberler.size(), 1u);
     EXPECT_EQ(haberler[0].kisa, "w");
     EXPECT_EQ(hata(), "");
+}
+
+// The UDP port of this process's one ENet host, from its socket's inode in /proc/net/udp.
+int kendi_udp_portu() {
+    std::set<std::string> dugumler;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        const std::string hedef = std::filesystem::read_symlink(e.path(), ec).string();
+        if (hedef.rfind("socket:[", 0) == 0) dugumler.insert(hedef.substr(8, hedef.size() - 9));
+    }
+    std::istringstream satirlar(yardimci::dosya_oku("/proc/net/udp"));
+    std::string satir;
+    std::getline(satirlar, satir);
+    while (std::getline(satirlar, satir)) {
+        std::istringstream alan(satir);
+        std::string sira, yerel, uzak, durum, kuyruk, zaman, tekrar, kullanici, bekleme, dugum;
+        alan >> sira >> yerel >> uzak >> durum >> kuyruk >> zaman >> tekrar >> kullanici >> bekleme >> dugum;
+        if (dugumler.count(dugum)) return std::stoi(yerel.substr(yerel.find(':') + 1), nullptr, 16);
+    }
+    return 0;
+}
+
+// A stranger who keeps connecting to the launcher's ENet port while it asks the server's
+// status never takes the slot the launcher needs: every query still answers.
+TEST_F(SunucuBaglantisi, AStrangerHammeringTheLaunchersPortNeverTakesItsSlot) {
+    oyun_sunucusu s;
+    ayar_koy("sunucu", s.adres());
+    sunucu::baglan(1);
+    sunucu::servis();  // the first send binds the host's socket to its port
+    const int port = kendi_udp_portu();
+    ASSERT_GT(port, 0);
+    std::atomic<bool> dur{false};
+    std::thread yabanci([&] {
+        ENetHost* h = enet_host_create(nullptr, 1, 2, 0, 0);
+        h->checksum = enet_crc32;
+        ENetAddress a{};
+        enet_address_set_host(&a, "127.0.0.1");
+        a.port = enet_uint16(port);
+        ENetPeer* p = nullptr;
+        while (!dur.load()) {
+            if (!p || p->state == ENET_PEER_STATE_DISCONNECTED) p = enet_host_connect(h, &a, 2, 0);
+            ENetEvent o;
+            while (enet_host_service(h, &o, 10) > 0) {
+                if (o.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(o.packet);
+                if (o.type == ENET_EVENT_TYPE_DISCONNECT) p = nullptr;
+            }
+        }
+        enet_host_destroy(h);
+    });
+    bitene_kadar();
+    EXPECT_EQ(sunucu_durumu, SUNUCU_ACIK);
+    for (int i = 0; i < 3; ++i) {
+        // The main loop services the link on every pass, between queries too: time for the
+        // stranger to knock.
+        const auto son = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        while (std::chrono::steady_clock::now() < son) {
+            sunucu::servis();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        sunucu_durumu = SUNUCU_BAGLANIYOR;
+        sunucu::baglan(1);
+        bitene_kadar();
+        EXPECT_EQ(sunucu_durumu, SUNUCU_ACIK) << "query " << i + 2;
+    }
+    dur = true;
+    yabanci.join();
 }
 
 TEST_F(SunucuBaglantisi, ServerRoadTicketAndEveryRefusal) {
