@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "tests/yardimci.h"
+#include "ui/cizim.h"
 #include "ui/doku.h"
 #include "ui/yazi.h"
 
@@ -46,6 +47,33 @@ TEST_F(YaziTest, TrackingAddsPerDrawnGlyphAndKerningApplies) {
     // The fonts carry kerning: a kerned pair is narrower than its letters apart.
     yazi::atlas b = paket(yazi::BASLIK, 20);
     EXPECT_LT(yazi::genislik(b, "AV", 0), yazi::genislik(b, "A", 0) + yazi::genislik(b, "V", 0) - 0.5f);
+}
+
+// Only glyphs that can show are recorded: a line of a million letters costs about as many
+// quads as fit in its clip or on the canvas (a hostile news feed cannot freeze the window),
+// a line outside the clip costs none, and the visible part is all there.
+TEST_F(YaziTest, OnlyGlyphsThatCanShowAreRecorded) {
+    yazi::atlas a = paket(yazi::GOVDE, 15);
+    const std::string uzun(1 << 20, 'x');
+    const double harf = yazi::genislik(a, "x", 0);
+    const auto kayit = [&](auto&& ciz) {
+        cizim::baslat(800, 610, 800, 610);
+        ciz();
+        size_t n = 0;
+        for (const cizim::komut& k : cizim::kare.komutlar) n += k.tur == cizim::DORTGEN;
+        return double(n);
+    };
+    const double kutuda = kayit([&] {
+        kirp(380, 358, 200, 23);
+        yazi::yaz(a, uzun, 0xFFFFFF, yazi::HALE, 380, 372, 0);
+    });
+    EXPECT_GE(kutuda, 6 * (200 / harf - 1));  // six passes of the halo, each filling the box
+    EXPECT_LE(kutuda, 6 * (200 / harf + 4));
+    EXPECT_EQ(kayit([&] {
+        kirp(380, 358, 200, 23);
+        yazi::yaz(a, uzun, 0xFFFFFF, yazi::DUZ, 380, 500, 0);
+    }), 0);
+    EXPECT_LE(kayit([&] { yazi::yaz(a, uzun, 0xFFFFFF, yazi::DUZ, 0, 300, 0); }), 800 / harf + 4);
 }
 
 TEST_F(YaziTest, CacheKeyTruncatesTenths) {

@@ -11,7 +11,12 @@ static_assert(sizeof(komut) == 4 + 4 + 8 * 4 + 8 * 4 + 4 * 4, "komut must have n
 
 liste kare;
 
+namespace {
+komut etkin_kirp;     // the clip in force while recording (tur KIRP), or none (KIRP_YOK)
+}
+
 void baslat(int fb_genislik, int fb_yukseklik, int tuval_genislik, int tuval_yukseklik) {
+    etkin_kirp.tur = KIRP_YOK;
     kare.fb_genislik = fb_genislik;
     kare.fb_yukseklik = fb_yukseklik;
     kare.tuval_genislik = tuval_genislik;
@@ -32,12 +37,23 @@ void kirp(int32_t x, int32_t y, int32_t genislik, int32_t yukseklik) {
     k.kutu[2] = genislik;
     k.kutu[3] = yukseklik;
     kare.komutlar.push_back(k);
+    etkin_kirp = k;
 }
 
 void kirp_yok() {
     komut k;
     k.tur = KIRP_YOK;
     kare.komutlar.push_back(k);
+    etkin_kirp = k;
+}
+
+void gorunen_alan(float& sol, float& sag, float& alt, float& ust) {
+    sol = 0, sag = float(kare.fb_genislik), alt = 0, ust = float(kare.fb_yukseklik);
+    if (etkin_kirp.tur != KIRP) return;
+    sol = std::max(sol, float(etkin_kirp.kutu[0]));
+    sag = std::min(sag, float(etkin_kirp.kutu[0] + etkin_kirp.kutu[2]));
+    alt = std::max(alt, float(etkin_kirp.kutu[1]));
+    ust = std::min(ust, float(etkin_kirp.kutu[1] + etkin_kirp.kutu[3]));
 }
 
 namespace {

@@ -67,6 +67,11 @@ void dortgen(const komut& k);
 void kirp(int32_t x, int32_t y, int32_t genislik, int32_t yukseklik);
 void kirp_yok();
 
+// What can show of what is recorded now, in framebuffer pixels (origin bottom-left): the
+// framebuffer within the clip in force. Text skips what falls outside, so its cost stays with
+// what can be seen.
+void gorunen_alan(float& sol, float& sag, float& alt, float& ust);
+
 // A 64-bit digest of everything that decides the frame's pixels (sizes and commands). Two
 // lists with the same signature draw the same picture.
 uint64_t imza(const liste& l);

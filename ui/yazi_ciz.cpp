@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "app/pencere.h"
 #include "ui/cizim.h"
 #include "ui/doku.h"
 #include "ui/yazi.h"
@@ -64,19 +65,28 @@ void ciz(const atlas& a, const std::string& metin, float x, float y, float r, fl
     const float renk[4] = {r, g, b, alfa};
     for (int i = 0; i < 4; ++i) k.ust[i] = k.alt[i] = renk[i];
     float kx = x * olcek, ky = y * olcek;
+    // Only glyphs that can show are recorded: a line far longer than its box (a hostile news
+    // feed) costs what is visible, not what it holds. The pen only moves right, so past the
+    // right edge (with an em to spare for kerning) nothing more can show.
+    float sol, sag, alt, ust;
+    cizim::gorunen_alan(sol, sag, alt, ust);
+    const float pay = (a.ascent - a.descent) * olcek;
+    const float taban = float(tuval_yukseklik) * olcek - ky;  // the baseline, from the bottom
+    if (taban - pay > ust || taban + 2 * pay < alt) return;
     int32_t onceki = 0;
-    for (size_t i = 0; i < metin.size();) {
+    for (size_t i = 0; i < metin.size() && kx <= sag + pay;) {
         const int32_t c = utf8_coz(metin, i);
         auto it = a.index.find(c);
         if (it == a.index.end()) continue;
         kx += kern(a, onceki, c) * olcek;
         stbtt_aligned_quad q;
         stbtt_GetPackedQuad(a.glyphs.data(), a.width, a.height, it->second, &kx, &ky, &q, 0);
+        kx += aralik * olcek;
+        onceki = c;
+        if (q.x1 < sol || q.x0 > sag) continue;
         k.x0 = q.x0 / olcek, k.y0 = q.y0 / olcek, k.x1 = q.x1 / olcek, k.y1 = q.y1 / olcek;
         k.s0 = q.s0, k.t0 = q.t0, k.s1 = q.s1, k.t1 = q.t1;
         cizim::dortgen(k);
-        kx += aralik * olcek;
-        onceki = c;
     }
 }
 
