@@ -4,8 +4,12 @@
 // one plain download and the right file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -163,11 +167,58 @@ TEST_F(FarkTest, ASilentRangeOrAPipeForTheOldCopyEndsInAPlainDownload) {
     EXPECT_TRUE(dosya_oku("oyun.pak") == yeni);
 }
 
+// Hostile indexes cost a bounded amount of work and a stop is heard at once: one whose
+// checksums all match every window of an old copy full of zeros (with wrong digests) is given
+// up after about two passes over it; one whose 2^17 blocks share one checksum builds and
+// searches in linear time. A stop during either ends the matching within moments.
+TEST(Blok, AHostileIndexIsGivenUpAndAStopIsHeardAtOnce) {
+    yardimci::gecici_dizin g;
+    const std::string sifirlar(8 << 20, '\0');
+    yardimci::dosya_yaz(g.yol + "/eski", sifirlar);
+    const int fd = ::open((g.yol + "/eski").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    blok::dizin sifir;
+    sifir.blok_boyutu = blok::BLOK_BOYUTU;
+    sifir.dosya_boyutu = int64_t(sifirlar.size());
+    sifir.zayif.assign(size_t(sifir.dosya_boyutu / sifir.blok_boyutu),
+                       blok::zayif_ozet(reinterpret_cast<const uint8_t*>(sifirlar.data()), size_t(sifir.blok_boyutu)));
+    sifir.guclu.assign(sifir.zayif.size(), 12345);
+    blok::dizin ayni = sifir;
+    ayni.dosya_boyutu = int64_t(blok::EN_COK_BLOK / 2) * blok::BLOK_BOYUTU;
+    ayni.zayif.assign(blok::EN_COK_BLOK / 2, 777);
+    ayni.guclu.resize(ayni.zayif.size());
+    for (size_t i = 0; i < ayni.guclu.size(); ++i) ayni.guclu[i] = i;
+    std::vector<int64_t> kaynak;
+    std::atomic<bool> durdur{false};
+    EXPECT_FALSE(guncelleme::eslestir(fd, int64_t(sifirlar.size()), sifir, kaynak, durdur));
+    EXPECT_TRUE(guncelleme::eslestir(fd, int64_t(sifirlar.size()), ayni, kaynak, durdur));
+    EXPECT_EQ(std::count(kaynak.begin(), kaynak.end(), -1), int64_t(kaynak.size()));
+    for (const blok::dizin* d : {&sifir, &ayni}) {
+        durdur = false;
+        std::atomic<bool> bitti{false};
+        std::thread t([&] {
+            guncelleme::eslestir(fd, int64_t(sifirlar.size()), *d, kaynak, durdur);
+            bitti = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        durdur = true;
+        EXPECT_TRUE(yardimci::bekle_ki([&] { return bitti.load(); }, 2));
+        t.join();
+    }
+    ::close(fd);
+}
+
+// The header of an index: block size, file size and digest.
+std::string basla(int64_t blok, int64_t boyut, const std::string& ozet = std::string(64, 'a')) {
+    return "morvatan-blok 1\n" + std::to_string(blok) + " " + std::to_string(boyut) + " " + ozet + "\n";
+}
+
 // The index is read strictly: anything but the exact form is no index (a plain download).
 TEST(Blok, TheIndexIsReadStrictlyAndRangesAreCut) {
     blok::dizin d;
-    d.blok_boyutu = 1024;
-    d.dosya_boyutu = 2500;
+    const int64_t L = blok::BLOK_BOYUTU;
+    d.blok_boyutu = L;
+    d.dosya_boyutu = 2 * L + 452;
     d.ozet = std::string(64, 'a');
     d.zayif = {1, 2, 3};
     d.guclu = {4, 5, 6};
@@ -179,11 +230,15 @@ TEST(Blok, TheIndexIsReadStrictlyAndRangesAreCut) {
     const std::string govde = metin.substr(metin.find('\n', 16) + 1);
     for (const std::string& kotu :
          {metin.substr(0, metin.size() - 1), metin + "x", "morvatan-blok 2\n" + metin.substr(16),
-          "morvatan-blok 1\n512 2500 " + d.ozet + "\n" + govde, "morvatan-blok 1\n1024 2500 " + std::string(64, 'A') + "\n" + govde,
-          "morvatan-blok 1\n01024 2500 " + d.ozet + "\n" + govde, "morvatan-blok 1\n1024 3500 " + d.ozet + "\n" + govde})
+          basla(L / 2, d.dosya_boyutu) + govde, basla(L, d.dosya_boyutu, std::string(64, 'A')) + govde,
+          "morvatan-blok 1\n0" + basla(L, d.dosya_boyutu).substr(16) + govde, basla(L, d.dosya_boyutu + L) + govde,
+          // Blocks the tool never writes for this size: 64 MiB ones would make matching hold
+          // hundreds of megabytes for a 131-byte index.
+          basla(2 * L, d.dosya_boyutu) + govde.substr(0, 32), basla(64 << 20, 64 << 20) + govde.substr(0, 16)})
         EXPECT_FALSE(blok::dizin_coz(kotu, okunan)) << kotu.substr(0, 40);
 
     // Missing blocks 1, 2 and 4 of 5: two runs, the first cut at 1500 bytes.
+    d.blok_boyutu = 1024;
     d.dosya_boyutu = 4600;
     const std::vector<int64_t> kaynak{0, -1, -1, 3072, -1};
     const std::vector<guncelleme::aralik> v = guncelleme::eksik_araliklar(kaynak, d, 1500);

@@ -155,7 +155,10 @@ bool dizin_coz(const std::string& metin, dizin& d) {
     size_t i = baslik;
     dizin y;
     if (!sayi_oku(metin, i, ' ', y.blok_boyutu) || !sayi_oku(metin, i, ' ', y.dosya_boyutu)) return false;
-    if (y.blok_boyutu < 1024 || y.blok_boyutu > (64 << 20) || i + 65 > metin.size() || metin[i + 64] != '\n')
+    // Only the block size the tool writes for this size: a hostile index cannot make blocks
+    // so large that matching would hold hundreds of megabytes.
+    if (y.dosya_boyutu < 0 || y.blok_boyutu != blok_boyutu_sec(y.dosya_boyutu) || i + 65 > metin.size() ||
+        metin[i + 64] != '\n')
         return false;
     y.ozet = metin.substr(i, 64);
     if (y.ozet.find_first_not_of("0123456789abcdef") != std::string::npos) return false;

@@ -58,8 +58,8 @@ bool dizin_olustur(const std::string& yol, dizin& d);
 
 std::string dizin_metni(const dizin& d);
 
-// Reads an index strictly: the two header lines exactly, a block size from 1 KiB to 64 MiB,
-// at most EN_COK_BLOK blocks, a 64-digit lower-case digest, and exactly one record per block.
+// Reads an index strictly: the two header lines exactly, the block size blok_boyutu_sec gives
+// for the file's size, at most EN_COK_BLOK blocks, a 64-digit lower-case digest, and exactly one record per block.
 // False for anything else.
 bool dizin_coz(const std::string& metin, dizin& d);
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/aktarim.h"
 #include "platform/dosya.h"
@@ -31,32 +32,37 @@ const size_t PARCA = 1 << 20;                 // one read or write while rebuild
 const int64_t IKIYE_BOL = 16 << 20;           // an old file this large is scanned by two threads
 
 // The new file's full blocks by content: blocks with equal checksum and digest form one
-// chain, so a piece of the old file found once serves all of them.
+// chain, so a piece of the old file found once serves all of them. Contents are found by the
+// pair in one hash look-up, so an index whose blocks all share one checksum (a hostile one)
+// costs no more to build or to search than any other.
 struct blok_tablosu {
-    std::vector<int32_t> ayni;                                     // next block of the same content
-    std::unordered_map<uint64_t, std::vector<uint32_t>> zayiftan;  // checksum -> first block of each content
-    std::vector<uint64_t> suzgec;                                  // checksums present, by their top bits
+    struct cift_ozeti {
+        size_t operator()(const std::pair<uint64_t, uint64_t>& c) const { return size_t(c.first ^ (c.second * 0x9E3779B97F4A7C15ull)); }
+    };
+    std::vector<int32_t> ayni;                                                         // next block of the same content
+    std::unordered_map<std::pair<uint64_t, uint64_t>, uint32_t, cift_ozeti> icerikten;  // (checksum, digest) -> first block
+    std::unordered_set<uint64_t> zayiflar;                                             // checksums present
+    std::vector<uint64_t> suzgec;                                                      // checksums present, by their top bits
 
     explicit blok_tablosu(const blok::dizin& d, size_t tam) : ayni(tam, -1), suzgec(size_t(1) << (SUZGEC_BITI - 6)) {
         std::vector<int32_t> son(tam, -1);  // last block of each chain, kept at its first block
-        zayiftan.reserve(tam);
+        icerikten.reserve(tam);
         for (size_t j = 0; j < tam; ++j) {
-            std::vector<uint32_t>& ilkler = zayiftan[d.zayif[j]];
-            auto it = std::find_if(ilkler.begin(), ilkler.end(), [&](uint32_t i) { return d.guclu[i] == d.guclu[j]; });
-            if (it == ilkler.end()) {
-                ilkler.push_back(uint32_t(j));
+            const auto [it, yeni] = icerikten.emplace(std::make_pair(d.zayif[j], d.guclu[j]), uint32_t(j));
+            if (yeni) {
                 son[j] = int32_t(j);
             } else {
-                ayni[size_t(son[*it])] = int32_t(j);
-                son[*it] = int32_t(j);
+                ayni[size_t(son[it->second])] = int32_t(j);
+                son[it->second] = int32_t(j);
             }
+            zayiflar.insert(d.zayif[j]);
             const uint64_t b = d.zayif[j] >> (64 - SUZGEC_BITI);
             suzgec[b >> 6] |= uint64_t(1) << (b & 63);
         }
     }
     bool olabilir(uint64_t h) const {
         const uint64_t b = h >> (64 - SUZGEC_BITI);
-        return (suzgec[b >> 6] >> (b & 63)) & 1;
+        return ((suzgec[b >> 6] >> (b & 63)) & 1) && zayiflar.count(h);
     }
 };
 
@@ -94,17 +100,15 @@ void bulundu(const blok_tablosu& t, uint32_t j, int64_t p, std::vector<int64_t>&
 }
 
 // The block whose content the window at `p` holds, or -1. The block after the one found just
-// before is taken on its checksum; any other needs its digest too.
+// before is taken on its checksum; any other needs its digest too, and `ozetlenen` counts
+// the bytes digested for it.
 int64_t bul(const blok::dizin& d, const blok_tablosu& t, uint64_t h, const uint8_t* veri, size_t n,
-            int64_t beklenen) {
+            int64_t beklenen, int64_t& ozetlenen) {
     if (beklenen >= 0 && size_t(beklenen) < t.ayni.size() && d.zayif[size_t(beklenen)] == h) return beklenen;
     if (!t.olabilir(h)) return -1;
-    const auto it = t.zayiftan.find(h);
-    if (it == t.zayiftan.end()) return -1;
-    const uint64_t g = blok::guclu_ozet(veri, n);
-    for (uint32_t j : it->second)
-        if (d.guclu[j] == g) return j;
-    return -1;
+    ozetlenen += int64_t(n);
+    const auto it = t.icerikten.find({h, blok::guclu_ozet(veri, n)});
+    return it == t.icerikten.end() ? -1 : int64_t(it->second);
 }
 
 // The last block, when shorter than the others: after the block found before it, or at the
@@ -130,8 +134,14 @@ namespace {
 struct tarama {
     int64_t onceki_j = -2;
     int64_t onceki_p = -1;
-    bool tamam = true;  // read to its end, not stopped
+    bool tamam = true;  // read to its end, not stopped nor given up
 };
+
+// Digests of windows whose checksum matched cost a block each. Those that find nothing are
+// wasted: past this many times the scanned bytes, the index is not paying off (a hostile one
+// whose checksums match everywhere) and the delta is given up for a plain download.
+const int64_t BOSA_KATI = 2;
+const int64_t DIGEST_YOKLAMA = 4 << 20;  // digested bytes between two looks at the stop flag
 
 // Scans the windows of the old file that start in [bas, son): a found block moves the window
 // on by a block, anything else by a byte.
@@ -141,7 +151,8 @@ tarama tara(int fd, int64_t boyut, int64_t bas, int64_t son, const blok::dizin& 
     pencere w{fd, std::vector<uint8_t>(std::max(PENCERE, 2 * L + 1))};
     const uint64_t carpan = blok::cikis_carpani(L);
     tarama r;
-    int64_t p = bas, yoklama = 0;
+    int64_t p = bas, yoklama = 0, ozetlenen = 0, bosa = 0, sonraki_bakis = DIGEST_YOKLAMA;
+    const int64_t bosa_siniri = BOSA_KATI * (son - bas) + 64 * int64_t(L);
     uint64_t h = 0;
     bool hazir = false;
     while (p < son && p + int64_t(L) <= boyut) {
@@ -153,7 +164,16 @@ tarama tara(int fd, int64_t boyut, int64_t bas, int64_t son, const blok::dizin& 
         }
         if (!hazir) h = blok::zayif_ozet(v, L);
         hazir = true;
-        const int64_t j = bul(d, t, h, v, L, p == r.onceki_p + int64_t(L) ? r.onceki_j + 1 : -1);
+        const int64_t once = ozetlenen;
+        const int64_t j = bul(d, t, h, v, L, p == r.onceki_p + int64_t(L) ? r.onceki_j + 1 : -1, ozetlenen);
+        if (j < 0) bosa += ozetlenen - once;
+        if (ozetlenen >= sonraki_bakis) {
+            sonraki_bakis = ozetlenen + DIGEST_YOKLAMA;
+            if (durdur.load() || bosa > bosa_siniri) {
+                r.tamam = false;
+                return r;
+            }
+        }
         if (j >= 0) {
             bulundu(t, uint32_t(j), p, kaynak);
             r.onceki_j = j;

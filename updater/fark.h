@@ -22,7 +22,9 @@ namespace guncelleme {
 // offset there, or -1 when the old file does not hold it. The old file is read once, front
 // to back, through a window of a few MiB. A block is taken on its rolling checksum when it
 // follows the block found just before it, and on its strong digest too when it starts a
-// run. False when `durdur` was set meanwhile or the file could not be read.
+// run. False when `durdur` was set meanwhile (seen within a few milliseconds), the file could
+// not be read, or the index stopped paying off: windows whose checksum matched but whose
+// digest did not cost more than twice the old file's size in digested bytes.
 bool eslestir(int fd, int64_t boyut, const blok::dizin& d, std::vector<int64_t>& kaynak,
               const std::atomic<bool>& durdur);
 
