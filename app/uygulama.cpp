@@ -294,6 +294,7 @@ void kare_isle() {
     webhaber::devral();
     hiz_guncelle(indirme_hizi, guncelleme::durum.load(), guncelleme::inen_bayt.load(), steady_saniye());
     guncelleme::yeniden_baslat();
+    ekran::bekleyen_guncellemeyi_baslat();
     // While the game runs nothing is drawn; a pass that gave the window back skips drawing too,
     // and the next one draws whatever it finds.
     if (oyun_durumu == 1) gosterim.zorla = true;

@@ -3,17 +3,21 @@
 #include "platform/oyun.h"
 
 #include <GLFW/glfw3.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
 #include "platform/gizli.h"
+#include "platform/tanimlayici.h"
 #include "app/pencere.h"
 #include "ui/doku.h"
 #include "ui/girdi.h"
@@ -54,15 +58,33 @@ struct cocuk_hazirligi {
     std::string yol, klasor;
     std::vector<std::string> ortam;
     std::vector<char*> argv, envp;
+    int kilit = -1;  // the game's lock, handed to it as descriptor 3
 };
 
 [[noreturn]] void cocukta_calis(const cocuk_hazirligi& h) {
     if (!h.klasor.empty() && chdir(h.klasor.c_str()) != 0) _exit(126);
-    // The game must not hold the X connection, sockets, pipes or the installation lock.
-    if (syscall(SYS_close_range, 3U, ~0U, 0U) != 0)
-        for (int fd = 3; fd < 65536; ++fd) close(fd);
+    // The game holds its lock as descriptor 3 and nothing else: not the X connection, sockets,
+    // pipes or the launcher's own lock.
+    unsigned ilk_kapanan = 3;
+    if (h.kilit >= 0) {
+        if (h.kilit == OYUN_KILIDI_FD ? fcntl(OYUN_KILIDI_FD, F_SETFD, 0) != 0 : dup2(h.kilit, OYUN_KILIDI_FD) < 0)
+            _exit(126);
+        ilk_kapanan = OYUN_KILIDI_FD + 1;
+    }
+    if (syscall(SYS_close_range, ilk_kapanan, ~0U, 0U) != 0)
+        for (int fd = int(ilk_kapanan); fd < 65536; ++fd) close(fd);
     execve(h.yol.c_str(), h.argv.data(), h.envp.data());
     _exit(127);
+}
+
+// The game's hold on the installation, taken for it before it starts. -1 when the file cannot
+// be made here (a read-only folder: the game then runs without one) or a game holds it.
+int kilidi_al() {
+    const int fd = ::open(OYUN_KILIDI, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+    ::close(fd);
+    return -1;
 }
 
 void pencereyi_geri_ver() {
@@ -129,8 +151,15 @@ bool baslat(const std::string& bilet, std::string& hata) {
     h.argv = {h.yol.data(), nullptr};
     for (std::string& s : h.ortam) h.envp.push_back(s.data());
     h.envp.push_back(nullptr);
+    if (acik_mi()) {
+        for (std::string& s : h.ortam) gizli::sil(s);
+        hata = OYUN_ACIK_METNI;
+        return false;
+    }
+    h.kilit = kilidi_al();
     const pid_t pid = fork();
     if (pid == 0) cocukta_calis(h);
+    if (h.kilit >= 0) ::close(h.kilit);  // the lock lives on in the game alone
     for (std::string& s : h.ortam) gizli::sil(s);  // the ticket is the child's alone now
     if (pid < 0) {
         hata = "Oyun başlatılamadı.";
@@ -138,6 +167,12 @@ bool baslat(const std::string& bilet, std::string& hata) {
     }
     oyun_pid = pid;
     return true;
+}
+
+bool acik_mi() {
+    const tanimlayici fd(::open(OYUN_KILIDI, O_RDONLY | O_CLOEXEC));
+    if (!fd.acik()) return false;
+    return flock(fd.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;  // closing releases a lock taken
 }
 
 bool erken_hata_mi(long kod, double gecen) { return kod != 0 && gecen < ERKEN_SINIR; }

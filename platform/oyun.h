@@ -5,7 +5,10 @@
 // The child's argument and environment arrays are built before the fork, and the child
 // calls only chdir, close_range, execve and _exit: the launcher has other threads, and a
 // lock one of them held at the fork would never be released in the child. The game inherits
-// no descriptor but 0, 1 and 2. Main thread only.
+// no descriptor but 0, 1 and 2, and 3: an exclusive lock on "oyun.kilit" in the launcher's
+// folder, taken for it before it starts, so that while it runs (even after its launcher was
+// killed) a new launcher knows and neither updates its files under it nor starts a second
+// one. Main thread only.
 #pragma once
 #include <string>
 #include <vector>
@@ -23,7 +26,14 @@ extern double baslatma_zamani;   // steady_saniye() when the game was started
 // 0x20, or 0x7F) that would cut it short in the environment or reach the game's terminal.
 bool bilet_gecerli_mi(const std::string& bilet);
 
-// Starts the game. False with one of the three texts in `hata` when it cannot be started.
+const char* const OYUN_KILIDI = "oyun.kilit";
+const int OYUN_KILIDI_FD = 3;
+const char* const OYUN_ACIK_METNI = "Oyun şu anda açık. Kapandığında güncelleme başlayacak.";
+
+// True while a game holds the lock in the working directory.
+bool acik_mi();
+
+// Starts the game. False with one of the four texts in `hata` when it cannot be started.
 bool baslat(const std::string& bilet, std::string& hata);
 
 // The program path the settings name (oyun_linux when present, else oyun), "\" made "/".

@@ -1,6 +1,7 @@
 // The main screen: status texts and rules, then the frame in drawing order.
 // No state of its own; it reads the update state, the news, the link state and the settings.
 #include "screens/ana_ekran.h"
+#include "platform/oyun.h"
 
 #include <GLFW/glfw3.h>
 
@@ -21,6 +22,12 @@
 #include "web/webgiris.h"
 
 namespace ekran {
+
+namespace {
+bool oyun_bekleniyor = false;  // main thread: an update waits for a running game to end
+double son_bakis = 0;          // steady_saniye() of the last look at the game's lock
+}
+
 namespace {
 
 const uint32_t HABER_BASLIK_RENK = 0xE2C27A;  // title of a news box
@@ -96,9 +103,10 @@ void mansetler() {
 }
 
 float guncelleme_bolumu() {
-    const guncelleme_satiri g =
+    guncelleme_satiri g =
         guncelleme_durumu(guncelleme::durum.load(), guncelleme::toplam_dosya.load(), guncelleme::biten_dosya.load(),
                           guncelleme::toplam_bayt.load(), guncelleme::inen_bayt.load(), indirme_hizi.hiz);
+    if (oyun_bekleniyor) g.metin = oyun::OYUN_ACIK_METNI;
     uint32_t renk = 0xF0E6CC;
     if (g.basarisiz) {
         bool uzerinde = false;
@@ -187,6 +195,9 @@ std::string haber_durum_metni(int sunucu_durumu_) {
 }
 
 void guncellemeyi_baslat() {
+    oyun_bekleniyor = oyun::acik_mi();
+    son_bakis = steady_saniye();
+    if (oyun_bekleniyor) return;
     guncelleme::kaynak k;
     k.adres = ayar_al("guncelleme", "");
     k.yedekler = guncelleme::adresleri_ayir(ayar_al("guncelleme_yedek", ""));
@@ -194,6 +205,11 @@ void guncellemeyi_baslat() {
     k.imza_sira = ayar_al("imza_sira", "");
     k.hiz_siniri = guncelleme::hiz_siniri_coz(ayar_al("indirme_siniri", ""));
     guncelleme::baslat(k, "MorvatanLauncher");
+}
+
+void bekleyen_guncellemeyi_baslat() {
+    if (!oyun_bekleniyor || steady_saniye() - son_bakis <= 1.0) return;
+    guncellemeyi_baslat();
 }
 
 void tekrar_dene() {

@@ -38,6 +38,11 @@ std::string haber_durum_metni(int sunucu_durumu);
 // `imza_anahtari`, `imza_sira`, `indirme_siniri`).
 void guncellemeyi_baslat();
 
+// While a game holds the installation (its launcher was killed, say) the update waits: the
+// status line says so, START stays grey, and once a second the frame loop calls this, which
+// starts the update as soon as the game has ended.
+void bekleyen_guncellemeyi_baslat();
+
 // The retry: the failure text in an error box, then a new update run.
 void tekrar_dene();
 

@@ -3,6 +3,8 @@
 // stalled.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -66,6 +68,32 @@ TEST(GuncellemePencere, AHostThatAlternatesTwoLaunchersGetsOneRestartNotALoop) {
     EXPECT_EQ(listeler, 2u) << istekler;  // two runs: one restart
     yardimci::komut(std::string(MORVATAN_KAPATMA_ISTE) + " " + ikinci.id);
     EXPECT_TRUE(bekle_ki([&] { return !yardimci::yasiyor_mu(yeni); }, 10));
+}
+
+// A game still running from a launcher that was killed holds the installation: a new launcher
+// says so, asks the update server nothing and keeps START grey, and updates once the game ends.
+TEST(GuncellemePencere, AGameLeftRunningIsNotUpdatedUnderAndTheUpdateFollowsItsEnd) {
+    yardimci::test_sunucusu sunucu;
+    sunucu.yayinla({{"oyun.pak", "yeni"}});
+    pid_t oyun = -1;
+    launcher_penceresi::calisan_launcher l("guncelleme=" + sunucu.adres() + "\n", [&](const std::string& dizin) {
+        // The game's side of the contract: one process holding the lock on descriptor 3's file.
+        yardimci::dosya_yaz(dizin + "/oyun.sh", "#!/bin/sh\nexec python3 -c 'import fcntl, time; f = open(\"" + dizin +
+                                                    "/oyun.kilit\", \"w\"); fcntl.flock(f, fcntl.LOCK_EX); time.sleep(60)'\n");
+        std::filesystem::permissions(dizin + "/oyun.sh", std::filesystem::perms::owner_all);
+        oyun = yardimci::baslat(dizin + "/oyun.sh", dizin + "/oyun.txt");
+        bekle_ki([&] { return std::filesystem::exists(dizin + "/oyun.kilit"); }, 5);
+    });
+    ASSERT_FALSE(l.id.empty()) << l.hata_metni();
+    const auto durum = [&] { return l.ekran_yazisi(380, 416, 390, 22); };
+    EXPECT_TRUE(bekle_ki([&] { return durum().find("Kapand") != std::string::npos; }, 10)) << durum();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_EQ(sunucu.istekler(), "");
+    EXPECT_TRUE(l.renk_var(380, 526, 90, 18, {0xB8, 0xAE, 0x96}, 25));  // START muted
+    ::kill(oyun, SIGTERM);
+    yardimci::bekle(oyun, 5);
+    EXPECT_TRUE(bekle_ki([&] { return std::filesystem::exists(l.dizin.yol + "/oyun.pak"); }, 15)) << durum();
+    EXPECT_EQ(l.kapat_iste(), 0);
 }
 
 TEST(GuncellemePencere, ClosingDuringAStalledDownloadEndsWithinTwoSeconds) {

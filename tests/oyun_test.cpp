@@ -52,7 +52,7 @@ TEST_F(OyunBaslat, PathRulesAndTheirFailureTexts) {
     EXPECT_EQ(hata, "launcher.ini içinde oyun= satırı boş.");
 }
 
-TEST_F(OyunBaslat, TheChildGetsTheTicketTheServerAnAbsolutePathAndNoDescriptors) {
+TEST_F(OyunBaslat, TheChildGetsTheTicketTheServerAnAbsolutePathAndOnlyItsLock) {
     fs::create_directories("bin");
     fs::copy_file(MORVATAN_OYUN_YOKLAMA, "bin/oyun");
     ayar_koy("oyun", "bin\\oyun");
@@ -68,7 +68,27 @@ TEST_F(OyunBaslat, TheChildGetsTheTicketTheServerAnAbsolutePathAndNoDescriptors)
         if (std::string(*e).rfind("MORVATAN_", 0) != 0) ++diger;
     EXPECT_EQ(yoklama, "arg0=" + fs::canonical("bin/oyun").string() + "\ncwd=" + fs::current_path().string() +
                            "\nMORVATAN_BILET=MV1-bilet;x=1\nMORVATAN_SUNUCU=oyun.ornek:7777\ndiger=" +
-                           std::to_string(diger) + "\nfd=0\nfd=1\nfd=2\n");
+                           std::to_string(diger) + "\nfd=0\nfd=1\nfd=2\nfd=3\n");
+}
+
+// While a game holds its lock (its launcher may have been killed), the installation knows: no
+// second game starts, and the lock goes with the game.
+TEST_F(OyunBaslat, ARunningGameHoldsTheInstallationUntilItEnds) {
+    yardimci::dosya_yaz("oyun.sh", "#!/bin/sh\nexec sleep 30\n");
+    fs::permissions("oyun.sh", fs::perms::owner_all);
+    ayar_koy("oyun", "oyun.sh");
+    EXPECT_FALSE(oyun::acik_mi());
+    std::string hata;
+    ASSERT_TRUE(oyun::baslat("b", hata)) << hata;
+    const pid_t ilk = oyun::oyun_pid;
+    EXPECT_TRUE(oyun::acik_mi());
+    EXPECT_FALSE(oyun::baslat("b", hata));
+    EXPECT_EQ(hata, oyun::OYUN_ACIK_METNI);
+    EXPECT_EQ(oyun::oyun_pid, ilk);
+    kill(ilk, SIGKILL);
+    waitpid(ilk, nullptr, 0);
+    oyun::oyun_pid = 0;
+    EXPECT_FALSE(oyun::acik_mi());
 }
 
 TEST_F(OyunBaslat, WorkingDirectoryAndExecFailuresAreExitCodes) {

@@ -60,7 +60,7 @@ bool adlar_sigiyor_mu(const std::string& yol) {
 
 bool ayrilmis_mi(const std::string& yol) {
     const std::string_view ilk = std::string_view(yol).substr(0, yol.find('/'));
-    for (std::string_view ad : {"launcher.ini", "launcher.kilit", "guncelleme.cache", "guncelleme.sira"})
+    for (std::string_view ad : {"launcher.ini", "launcher.kilit", "oyun.kilit", "guncelleme.cache", "guncelleme.sira"})
         if (ilk == ad) return true;
     return !her_ad(yol, [](std::string_view ad) {
         return !sonu_mu(ad, ".indir") && !sonu_mu(ad, ".eski") && !sonu_mu(ad, ".yeni");

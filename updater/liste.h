@@ -33,8 +33,8 @@ bool yol_gecerli_mi(const std::string& yol);
 // Whether every name of the path fits AD_SINIRI (the launcher's temporaries add ".indir").
 bool adlar_sigiyor_mu(const std::string& yol);
 
-// The launcher's own run-time files ("launcher.ini", "launcher.kilit", "guncelleme.cache",
-// "guncelleme.sira" at the top, or beneath them) and its temporaries (any name ending in
+// The launcher's own run-time files ("launcher.ini", "launcher.kilit", "oyun.kilit",
+// "guncelleme.cache", "guncelleme.sira" at the top, or beneath them) and its temporaries (any name ending in
 // ".indir", ".eski" or ".yeni"). A manifest never lists them and the launcher never installs
 // them: an update must not replace a player's settings, lock or records.
 bool ayrilmis_mi(const std::string& yol);
