@@ -235,13 +235,15 @@ sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_co
 }
 
 sonuc getir(const std::string& adres, size_t parca_boyutu,
-            const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur) {
+            const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
+            double sessizlik) {
     if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
     surec::boru b;
     if (!surec::boru_ac(getir_komutu(adres), b, true)) return sonuc::CALISTIRILAMADI;
     std::vector<char> tampon(parca_boyutu);
+    const double sinir = sessizlik > 0 ? std::min(sessizlik, durgunluk_siniri()) : durgunluk_siniri();
     while (true) {
-        long n = surec::oku(b, tampon.data(), tampon.size(), durdur, durgunluk_siniri());
+        long n = surec::oku(b, tampon.data(), tampon.size(), durdur, sinir);
         if (n == 0) break;
         if (n < 0) {
             surec::sonlandir(b);

@@ -72,8 +72,10 @@ bool gecici_mi(int cikis, long http);
 
 // Reads the body of `adres` in chunks of at most `parca_boyutu` bytes into `parca`, which
 // returns false to refuse one.
+// `sessizlik` above 0 replaces the silent-transfer limit for this transfer.
 sonuc getir(const std::string& adres, size_t parca_boyutu,
-            const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur);
+            const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
+            double sessizlik = 0);
 
 // Posts `govde` with json_gonder_komutu and collects curl's whole output (the answer, a line
 // feed and the status) into `cikti`. An output longer than `en_cok` gives FAZLA. A transfer

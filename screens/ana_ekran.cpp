@@ -106,6 +106,11 @@ float guncelleme_bolumu() {
     guncelleme_satiri g =
         guncelleme_durumu(guncelleme::durum.load(), guncelleme::toplam_dosya.load(), guncelleme::biten_dosya.load(),
                           guncelleme::toplam_bayt.load(), guncelleme::inen_bayt.load(), indirme_hizi.hiz);
+    const int32_t d = guncelleme::durum.load();
+    if (d == guncelleme::DENETLENIYOR || d == guncelleme::INDIRILIYOR) {
+        const std::string not_ = guncelleme::deneme_notu_al();
+        if (!not_.empty()) g.metin = not_;
+    }
     if (oyun_bekleniyor) g.metin = oyun::OYUN_ACIK_METNI;
     uint32_t renk = 0xF0E6CC;
     if (g.basarisiz) {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "platform/aktarim.h"
@@ -122,6 +123,31 @@ TEST_F(GuncellemeTest, MissingCurlIsSaidToBeMissing) {
     EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (curl calistirilamadi)");
     EXPECT_EQ(toplu, aktarim::sonuc::CALISTIRILAMADI);
     EXPECT_EQ(gonder, aktarim::sonuc::CALISTIRILAMADI);
+}
+
+// A main server and a backup that both accept and then fall silent: every try ends at the
+// manifest's short silence limit, the status line says from the first failure on what is
+// being tried (a retry, the backup by name), and the run ends with the failure text.
+TEST_F(GuncellemeTest, SilentHostsEndInTheFailureTextAndTheStatusLineSaysWhatIsTried) {
+    yardimci::test_sunucusu yedek;
+    sunucu->hata("takil", "dosyalar-linux.txt");
+    yedek.hata("takil", "dosyalar-linux.txt");
+    yayinla({{"a", "1"}});
+    yedek.yayinla({{"a", "1"}});
+    aktarim::durgunluk_siniri_koy(0.5);
+    guncelleme::tekrar_olcegi_koy(0.01);
+    guncelleme::baslat(guncelleme::kaynak{sunucu->adres(), {yedek.adres()}, "", "", 0}, "MorvatanLauncher");
+    std::set<std::string> notlar;
+    while (guncelleme::durum.load() != guncelleme::BASARISIZ && guncelleme::durum.load() != guncelleme::GUNCEL) {
+        notlar.insert(guncelleme::deneme_notu_al());
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    guncelleme::iplik.join();
+    EXPECT_EQ(guncelleme::mesaj_al(), "Güncelleme sunucusuna ulaşılamadı (sunucuya ulasilamadi)");
+    EXPECT_EQ(guncelleme::deneme_notu_al(), "");
+    EXPECT_TRUE(notlar.count("Yedek sunucu deneniyor: 127.0.0.1:" + std::to_string(yedek.port) + "…"));
+    EXPECT_TRUE(notlar.count("Bağlantı koptu, yeniden deneniyor (1/3)…"));
+    EXPECT_EQ(istek_sayisi("dosyalar-linux.txt"), 1 + guncelleme::TEKRAR_SAYISI);
 }
 
 TEST_F(GuncellemeTest, DownloadFailuresReportExactlyAndRetryFetchesOnlyWhatIsStale) {

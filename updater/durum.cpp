@@ -21,12 +21,27 @@ std::string yedek;                        // worker and baslat, under kilit
 // going away calls exit()), a finished but unjoined worker must not abort the exit.
 std::thread& iplik = *new std::thread;    // main thread only
 
+namespace {
+std::string deneme_notu;  // under kilit
+}
+
 void hata_ver(const std::string& metin) {
     {
         std::lock_guard<std::mutex> k(kilit);
         mesaj = metin;
+        deneme_notu.clear();
     }
     durum.store(BASARISIZ);
+}
+
+void deneme_notu_koy(const std::string& metin) {
+    std::lock_guard<std::mutex> k(kilit);
+    deneme_notu = metin;
+}
+
+std::string deneme_notu_al() {
+    std::lock_guard<std::mutex> k(kilit);
+    return deneme_notu;
 }
 
 std::string mesaj_al() {

@@ -30,7 +30,7 @@ extern std::atomic<int32_t> toplam_dosya;  // entries listed for download in thi
 extern std::atomic<int32_t> biten_dosya;   // entries downloaded, verified and put in place
 extern std::atomic<int64_t> toplam_bayt;   // manifest sizes of the listed entries
 extern std::atomic<int64_t> inen_bayt;     // bytes received so far, failed files included
-extern std::mutex kilit;                   // guards mesaj, surum and yedek
+extern std::mutex kilit;                   // guards mesaj, surum, yedek and the retry note
 extern std::string mesaj;                  // failure text of the last run; never cleared
 extern std::string surum;                  // version text of the last manifest that had one
 extern std::string yedek;                  // the backup server in use ("" for the main one)
@@ -38,6 +38,11 @@ extern std::thread& iplik;                 // the current worker; joined before 
 
 // Stores the text under the lock, then the state BASARISIZ.
 void hata_ver(const std::string& metin);
+
+// What the worker is doing about a failure it still tries to mend ("" when nothing): the
+// status line shows it instead of the progress while the run goes on.
+void deneme_notu_koy(const std::string& metin);
+std::string deneme_notu_al();
 
 // Copies of the texts, taken under the lock.
 std::string mesaj_al();

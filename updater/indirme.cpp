@@ -178,7 +178,10 @@ bool aktarimlar(const std::string& url, const kayit& e, const std::string& gecic
             ekli = false;
             continue;
         }
-        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme)) return true;
+        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme)) {
+            deneme_notu_koy("");
+            return true;
+        }
         if (!geri_sar(a)) {
             tur = hata_turu::DISKE_YAZILAMADI;
             return true;
@@ -223,12 +226,12 @@ hata_turu aktarim_turu(aktarim::sonuc s) {
     return hata_turu::ULASILAMADI;
 }
 
-hata_turu govde_getir(const std::string& url, std::string& govde) {
+hata_turu govde_getir(const std::string& url, std::string& govde, double sessizlik) {
     auto parca = [&](const char* veri, size_t n) {
         govde.append(veri, n);
         return int64_t(govde.size()) <= LISTE_SINIRI;
     };
-    return aktarim_turu(aktarim::getir(url, PARCA, parca, kapaniyor));
+    return aktarim_turu(aktarim::getir(url, PARCA, parca, kapaniyor, sessizlik));
 }
 
 bool liste_al(const std::string& url, std::string& govde, std::string& hata) {

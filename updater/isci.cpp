@@ -101,13 +101,29 @@ struct denetim_parcasi {
 const size_t DENETIM_PARCA_EN_AZ = 2048;
 const unsigned DENETIM_IPLIK_EN_COK = 4;
 
+// The manifest phase has a deadline of its own: a host that accepts and never answers, or
+// backups that are all silent, must not keep the player waiting minutes for the failure. No
+// try starts after LISTE_SURESI; each gives up after LISTE_SESSIZLIGI without a byte (the
+// manifest and its signature are small) or curl's 15 s to connect, so the failure text comes
+// within about 110 s of the start whatever the hosts do.
+const double LISTE_SURESI = 95.0;
+const double LISTE_SESSIZLIGI = 15.0;
+
+double simdi() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 // Fetches a text below the chosen server, again after each failure that may pass while
-// retries are left.
-hata_turu yeniden_dene_al(const std::string& url, std::string& govde) {
+// retries and time are left.
+hata_turu yeniden_dene_al(const std::string& url, std::string& govde, double son) {
     for (int deneme = 0;;) {
         govde.clear();
-        const hata_turu tur = govde_getir(url, govde);
-        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme)) return tur;
+        const hata_turu tur = govde_getir(url, govde, LISTE_SESSIZLIGI);
+        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || simdi() > son || !tekrar_bekle(++deneme) ||
+            simdi() > son) {
+            deneme_notu_koy("");
+            return tur;
+        }
     }
 }
 
@@ -122,15 +138,20 @@ bool ulasilamadi(hata_turu tur) {
 // answers 5xx or 429 hands over to the next, and when none gave it the round starts again
 // after the retry waits. Any other answer ends the search, so a server that says 404 is not
 // passed over silently. `secilen` is the server whose answer counts.
-bool govde_al(const std::vector<std::string>& sunucular, size_t& secilen, std::string& govde) {
+bool govde_al(const std::vector<std::string>& sunucular, size_t& secilen, std::string& govde, double son) {
     hata_turu tur = hata_turu::YOK;
     for (int deneme = 0;;) {
         for (secilen = 0; secilen < sunucular.size(); ++secilen) {
+            if (simdi() > son) return ulasilamadi(tur);
+            if (secilen > 0) deneme_notu_koy("Yedek sunucu deneniyor: " + sunucu_adi(sunucular[secilen]) + "…");
             govde.clear();
-            tur = govde_getir(sunucular[secilen] + "dosyalar-linux.txt", govde);
-            if (tur != hata_turu::GECICI) return tur == hata_turu::YOK || ulasilamadi(tur);
+            tur = govde_getir(sunucular[secilen] + "dosyalar-linux.txt", govde, LISTE_SESSIZLIGI);
+            if (tur != hata_turu::GECICI) {
+                deneme_notu_koy("");
+                return tur == hata_turu::YOK || ulasilamadi(tur);
+            }
         }
-        if (deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme)) return ulasilamadi(tur);
+        if (deneme == TEKRAR_SAYISI || simdi() > son || !tekrar_bekle(++deneme)) return ulasilamadi(tur);
     }
 }
 
@@ -151,11 +172,13 @@ bool imzali_govde_al(const std::vector<std::string>& sunucular, const anahtar_li
                      size_t& secilen, std::string& govde) {
     const uint64_t kayitli = sira_oku();
     const uint64_t kabul = std::max(kayitli, taban);
+    const double son = simdi() + LISTE_SURESI;
     hata_turu imza_turu = hata_turu::YOK;
     for (int deneme = 0; deneme < 2; ++deneme) {
-        if (!govde_al(sunucular, secilen, govde)) return false;
+        if (deneme > 0 && simdi() > son) break;
+        if (!govde_al(sunucular, secilen, govde, son)) return false;
         std::string metin;
-        imza_turu = yeniden_dene_al(sunucular[secilen] + IMZA_DOSYASI, metin);
+        imza_turu = yeniden_dene_al(sunucular[secilen] + IMZA_DOSYASI, metin, son);
         if (kapaniyor.load() || imza_turu == hata_turu::DURDURULDU) return false;
         if (imza_turu != hata_turu::YOK) continue;
         imza_kaydi k;
@@ -184,7 +207,7 @@ bool imzali_govde_al(const std::vector<std::string>& sunucular, const anahtar_li
 bool liste_getir(const std::vector<std::string>& sunucular, const kaynak& k, size_t& secilen, liste& l) {
     std::string govde;
     if (k.imza_anahtari.empty()) {
-        if (!govde_al(sunucular, secilen, govde)) return false;
+        if (!govde_al(sunucular, secilen, govde, simdi() + LISTE_SURESI)) return false;
     } else {
         anahtar_listesi anahtar;
         if (!anahtarlar_coz(k.imza_anahtari, anahtar)) return imza_hatasi("imza gecersiz");

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <random>
+#include <string>
 #include <thread>
 
 #include "updater/durum.h"
@@ -22,6 +23,8 @@ double rastgele_pay() {
 }  // namespace
 
 bool tekrar_bekle(int deneme) {
+    deneme_notu_koy("Bağlantı koptu, yeniden deneniyor (" + std::to_string(deneme) + "/" +
+                    std::to_string(TEKRAR_SAYISI) + ")…");
     double saniye = 1;
     for (int i = 1; i < deneme; ++i) saniye *= 3;
     saniye *= (1 + rastgele_pay()) * olcek.load();

@@ -371,6 +371,7 @@ adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik
         if (!tekrar_bekle(++is.deneme)) break;
         tekrara_hazirla(is, dizinler);
     }
+    deneme_notu_koy("");
     if (kapaniyor.load()) {
         is.kalanlari_sil(is.siradaki);
         return adim_sonucu::DURDURULDU;
