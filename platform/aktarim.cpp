@@ -112,6 +112,10 @@ bool vakti_bekle(saat::time_point vakit, const std::atomic<bool>& durdur) {
     return !durdur.load();
 }
 
+// A capped transfer's pipe: about a quarter second's worth, so that what curl has written
+// ahead of the pace stays small.
+int kisa_boru(int64_t hiz_siniri) { return int(std::clamp<int64_t>(hiz_siniri / 4, 4096, 1 << 20)); }
+
 // The capped form of dosyaya_getir. curl's own --limit-rate overshoots several times over on
 // a fast link, so the launcher keeps the pace itself: curl writes into a pipe whose bytes are
 // taken no sooner than the cap allows, counted from the transfer's start. A full pipe holds
@@ -120,7 +124,8 @@ sonuc hizla_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t p
                   const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
                   int64_t baslangic, int64_t hiz_siniri) {
     surec::boru b;
-    if (!surec::boru_ac(dosya_komutu(adres, baslangic), b, true)) return sonuc::CALISTIRILAMADI;
+    if (!surec::boru_ac(dosya_komutu(adres, baslangic) + hiz_secenegi(hiz_siniri), b, true, kisa_boru(hiz_siniri)))
+        return sonuc::CALISTIRILAMADI;
     // A tenth of a second's worth at a time keeps the pace even within a second.
     std::vector<char> tampon(size_t(std::clamp<int64_t>(hiz_siniri / 10, 1, int64_t(parca_boyutu))));
     const auto bas = saat::now();
@@ -183,9 +188,14 @@ std::string dosya_komutu(const std::string& adres, int64_t baslangic) {
     return komut + " '" + adres + "'";
 }
 
-std::string toplu_komutu(int paralel) {
+std::string hiz_secenegi(int64_t hiz_siniri) {
+    return hiz_siniri > 0 ? " --limit-rate " + std::to_string(std::max<int64_t>(hiz_siniri, 1)) : "";
+}
+
+std::string toplu_komutu(int paralel, int64_t hiz_siniri) {
     return "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel --parallel-max " + std::to_string(paralel) +
-           " -w '" + TOPLU_SATIRI + "\\n' -K - 2>&1 >/dev/null";
+           hiz_secenegi(hiz_siniri > 0 ? std::max<int64_t>(hiz_siniri / paralel, 1) : 0) + " -w '" + TOPLU_SATIRI +
+           "\\n' -K - 2>&1 >/dev/null";
 }
 
 bool toplu_destekli() {
@@ -236,13 +246,21 @@ sonuc gonder(const std::string& adres, const char* govde, size_t n, size_t en_co
 
 sonuc getir(const std::string& adres, size_t parca_boyutu,
             const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
-            double sessizlik) {
+            double sessizlik, int64_t hiz_siniri) {
     if (!adres_guvenli(adres)) return sonuc::ADRES_GECERSIZ;
     surec::boru b;
-    if (!surec::boru_ac(getir_komutu(adres), b, true)) return sonuc::CALISTIRILAMADI;
-    std::vector<char> tampon(parca_boyutu);
+    if (!surec::boru_ac(getir_komutu(adres) + hiz_secenegi(hiz_siniri), b, true,
+                        hiz_siniri > 0 ? kisa_boru(hiz_siniri) : 0))
+        return sonuc::CALISTIRILAMADI;
+    std::vector<char> tampon(hiz_siniri > 0 ? size_t(std::clamp<int64_t>(hiz_siniri / 10, 1, int64_t(parca_boyutu)))
+                                            : parca_boyutu);
     const double sinir = sessizlik > 0 ? std::min(sessizlik, durgunluk_siniri()) : durgunluk_siniri();
+    const auto bas = saat::now();
+    int64_t alinan = 0;
     while (true) {
+        if (hiz_siniri > 0 && !vakti_bekle(bas + std::chrono::duration_cast<saat::duration>(std::chrono::duration<double>(
+                                                     double(alinan) / double(hiz_siniri))), durdur))
+            break;
         long n = surec::oku(b, tampon.data(), tampon.size(), durdur, sinir);
         if (n == 0) break;
         if (n < 0) {
@@ -254,6 +272,11 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
             surec::sonlandir(b);
             return sonuc::REDDEDILDI;
         }
+        alinan += n;
+    }
+    if (durdur.load()) {
+        surec::sonlandir(b);
+        return sonuc::DURDURULDU;
     }
     // The body was taken whole, so a write error of curl's cannot have happened here.
     const sonuc s = kapanis(b, 0, durdur);
@@ -305,9 +328,9 @@ sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t
 
 sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_siniri,
                   const std::function<bool(const std::string&)>& satir, const std::function<bool()>& ilerliyor,
-                  const std::atomic<bool>& durdur) {
+                  const std::atomic<bool>& durdur, int64_t hiz_siniri) {
     surec::boru b;
-    if (!surec::girdili_ac(toplu_komutu(paralel), yapilandirma.data(), yapilandirma.size(), b, dosya_siniri))
+    if (!surec::girdili_ac(toplu_komutu(paralel, hiz_siniri), yapilandirma.data(), yapilandirma.size(), b, dosya_siniri))
         return sonuc::CALISTIRILAMADI;
     const auto sinir = std::chrono::duration<double>(durgunluk_siniri());
     auto son_hareket = saat::now();

@@ -28,11 +28,16 @@ std::string getir_komutu(const std::string& adres);
 std::string dosya_komutu(const std::string& adres, int64_t baslangic);
 
 // Many files in one curl: "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel
-// --parallel-max N -w 'TOPLU_SATIRI\n' -K - 2>&1 >/dev/null". The transfers (url and output
+// --parallel-max N -w 'TOPLU_SATIRI\n' -K - 2>&1 >/dev/null", each transfer held to its share
+// of `hiz_siniri` when one is given. The transfers (url and output
 // pairs) come in curl's config format on standard input; a line per finished transfer comes
 // out at once (curl's standard error is unbuffered, its standard output would hold the lines
 // back). -g keeps brackets and braces of an address literal.
-std::string toplu_komutu(int paralel);
+std::string toplu_komutu(int paralel, int64_t hiz_siniri = 0);
+
+// " --limit-rate N" for a transfer held to `hiz_siniri` bytes a second ("" for none): curl
+// then reads no faster itself, so its buffers and the kernel's cannot run ahead of the pace.
+std::string hiz_secenegi(int64_t hiz_siniri);
 
 // Whether the curl on the path can run such batches: the write-out names every transfer by
 // number and exit code only from curl 7.75 on, and older systems (Debian 11 has 7.74) must
@@ -75,7 +80,7 @@ bool gecici_mi(int cikis, long http);
 // `sessizlik` above 0 replaces the silent-transfer limit for this transfer.
 sonuc getir(const std::string& adres, size_t parca_boyutu,
             const std::function<bool(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
-            double sessizlik = 0);
+            double sessizlik = 0, int64_t hiz_siniri = 0);
 
 // Posts `govde` with json_gonder_komutu and collects curl's whole output (the answer, a line
 // feed and the status) into `cikti`. An output longer than `en_cok` gives FAZLA. A transfer
@@ -107,6 +112,6 @@ sonuc dosyaya_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t
 // status is not examined, the lines tell each transfer's outcome.
 sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_siniri,
                   const std::function<bool(const std::string&)>& satir, const std::function<bool()>& ilerliyor,
-                  const std::atomic<bool>& durdur);
+                  const std::atomic<bool>& durdur, int64_t hiz_siniri = 0);
 
 }  // namespace aktarim

@@ -88,7 +88,7 @@ bool hata_borusu(bool hata_tut, int uclar[2]) {
 
 }  // namespace
 
-bool boru_ac(const std::string& komut, boru& b, bool hata_tut) {
+bool boru_ac(const std::string& komut, boru& b, bool hata_tut, int boru_boyutu) {
     int uclar[2], hata[2];
     if (!hata_borusu(hata_tut, hata)) return false;
     if (pipe2(uclar, O_CLOEXEC) != 0) {
@@ -96,7 +96,7 @@ bool boru_ac(const std::string& komut, boru& b, bool hata_tut) {
         kapat_fd(hata[1]);
         return false;
     }
-    fcntl(uclar[0], F_SETPIPE_SZ, BORU_BOYUTU);
+    fcntl(uclar[0], F_SETPIPE_SZ, boru_boyutu > 0 ? boru_boyutu : BORU_BOYUTU);
     pid_t pid = kabuk_baslat(komut, -1, uclar[1], hata[1], 0);
     close(uclar[1]);
     kapat_fd(hata[1]);

@@ -23,7 +23,9 @@ struct boru {
 
 // Starts the command. With `hata_tut` its standard error goes into a pipe of its own, read
 // with hata_al once it has ended. False when a pipe or the child process cannot be created.
-bool boru_ac(const std::string& komut, boru& b, bool hata_tut = false);
+// `boru_boyutu` above 0 sets the pipe's size (the kernel rounds it up to whole pages): a
+// capped transfer keeps it small, so that nothing runs far ahead of the reader.
+bool boru_ac(const std::string& komut, boru& b, bool hata_tut = false, int boru_boyutu = 0);
 
 // Like boru_ac, with `girdi` written to the command's standard input, which is then closed.
 // The input never appears on a command line. The write waits for the command to read it all,

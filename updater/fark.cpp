@@ -449,9 +449,9 @@ bool yeniden_kur(const blok::dizin& d, int eski_fd, const std::vector<int64_t>& 
 }
 
 // The index of the new file, when the server has one that describes exactly this file.
-bool dizin_al(const kayit& e, const std::string& adres, blok::dizin& d) {
+bool dizin_al(const kayit& e, const std::string& adres, blok::dizin& d, int64_t hiz_siniri) {
     std::string metin;
-    const hata_turu tur = govde_getir(adres + yol_kodla(blok::dizin_yolu(e.ozet)), metin);
+    const hata_turu tur = govde_getir(adres + yol_kodla(blok::dizin_yolu(e.ozet)), metin, 0, hiz_siniri);
     inen_bayt.fetch_add(int64_t(metin.size()));
     toplam_bayt.fetch_add(int64_t(metin.size()));  // it travels too: the bar still ends full
     return tur == hata_turu::YOK && blok::dizin_coz(metin, d) && d.dosya_boyutu == e.boyut && d.ozet == e.ozet;
@@ -508,7 +508,7 @@ fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::strin
     struct stat st;
     blok::dizin d;
     std::vector<int64_t> kaynak;
-    if (!dizin_al(e, adres, d) || ::fstat(eski.fd, &st) != 0) return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
+    if (!dizin_al(e, adres, d, duzen.siniri) || ::fstat(eski.fd, &st) != 0) return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
     if (!eslestir(eski.fd, int64_t(st.st_size), d, kaynak, kapaniyor))
         return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
     std::vector<parca> parcalar;

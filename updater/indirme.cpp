@@ -226,12 +226,12 @@ hata_turu aktarim_turu(aktarim::sonuc s) {
     return hata_turu::ULASILAMADI;
 }
 
-hata_turu govde_getir(const std::string& url, std::string& govde, double sessizlik) {
+hata_turu govde_getir(const std::string& url, std::string& govde, double sessizlik, int64_t hiz_siniri) {
     auto parca = [&](const char* veri, size_t n) {
         govde.append(veri, n);
         return int64_t(govde.size()) <= LISTE_SINIRI;
     };
-    return aktarim_turu(aktarim::getir(url, PARCA, parca, kapaniyor, sessizlik));
+    return aktarim_turu(aktarim::getir(url, PARCA, parca, kapaniyor, sessizlik, hiz_siniri));
 }
 
 bool liste_al(const std::string& url, std::string& govde, std::string& hata) {

@@ -49,7 +49,7 @@ hata_turu aktarim_turu(aktarim::sonuc s);
 
 // Body of `url` appended to `govde`: YOK, or why it failed (DISKE_YAZILAMADI when longer than
 // LISTE_SINIRI). One transfer, never tried again.
-hata_turu govde_getir(const std::string& url, std::string& govde, double sessizlik = 0);
+hata_turu govde_getir(const std::string& url, std::string& govde, double sessizlik = 0, int64_t hiz_siniri = 0);
 
 // Body of `url` appended to `govde`. Errors: "adres gecersiz", "curl calistirilamadi",
 // "diske yazilamadi" (too large), "sunucuya ulasilamadi"; false with `hata` untouched when
