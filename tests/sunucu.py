@@ -18,8 +18,6 @@ leading slash, percent-encoding kept):
   503:N  answer 503 to the first N requests of the path (counted since the server started)
   kes:N  the first N times, announce the whole length, send half of it and close the connection
   sirayla  serve PATH and PATH.2 by turns
-  zamanli  send the body in 4 KiB writes through an 8 KiB send buffer, logging "TIME BYTES"
-         of each to ROOT/../zaman.log
   sonra503:N  serve the first N requests of the path, then answer 503
   aralikta_takil:N  the first N range requests: the headers of the range and half its body, then
          silence with the connection open (other requests are served as usual)
@@ -30,7 +28,6 @@ as "PATH COUNT" lines once the response ends.
 """
 import http.server
 import os
-import socket
 import sys
 import threading
 import time
@@ -40,7 +37,6 @@ UST = os.path.dirname(KOK)
 KAYIT = os.path.join(UST, "istekler.log")
 HATALAR = os.path.join(UST, "hatalar.txt")
 GONDERILEN = os.path.join(UST, "gonderilen.log")
-ZAMANLAR = os.path.join(UST, "zaman.log")
 kilit = threading.Lock()
 sayac = {}  # (path, fault) -> requests met with that fault so far
 
@@ -116,9 +112,6 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip in (None, "araliksiz"):
             self.say(yol, self.dosya_gonder(dosya, bas or 0, son, bas is not None))
             return
-        if kip == "zamanli":
-            self.zamanli_gonder(dosya, bas or 0)
-            return
         with open(dosya, "rb") as f:
             govde = f.read()
         if kip in ("cok", "cokuzunluksuz"):
@@ -176,23 +169,6 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         self.wfile.write(parca[: len(parca) // 2])
         self.wfile.flush()
         time.sleep(3600)
-
-    def zamanli_gonder(self, dosya, bas):
-        """The body in 4 KiB writes through a small send buffer, each logged with its time, so
-        that what left the server can be counted by the second."""
-        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 8192)
-        with open(dosya, "rb") as f:
-            govde = f.read()[bas:]
-        self.baslik_gonder(len(govde), bas if bas else None, bas + len(govde))
-        self.wfile.flush()
-        try:
-            for i in range(0, len(govde), 4096):
-                self.connection.sendall(govde[i : i + 4096])
-                with kilit:
-                    with open(ZAMANLAR, "a", encoding="utf-8") as z:
-                        z.write(f"{time.monotonic():.4f} {len(govde[i : i + 4096])}\n")
-        except OSError:
-            pass
 
     def aralik(self):
         """(N, M) of a "Range: bytes=N-M" header, (N, None) of "bytes=N-", else (None, None)."""
