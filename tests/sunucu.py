@@ -28,6 +28,7 @@ as "PATH COUNT" lines once the response ends.
 """
 import http.server
 import os
+import socket
 import sys
 import threading
 import time
