@@ -53,7 +53,8 @@ command -v debootstrap >/dev/null || {
 }
 
 mkdir -p "$(dirname "$hedef")"
-on_bellek=$(cd "$(dirname "$hedef")" && pwd)/arsiv
+# One cache of packages per suite: roots of different suites may be made at the same time.
+on_bellek=$(cd "$(dirname "$hedef")" && pwd)/arsiv-$surum
 mkdir -p "$on_bellek"
 gecici="$hedef.yeni"
 rm -rf "$gecici"

@@ -46,12 +46,14 @@ masaustu=(libgl1-mesa-dri libx11-6 xvfb curl ca-certificates)
 {
   bash tools/paket.sh build/paket &&
     bash tools/kok.sh bullseye build/kokler/bullseye "${masaustu[@]}" &&
-    bash tools/kok.sh trixie build/kokler/trixie "${masaustu[@]}" &&
     bash tools/kok.sh bullseye build/kokler/bullseye-temel
 } >build/paket.log 2>&1 &
 paket_isi=$!
+bash tools/kok.sh trixie build/kokler/trixie "${masaustu[@]}" >build/kok-trixie.log 2>&1 &
+trixie_isi=$!
 cmake --build build -j"$(nproc)"
 wait "$paket_isi" || { cat build/paket.log >&2; echo "kur: paket ya da kokler yapilamadi" >&2; exit 1; }
+wait "$trixie_isi" || { cat build/kok-trixie.log >&2; echo "kur: Debian 13 koku yapilamadi" >&2; exit 1; }
 # Every parser of outside input meets a short fuzzing run first (bench/fuzz.sh runs them long).
 bash tools/fuzz.sh 20000
 # Every window test starts a virtual display of its own (tests/kendi_ekrani.sh), so tests run
