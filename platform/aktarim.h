@@ -3,7 +3,7 @@
 //
 // URLs go between single quotes without escaping, so an address holding a quote is refused
 // before anything runs. A transfer can be abandoned through a stop flag: curl is killed at
-// once and the call returns DURDURULDU. A transfer that receives nothing for a minute (a
+// once and the call returns DURDURULDU. A transfer that receives nothing for 25 seconds (a
 // connection that died without a reset) is ended like an unreachable server, while a slow
 // one that still moves is never cut. A file download never writes more than it may.
 #pragma once
@@ -53,11 +53,13 @@ inline const char* const TOPLU_SATIRI =
 // input, so it never reaches a command line or a file.
 std::string json_gonder_komutu(const std::string& adres);
 
-const double DURGUNLUK_SINIRI = 60.0;  // seconds without a byte before a transfer is given up
+// Seconds without a byte before a transfer is given up: four tries of a transfer that goes
+// silent, with the waits between them, then end in the failure text within two minutes.
+const double DURGUNLUK_SINIRI = 25.0;
 
 // The silent-transfer limit in force (DURGUNLUK_SINIRI unless a test shortened it).
 double durgunluk_siniri();
-void durgunluk_siniri_koy(double saniye);  // for tests that cannot wait a minute
+void durgunluk_siniri_koy(double saniye);  // for tests that cannot wait that long
 
 enum class sonuc {
     TAMAM,            // curl exited with 0 and every chunk was taken

@@ -393,7 +393,7 @@ TEST_F(GuncellemeTest, ABodyLongerThanListedStopsAtTheListedSize) {
 }
 
 // A dead connection that no reset reports must end in "tekrar dene", not in a frozen bar;
-// a slow transfer that still moves is never cut. The limit is shortened from a minute.
+// a slow transfer that still moves is never cut. The limit is shortened from 25 s.
 TEST_F(GuncellemeTest, SilentTransfersFailAsLostConnectionsButSlowOnesFinish) {
     aktarim::durgunluk_siniri_koy(2.0);
     const std::string buyuk(4 << 20, 's');
