@@ -32,14 +32,32 @@ const int YETISME_PARCA = 64;                            // reads between two lo
 
 using saat = std::chrono::steady_clock;
 
-// The HTTP status curl printed last on its kept standard error; what it printed before (its
-// own error text) goes on to the launcher's standard error, where it always went.
+thread_local double bekleme = 0;  // the Retry-After of this thread's last answer, in seconds
+
+// Seconds of a "R<Retry-After>" line, 0 for none or a date; curl before 7.84 writes the
+// variable's name instead of its value, which is no number either.
+double bekleme_coz(const std::string& satir) {
+    if (satir.size() < 2 || satir.size() > 8 || satir.find_first_not_of("0123456789", 1) != std::string::npos) return 0;
+    return std::stod(satir.substr(1));
+}
+
+// The HTTP status curl printed last on its kept standard error, and the Retry-After line
+// before it; what it printed before those (its own error text) goes on to the launcher's
+// standard error, where it always went.
 long http_durumu(const surec::boru& b) {
     std::string metin = surec::hata_al(b);
     while (!metin.empty() && metin.back() == '\n') metin.pop_back();
-    const size_t satir = metin.rfind('\n');
+    size_t satir = metin.rfind('\n');
     const std::string son = metin.substr(satir == std::string::npos ? 0 : satir + 1);
-    if (satir != std::string::npos) std::fprintf(stderr, "%s\n", metin.substr(0, satir).c_str());
+    metin.resize(satir == std::string::npos ? 0 : satir);
+    satir = metin.rfind('\n');
+    const std::string onceki = metin.substr(satir == std::string::npos ? 0 : satir + 1);
+    bekleme = 0;
+    if (onceki.rfind("R", 0) == 0) {
+        bekleme = bekleme_coz(onceki);
+        metin.resize(satir == std::string::npos ? 0 : satir);
+    }
+    if (!metin.empty()) std::fprintf(stderr, "%s\n", metin.c_str());
     if (son.empty() || son.size() > 3 || son.find_first_not_of("0123456789") != std::string::npos) {
         if (!son.empty()) std::fprintf(stderr, "%s\n", son.c_str());
         return 0;
@@ -179,11 +197,11 @@ bool gecici_mi(int cikis, long http) {
 }
 
 std::string getir_komutu(const std::string& adres) {
-    return "curl -fsSL --connect-timeout 15 -w '%{stderr}%{http_code}\\n' '" + adres + "'";
+    return "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "' '" + adres + "'";
 }
 
 std::string dosya_komutu(const std::string& adres, int64_t baslangic) {
-    std::string komut = "curl -fsSL --connect-timeout 15 -w '%{stderr}%{http_code}\\n'";
+    std::string komut = "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "'";
     if (baslangic > 0) komut += " -C " + std::to_string(baslangic);
     return komut + " '" + adres + "'";
 }
@@ -197,6 +215,8 @@ std::string toplu_komutu(int paralel, int64_t hiz_siniri) {
            hiz_secenegi(hiz_siniri > 0 ? std::max<int64_t>(hiz_siniri / paralel, 1) : 0) + " -w '" + TOPLU_SATIRI +
            "\\n' -K - 2>&1 >/dev/null";
 }
+
+double bekleme_istegi() { return bekleme; }
 
 bool toplu_destekli() {
     surec::boru b;

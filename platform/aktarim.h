@@ -18,8 +18,12 @@ namespace aktarim {
 // True when the address can stand between single quotes of a shell command.
 bool adres_guvenli(const std::string& adres);
 
-// "curl -fsSL --connect-timeout 15 -w '%{stderr}%{http_code}\n' 'URL'": the GET used for the
-// manifest, files and news. The status line after curl's own error text tells an answer
+// What curl writes after a GET, on its standard error: a line with the answer's Retry-After
+// ("R" and the value), then the HTTP status.
+inline const char* const DURUM_SATIRI = "%{stderr}R%header{retry-after}\\n%{http_code}\\n";
+
+// "curl -fsSL --connect-timeout 15 -w 'DURUM_SATIRI' 'URL'": the GET used for the manifest,
+// files and news. The status line after curl's own error text tells an answer
 // that may pass (503) from one that will not (404); curl's exit status is the same for both.
 std::string getir_komutu(const std::string& adres);
 
@@ -73,6 +77,10 @@ enum class sonuc {
     FAZLA,            // the body was longer than allowed; curl was ended
     ARALIK_YOK,       // a continued download met a server that sends only whole files
 };
+
+// The seconds the server's last answer on this thread asked to wait before the next try
+// (Retry-After, in seconds), 0 when it asked none.
+double bekleme_istegi();
 
 // Whether curl's exit status and the HTTP status of one transfer make a failure that may pass.
 bool gecici_mi(int cikis, long http);

@@ -19,6 +19,7 @@ leading slash, percent-encoding kept):
   kes:N  the first N times, announce the whole length, send half of it and close the connection
   sirayla  serve PATH and PATH.2 by turns
   sonra503:N  serve the first N requests of the path, then answer 503
+  bekle503:S  answer the first request 503 with "Retry-After: S", then serve
   aralikta_takil:N  the first N range requests: the headers of the range and half its body, then
          silence with the connection open (other requests are served as usual)
 HEAD answers with the headers of the whole file (not logged). A request for one range,
@@ -95,6 +96,12 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip == "sonra503" and self.sayilan(yol, kip) > int(deger):
             self.send_error(503)
             return
+        if kip == "bekle503" and self.sayilan(yol, kip) == 1:
+            self.send_response(503)
+            self.send_header("Retry-After", deger)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
         if kip == "404" or not os.path.isfile(dosya):
             self.send_error(404)
             return
@@ -108,7 +115,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip == "aralikta_takil" and bas is not None and self.sayilan(yol, kip) <= int(deger):
             self.aralikta_takil(dosya, bas, son)
             return
-        if kip in ("503", "sonra503", "kes", "aralikta_takil"):
+        if kip in ("503", "sonra503", "bekle503", "kes", "aralikta_takil"):
             kip = None
         if kip in (None, "araliksiz"):
             self.say(yol, self.dosya_gonder(dosya, bas or 0, son, bas is not None))

@@ -178,7 +178,7 @@ bool aktarimlar(const std::string& url, const kayit& e, const std::string& gecic
             ekli = false;
             continue;
         }
-        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme)) {
+        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme, aktarim::bekleme_istegi())) {
             deneme_notu_koy("");
             return true;
         }

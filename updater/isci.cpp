@@ -119,8 +119,9 @@ hata_turu yeniden_dene_al(const std::string& url, std::string& govde, double son
     for (int deneme = 0;;) {
         govde.clear();
         const hata_turu tur = govde_getir(url, govde, LISTE_SESSIZLIGI);
-        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || simdi() > son || !tekrar_bekle(++deneme) ||
-            simdi() > son) {
+        const double istenen = aktarim::bekleme_istegi();
+        if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || simdi() + istenen > son ||
+            !tekrar_bekle(++deneme, istenen) || simdi() > son) {
             deneme_notu_koy("");
             return tur;
         }
@@ -151,7 +152,10 @@ bool govde_al(const std::vector<std::string>& sunucular, size_t& secilen, std::s
                 return tur == hata_turu::YOK || ulasilamadi(tur);
             }
         }
-        if (deneme == TEKRAR_SAYISI || simdi() > son || !tekrar_bekle(++deneme)) return ulasilamadi(tur);
+        // A busy server's Retry-After is honoured as long as the deadline allows it.
+        const double istenen = aktarim::bekleme_istegi();
+        if (deneme == TEKRAR_SAYISI || simdi() + istenen > son || !tekrar_bekle(++deneme, istenen))
+            return ulasilamadi(tur);
     }
 }
 

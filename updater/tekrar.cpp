@@ -1,6 +1,7 @@
 // Retry waits of the update worker. Its only state is the tests' scale of the waits.
 #include "updater/tekrar.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <random>
@@ -22,12 +23,13 @@ double rastgele_pay() {
 
 }  // namespace
 
-bool tekrar_bekle(int deneme) {
+bool tekrar_bekle(int deneme, double istenen) {
     deneme_notu_koy("Bağlantı koptu, yeniden deneniyor (" + std::to_string(deneme) + "/" +
                     std::to_string(TEKRAR_SAYISI) + ")…");
     double saniye = 1;
     for (int i = 1; i < deneme; ++i) saniye *= 3;
     saniye *= (1 + rastgele_pay()) * olcek.load();
+    saniye = std::max(saniye, std::min(istenen, EN_COK_ISTENEN));  // what the server asked is not scaled
     const auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
     while (!kapaniyor.load()) {
         if (std::chrono::steady_clock::now() >= son) return true;

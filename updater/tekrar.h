@@ -12,7 +12,11 @@ const int TEKRAR_SAYISI = 3;  // tries after the first, before a failure is repo
 // second. False, at once, when the launcher is closing. The status line says meanwhile that a
 // try is coming ("Bağlantı koptu, yeniden deneniyor (2/3)…"); whoever mends the failure
 // clears that note.
-bool tekrar_bekle(int deneme);
+// `istenen`: the seconds the server asked for (Retry-After), waited instead when longer, up
+// to EN_COK_ISTENEN.
+bool tekrar_bekle(int deneme, double istenen = 0);
+
+const double EN_COK_ISTENEN = 60.0;
 
 // Multiplies the waits (1 unless a test shortened them).
 void tekrar_olcegi_koy(double olcek);
