@@ -134,40 +134,66 @@ bool vakti_bekle(saat::time_point vakit, const std::atomic<bool>& durdur) {
 // ahead of the pace stays small.
 int kisa_boru(int64_t hiz_siniri) { return int(std::clamp<int64_t>(hiz_siniri / 4, 4096, 1 << 20)); }
 
-// The capped form of dosyaya_getir. curl's own --limit-rate overshoots several times over on
-// a fast link, so the launcher keeps the pace itself: curl writes into a pipe whose bytes are
-// taken no sooner than the cap allows, counted from the transfer's start. A full pipe holds
-// curl back, and curl the connection.
+// Seconds as the clock's duration.
+saat::duration sure(double saniye) { return std::chrono::duration_cast<saat::duration>(std::chrono::duration<double>(saniye)); }
+
+// One range of a capped file: the curl for [bas, son] (or [bas, end of file] for the last),
+// a resumed transfer with its own Range header past the first byte, so that a server that
+// sends whole files ends it at once (ARALIK_YOK).
+std::string dilim_komutu(const std::string& adres, int64_t bas, int64_t son) {
+    const std::string aralik = std::to_string(bas) + "-" + (son >= 0 ? std::to_string(son) : "");
+    std::string komut = "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "'";
+    komut += bas > 0 ? " -C " + std::to_string(bas) + " -H 'Range: bytes=" + aralik + "'" : " -r " + aralik;
+    return komut + " '" + adres + "'";
+}
+
+// The capped form of dosyaya_getir. No reader can hold back what the sockets between it and
+// the server take (on loopback they grew to a megabyte ahead of the pace), so the file
+// travels as ranges of half a second's worth, each asked for only when the pace has reached
+// it: the server never sends more than one range ahead. Within a range the bytes are taken
+// from curl's pipe no sooner than the cap allows, counted from the transfer's start. A server
+// that answers the first range with the whole file is read to its end the same way.
 sonuc hizla_getir(const std::string& adres, int yazma_fd, int okuma_fd, size_t parca_boyutu, int64_t en_cok,
                   const std::function<void(const char*, size_t)>& parca, const std::atomic<bool>& durdur,
                   int64_t baslangic, int64_t hiz_siniri) {
-    surec::boru b;
-    if (!surec::boru_ac(dosya_komutu(adres, baslangic) + hiz_secenegi(hiz_siniri), b, true, kisa_boru(hiz_siniri)))
-        return sonuc::CALISTIRILAMADI;
     // A tenth of a second's worth at a time keeps the pace even within a second.
     std::vector<char> tampon(size_t(std::clamp<int64_t>(hiz_siniri / 10, 1, int64_t(parca_boyutu))));
+    const int64_t dilim = std::max<int64_t>(hiz_siniri / 2, 512);
     const auto bas = saat::now();
     int64_t alinan = 0;
     sonuc s = sonuc::TAMAM;
     while (s == sonuc::TAMAM) {
-        if (!vakti_bekle(bas + std::chrono::duration_cast<saat::duration>(std::chrono::duration<double>(
-                                   double(alinan) / double(hiz_siniri))), durdur)) {
-            s = sonuc::DURDURULDU;
+        if (!vakti_bekle(bas + sure(double(alinan) / double(hiz_siniri)), durdur)) return sonuc::DURDURULDU;
+        const int64_t ilk = baslangic + alinan;
+        const bool son_dilim = alinan + dilim >= en_cok;  // the last asks for the rest, so a longer body shows
+        surec::boru b;
+        if (!surec::boru_ac(dilim_komutu(adres, ilk, son_dilim ? -1 : ilk + dilim - 1), b, true, kisa_boru(hiz_siniri)))
+            return sonuc::CALISTIRILAMADI;
+        const int64_t once = alinan;
+        while (s == sonuc::TAMAM) {
+            if (!vakti_bekle(bas + sure(double(alinan) / double(hiz_siniri)), durdur)) {
+                s = sonuc::DURDURULDU;
+                break;
+            }
+            const long n = surec::oku(b, tampon.data(), tampon.size(), durdur, durgunluk_siniri());
+            if (n == 0) break;
+            const int64_t kalan = en_cok - alinan;
+            if (n < 0) s = durdur.load() ? sonuc::DURDURULDU : n == surec::ZAMAN_ASIMI ? sonuc::GECICI : sonuc::SUNUCU_HATASI;
+            else if (!tamamen_yaz(yazma_fd, tampon.data(), size_t(std::min<int64_t>(n, kalan)))) s = sonuc::REDDEDILDI;
+            if (s != sonuc::TAMAM) break;
+            parca(tampon.data(), size_t(std::min<int64_t>(n, kalan)));
+            alinan += std::min<int64_t>(n, kalan);
+            if (n > kalan) s = sonuc::FAZLA;
+        }
+        if (s != sonuc::TAMAM) {
+            surec::sonlandir(b);
             break;
         }
-        const long n = surec::oku(b, tampon.data(), tampon.size(), durdur, durgunluk_siniri());
-        if (n == 0) break;
-        const int64_t kalan = en_cok - alinan;
-        if (n < 0) s = durdur.load() ? sonuc::DURDURULDU : n == surec::ZAMAN_ASIMI ? sonuc::GECICI : sonuc::SUNUCU_HATASI;
-        else if (!tamamen_yaz(yazma_fd, tampon.data(), size_t(std::min<int64_t>(n, kalan)))) s = sonuc::REDDEDILDI;
-        if (s != sonuc::TAMAM) break;
-        parca(tampon.data(), size_t(std::min<int64_t>(n, kalan)));
-        alinan += std::min<int64_t>(n, kalan);
-        if (n > kalan) s = sonuc::FAZLA;
+        s = kapanis(b, 0, durdur);
+        // The last range, a whole file sent for the first, or a file that ended early: done.
+        if (son_dilim || alinan >= en_cok || alinan - once < dilim) break;
     }
     ::lseek(okuma_fd, baslangic + alinan, SEEK_SET);  // the reader stands where dosyaya_getir leaves it
-    if (s == sonuc::TAMAM) return kapanis(b, 0, durdur);
-    surec::sonlandir(b);
     return s;
 }
 

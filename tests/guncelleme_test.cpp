@@ -502,6 +502,45 @@ TEST_F(GuncellemeTest, TheCapHoldsALargeFileAndABatchOfSmallOnes) {
     for (const char* hicbiri : {"", "0", "-5", "12k", " 5"}) EXPECT_EQ(guncelleme::hiz_siniri_coz(hicbiri), 0) << hicbiri;
 }
 
+// The cap holds on the wire, counted where the server writes: a capped file travels as
+// ranges asked for at the pace, so the server is never more than one of them ahead, and no
+// five seconds carry more than a tenth above the cap.
+TEST_F(GuncellemeTest, TheCapHoldsOnTheWireCountedAtTheServer) {
+    const int64_t siniri = guncelleme::hiz_siniri_coz("256");
+    yayinla({{"buyuk.pak", std::string(2 << 20, 'b')}});
+    sunucu->hata("zamanli", "buyuk.pak");
+    guncelleme::calis(guncelleme::kaynak{sunucu->adres(), {}, "", "", siniri}, "MorvatanLauncher");
+    ASSERT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_TRUE(dosya_oku("buyuk.pak") == std::string(2 << 20, 'b'));
+    std::vector<std::pair<double, int64_t>> yazilan;
+    std::istringstream satirlar(dosya_oku(sunucu->ust + "/zaman.log"));
+    double t;
+    int64_t n;
+    while (satirlar >> t >> n) yazilan.push_back({t, n});
+    ASSERT_FALSE(yazilan.empty());
+    const double ilk = yazilan.front().first;
+    EXPECT_GE(yazilan.back().first - ilk, 7.0);  // 2 MiB at 256 KiB/s is 8 s; the last range goes early
+    int64_t giden = 0;
+    for (const auto& [zaman, bayt] : yazilan) {
+        giden += bayt;
+        ASSERT_LE(giden, int64_t(double(siniri) * (zaman - ilk + 1))) << "at " << zaman - ilk << " s";
+    }
+    for (double bas = ilk; bas + 5 <= yazilan.back().first; bas += 0.25) {
+        int64_t toplam = 0;
+        for (const auto& [zaman, bayt] : yazilan) toplam += zaman >= bas && zaman < bas + 5 ? bayt : 0;
+        EXPECT_LE(toplam, int64_t(1.1 * 5 * double(siniri))) << "the five seconds from " << bas - ilk;
+    }
+    // A server that sends whole files answers the first range with all of it: read at the
+    // pace to its end, once.
+    yayinla({{"tam.pak", std::string(1 << 20, 't')}});
+    sunucu->hata("araliksiz", "tam.pak");
+    sunucu->istekleri_temizle();
+    guncelleme::calis(guncelleme::kaynak{sunucu->adres(), {}, "", "", siniri}, "MorvatanLauncher");
+    ASSERT_EQ(guncelleme::durum.load(), guncelleme::GUNCEL) << guncelleme::mesaj_al();
+    EXPECT_TRUE(dosya_oku("tam.pak") == std::string(1 << 20, 't'));
+    EXPECT_EQ(istek_sayisi("tam.pak"), 1);
+}
+
 TEST_F(GuncellemeTest, AnIndirReplacedDuringTheDownloadIsNeitherInstalledNorRemoved) {
     const std::string yeni(6 << 20, 'n');
     yayinla({{"oyun.pak", yeni}});

@@ -20,6 +20,8 @@ leading slash, percent-encoding kept):
   sirayla  serve PATH and PATH.2 by turns
   sonra503:N  serve the first N requests of the path, then answer 503
   bekle503:S  answer the first request 503 with "Retry-After: S", then serve
+  zamanli  send the body (or the range) in 4 KiB writes through an 8 KiB send buffer, logging
+         "TIME BYTES" of each to ROOT/../zaman.log
   aralikta_takil:N  the first N range requests: the headers of the range and half its body, then
          silence with the connection open (other requests are served as usual)
 HEAD answers with the headers of the whole file (not logged). A request for one range,
@@ -39,6 +41,7 @@ UST = os.path.dirname(KOK)
 KAYIT = os.path.join(UST, "istekler.log")
 HATALAR = os.path.join(UST, "hatalar.txt")
 GONDERILEN = os.path.join(UST, "gonderilen.log")
+ZAMANLAR = os.path.join(UST, "zaman.log")
 kilit = threading.Lock()
 sayac = {}  # (path, fault) -> requests met with that fault so far
 
@@ -120,6 +123,9 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         if kip in (None, "araliksiz"):
             self.say(yol, self.dosya_gonder(dosya, bas or 0, son, bas is not None))
             return
+        if kip == "zamanli":
+            self.zamanli_gonder(dosya, bas, son)
+            return
         with open(dosya, "rb") as f:
             govde = f.read()
         if kip in ("cok", "cokuzunluksuz"):
@@ -177,6 +183,24 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
         self.wfile.write(parca[: len(parca) // 2])
         self.wfile.flush()
         time.sleep(3600)
+
+    def zamanli_gonder(self, dosya, bas, son):
+        """The body (or the asked range) in 4 KiB writes through a small send buffer, each
+        logged with its time, so that what left the server can be counted by the second."""
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 8192)
+        with open(dosya, "rb") as f:
+            tum = f.read()
+        govde = tum[bas or 0 : None if son is None else son + 1]
+        self.baslik_gonder(len(govde), bas, len(tum))
+        self.wfile.flush()
+        try:
+            for i in range(0, len(govde), 4096):
+                self.connection.sendall(govde[i : i + 4096])
+                with kilit:
+                    with open(ZAMANLAR, "a", encoding="utf-8") as z:
+                        z.write(f"{time.monotonic():.4f} {len(govde[i : i + 4096])}\n")
+        except OSError:
+            pass
 
     def aralik(self):
         """(N, M) of a "Range: bytes=N-M" header, (N, None) of "bytes=N-", else (None, None)."""
