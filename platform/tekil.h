@@ -5,7 +5,8 @@
 //
 // The lock file holds the holder's process id, which a second start uses to ask the holder
 // (SIGUSR1) to bring its window to the front. A launcher started by the self-restart finds
-// its parent, the old launcher, holding the lock and waits a bounded time for it to end.
+// its parent, the old launcher, holding the lock or just releasing it, and waits a bounded
+// time for it; the old one stays until the new one has marked its window up (birak, below).
 // Main thread only, except the signal flag.
 #pragma once
 #include <sys/types.h>
