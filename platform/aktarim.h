@@ -48,9 +48,11 @@ std::string hiz_secenegi(int64_t hiz_siniri);
 // fetch one file per process instead. Asks `curl --version`; false when it cannot be run.
 bool toplu_destekli();
 
-// The write-out of one transfer of such a batch, without its closing line feed.
+// The write-out of one transfer of such a batch, without its closing line feed. The last
+// field is "R" and the answer's Retry-After (curl before 7.84 writes the variable's name).
 inline const char* const TOPLU_SATIRI =
-    "%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download} %{num_connects} %{time_connect}";
+    "%{stderr}%{urlnum} %{exitcode} %{http_code} %{size_download} %{num_connects} %{time_connect} "
+    "R%header{retry-after}";
 
 // "curl -sS -m 15 -X POST -H 'Content-Type: application/json' --data-binary @- -w
 // '\n%{http_code}' 'URL'": the JSON POST of the account login. The body goes in on standard

@@ -2,6 +2,9 @@
 // many small files in few processes with the per-file guarantees, names that curl's config
 // format must carry exactly, and ".indir" files continued after a stop, a kill or a fault.
 #include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
 #include <signal.h>
 #include <unistd.h>
 #include <sys/stat.h>
@@ -51,9 +54,16 @@ TEST(Toplu, ConfigValuesAndResultLines) {
     ASSERT_TRUE(guncelleme::sonuc_satiri_coz("3 22 404 0 0 0.000000", s));
     EXPECT_EQ(s.cikis, 22);
     EXPECT_LT(s.baglanti, 0);  // a reused connection says nothing of the way to the server
+    // The Retry-After field: seconds, none, a date, or the name an older curl writes instead.
+    for (const auto& [satir, bekleme] : std::vector<std::pair<const char*, double>>{
+             {"3 22 503 0 0 0.000000 R7", 7}, {"3 22 503 0 0 0.000000 R", 0},
+             {"3 22 503 0 0 0.000000 R%header{retry-after}", 0}, {"3 22 503 0 0 0.000000 RWed,", 0}}) {
+        ASSERT_TRUE(guncelleme::sonuc_satiri_coz(satir, s)) << satir;
+        EXPECT_EQ(s.bekleme, bekleme) << satir;
+    }
     for (const char* bozuk : {"", "1 2 3", "12 0 200 8192", "1 2 3 4 5", "1 2 3 x 1 0.1", "-1 0 200 5 1 0.1",
                               "1 0 200 99999999999999999999 1 0.1", "1  0", "1 0 200 5 1 -0.1", "1 0 200 5 1 inf",
-                              "1 0 200 5 1 0.1 7", "1 0 200 5 1 0.1x"})
+                              "1 0 200 5 1 0.1 7", "1 0 200 5 1 0.1x", "1 0 200 5 1 0.1 R5 x", "1 0 200 5 1 0.1 "})
         EXPECT_FALSE(guncelleme::sonuc_satiri_coz(bozuk, s)) << bozuk;
 
     // Eight in flight until a connection shows the server near, two from then on; eight

@@ -143,6 +143,7 @@ struct toplu_is {
     bool& yeniden;
     double& en_kisa_baglanti;       // the quickest connection the run has seen, seconds
     int deneme = 0;                 // retries done so far
+    double istenen = 0;             // the longest Retry-After of this round's failures that may pass
     std::vector<size_t> bu_tur;     // the files of the curl now running, by its transfer number
 
     // Finishes every file whose result is in, up to the first failure.
@@ -165,6 +166,7 @@ struct toplu_is {
         k.cikis = s.cikis;
         if (deneme < TEKRAR_SAYISI && aktarim::gecici_mi(s.cikis, s.http)) {
             k.tekrar = true;
+            istenen = std::max(istenen, s.bekleme);
             toplam_bayt.fetch_add(inen);  // they come again: the bar still ends full
             return true;
         }
@@ -286,9 +288,17 @@ bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s) {
     double baglanti;
     if (!alan_oku(p, son, true, sira) || !alan_oku(p, son, false, cikis) || !alan_oku(p, son, false, http) ||
         !alan_oku(p, son, false, inen) || !alan_oku(p, son, false, baglanti_sayisi) ||
-        !alan_oku(p, son, false, baglanti) || p != son)
+        !alan_oku(p, son, false, baglanti))
         return false;
-    s = aktarim_sonucu{size_t(sira), cikis, http, inen, baglanti_sayisi > 0 ? baglanti : -1};
+    double bekleme = 0;
+    if (p != son) {
+        const std::string_view kalan(p, size_t(son - p));
+        if (kalan.size() < 2 || kalan.substr(0, 2) != " R" || kalan.find(' ', 1) != std::string_view::npos) return false;
+        const std::string_view deger = kalan.substr(2);
+        if (!deger.empty() && deger.size() <= 6 && deger.find_first_not_of("0123456789") == std::string_view::npos)
+            bekleme = double(std::stol(std::string(deger)));
+    }
+    s = aktarim_sonucu{size_t(sira), cikis, http, inen, baglanti_sayisi > 0 ? baglanti : -1, bekleme};
     return true;
 }
 
@@ -356,7 +366,7 @@ bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std:
 
 adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik hazirlik, const std::string& adres,
                            const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, double& en_kisa_baglanti) {
-    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden, en_kisa_baglanti, 0, {}};
+    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden, en_kisa_baglanti, 0, 0, {}};
     std::set<std::string> dizinler;  // folders made for retries' temporaries
     for (toplu_gecici& g : hazirlik.geciciler) {
         kalem k;
@@ -368,7 +378,8 @@ adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik
         const aktarim::sonuc s = turu_calistir(is, adres);
         if (s == aktarim::sonuc::DURDURULDU || kapaniyor.load()) break;
         if (!is.hata.empty() || !tekrar_edilecek_var_mi(is, s)) break;
-        if (!tekrar_bekle(++is.deneme)) break;
+        if (!tekrar_bekle(++is.deneme, is.istenen)) break;
+        is.istenen = 0;
         tekrara_hazirla(is, dizinler);
     }
     deneme_notu_koy("");

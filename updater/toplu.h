@@ -31,13 +31,15 @@ std::string yapilandirma_degeri(const std::string& deger);
 // The url and output lines of curl's config for the entries, in their order.
 std::string toplu_yapilandirma(const std::vector<const kayit*>& grup, const std::string& adres);
 
-// One line of the batch's write-out: "URLNUM EXITCODE HTTPCODE SIZE CONNECTS CONNECT_TIME".
+// One line of the batch's write-out: "URLNUM EXITCODE HTTPCODE SIZE CONNECTS CONNECT_TIME",
+// then optionally " R" and a Retry-After (anything but whole seconds counts as none).
 struct aktarim_sonucu {
     size_t sira = 0;       // index of the transfer in the config
     int cikis = -1;        // curl's exit code for that transfer
     long http = 0;
     int64_t inen = 0;      // body bytes received
     double baglanti = -1;  // seconds it took to connect; below 0 when a connection was reused
+    double bekleme = 0;    // the Retry-After the server asked, in seconds; 0 for none
 };
 bool sonuc_satiri_coz(const std::string& satir, aktarim_sonucu& s);
 
