@@ -304,9 +304,7 @@ sonuc getir(const std::string& adres, size_t parca_boyutu,
     const auto bas = saat::now();
     int64_t alinan = 0;
     while (true) {
-        if (hiz_siniri > 0 && !vakti_bekle(bas + std::chrono::duration_cast<saat::duration>(std::chrono::duration<double>(
-                                                     double(alinan) / double(hiz_siniri))), durdur))
-            break;
+        if (hiz_siniri > 0 && !vakti_bekle(bas + sure(double(alinan) / double(hiz_siniri)), durdur)) break;
         long n = surec::oku(b, tampon.data(), tampon.size(), durdur, sinir);
         if (n == 0) break;
         if (n < 0) {

@@ -39,8 +39,8 @@ std::string dosya_komutu(const std::string& adres, int64_t baslangic);
 // back). -g keeps brackets and braces of an address literal.
 std::string toplu_komutu(int paralel, int64_t hiz_siniri = 0);
 
-// " --limit-rate N" for a transfer held to `hiz_siniri` bytes a second ("" for none): curl
-// then reads no faster itself, so its buffers and the kernel's cannot run ahead of the pace.
+// " --limit-rate N" for a transfer held to `hiz_siniri` bytes a second ("" for none): a
+// ceiling on curl's own reading (the sockets' buffers still take what they can hold).
 std::string hiz_secenegi(int64_t hiz_siniri);
 
 // Whether the curl on the path can run such batches: the write-out names every transfer by
