@@ -1,7 +1,10 @@
 // HTTP transfers through curl: command lines, the streaming GET, and the file download that
-// is held to its size and to the silent-transfer limit. Its only state is that limit.
+// is held to its size and to the silent-transfer limit. Its state: that limit, and per thread
+// the last Retry-After and whether caches are asked to revalidate.
 #include "platform/aktarim.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -33,6 +37,7 @@ const int YETISME_PARCA = 64;                            // reads between two lo
 using saat = std::chrono::steady_clock;
 
 thread_local double bekleme = 0;  // the Retry-After of this thread's last answer, in seconds
+thread_local bool taze = false;   // this thread's GETs ask every cache on the way to revalidate
 
 // Seconds of a "R<Retry-After>" line, 0 for none or a date; curl before 7.84 writes the
 // variable's name instead of its value, which is no number either.
@@ -142,7 +147,7 @@ saat::duration sure(double saniye) { return std::chrono::duration_cast<saat::dur
 // sends whole files ends it at once (ARALIK_YOK).
 std::string dilim_komutu(const std::string& adres, int64_t bas, int64_t son) {
     const std::string aralik = std::to_string(bas) + "-" + (son >= 0 ? std::to_string(son) : "");
-    std::string komut = "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "'";
+    std::string komut = "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "'" + taze_secenegi();
     komut += bas > 0 ? " -C " + std::to_string(bas) + " -H 'Range: bytes=" + aralik + "'" : " -r " + aralik;
     return komut + " '" + adres + "'";
 }
@@ -222,12 +227,34 @@ bool gecici_mi(int cikis, long http) {
     }
 }
 
+void taze_iste(bool iste) { taze = iste; }
+
+std::string taze_secenegi() { return taze ? " -H 'Cache-Control: no-cache'" : ""; }
+
+std::string kullanici_ayarlari() {
+    auto var_mi = [](const std::string& yol) {
+        struct stat st;
+        return ::stat(yol.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    };
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::vector<std::string> adaylar;
+    for (const char* ad : {"CURL_HOME", "XDG_CONFIG_HOME", "HOME"})
+        if (const char* d = std::getenv(ad); d && *d) adaylar.push_back(std::string(d) + "/.curlrc");
+    // Only without XDG_CONFIG_HOME does curl look below the homes' .config.
+    for (const char* ad : {"CURL_HOME", "HOME"})
+        if (const char* d = std::getenv(ad); d && *d && !(xdg && *xdg)) adaylar.push_back(std::string(d) + "/.config/curlrc");
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) adaylar.push_back(std::string(pw->pw_dir) + "/.curlrc");
+    for (const std::string& yol : adaylar)
+        if (var_mi(yol)) return yol;
+    return "";
+}
+
 std::string getir_komutu(const std::string& adres) {
-    return "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "' '" + adres + "'";
+    return "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "'" + taze_secenegi() + " '" + adres + "'";
 }
 
 std::string dosya_komutu(const std::string& adres, int64_t baslangic) {
-    std::string komut = "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "'";
+    std::string komut = "curl -fsSL --connect-timeout 15 -w '" + std::string(DURUM_SATIRI) + "'" + taze_secenegi();
     if (baslangic > 0) komut += " -C " + std::to_string(baslangic);
     return komut + " '" + adres + "'";
 }
@@ -238,7 +265,7 @@ std::string hiz_secenegi(int64_t hiz_siniri) {
 
 std::string toplu_komutu(int paralel, int64_t hiz_siniri) {
     return "curl -sfgL --no-progress-meter --connect-timeout 15 --parallel --parallel-max " + std::to_string(paralel) +
-           hiz_secenegi(hiz_siniri > 0 ? std::max<int64_t>(hiz_siniri / paralel, 1) : 0) + " -w '" + TOPLU_SATIRI +
+           hiz_secenegi(hiz_siniri > 0 ? std::max<int64_t>(hiz_siniri / paralel, 1) : 0) + taze_secenegi() + " -w '" + TOPLU_SATIRI +
            "\\n' -K - 2>&1 >/dev/null";
 }
 

@@ -22,6 +22,22 @@ bool adres_guvenli(const std::string& adres);
 // ("R" and the value), then the HTTP status.
 inline const char* const DURUM_SATIRI = "%{stderr}R%header{retry-after}\\n%{http_code}\\n";
 
+// While on, every GET, file download and batch this thread starts sends "Cache-Control:
+// no-cache", so that a cache between the host and the player asks the host again before it
+// answers (squid, nginx and varnish configured as the operators' guide shows). For what changes
+// from one release to the next under one address (the manifest and its signature) and for a
+// second look at a file that came wrong. Off for a new thread.
+void taze_iste(bool iste);
+
+// " -H 'Cache-Control: no-cache'" while taze_iste is on, else "".
+std::string taze_secenegi();
+
+// The config file curl reads by itself before its command line (the player's ~/.curlrc, where
+// a café sets its proxy or a company its CA file), found as curl finds it; "" when there is
+// none. curl forgets it at a "next" of a config, so a config with several transfers names it
+// again after each one.
+std::string kullanici_ayarlari();
+
 // "curl -fsSL --connect-timeout 15 -w 'DURUM_SATIRI' 'URL'": the GET used for the manifest,
 // files and news. The status line after curl's own error text tells an answer
 // that may pass (503) from one that will not (404); curl's exit status is the same for both.

@@ -2,7 +2,7 @@
 """Test HTTP server on 127.0.0.1: serves a directory, with faults switched per path.
 
 Usage: sunucu.py ROOT. Prints the port on the first line of standard output, then serves
-until killed. Every GET path is appended to ROOT/../istekler.log. Faults are read on every
+until killed. Every GET path (its query left out) is appended to ROOT/../istekler.log. Faults are read on every
 request from ROOT/../hatalar.txt, one "KIND PATH" line each (PATH as requested, without the
 leading slash, percent-encoding kept):
   404    answer 404
@@ -73,7 +73,7 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
 
     def do_HEAD(self):
         """The headers a GET of the whole file would get (404 under the 404 fault)."""
-        yol = self.path.lstrip("/")
+        yol = self.yol()
         kip = (hatalar().get(yol) or "").partition(":")[0]
         dosya = os.path.join(KOK, http.server.urllib.parse.unquote(yol))
         if kip == "404" or not os.path.isfile(dosya):
@@ -81,8 +81,12 @@ class Isleyici(http.server.BaseHTTPRequestHandler):
             return
         self.baslik_gonder(os.path.getsize(dosya))
 
+    def yol(self):
+        """The requested path without its query, as a static host reads it."""
+        return self.path.partition("?")[0].lstrip("/")
+
     def do_GET(self):
-        yol = self.path.lstrip("/")
+        yol = self.yol()
         with kilit:
             with open(KAYIT, "a", encoding="utf-8") as f:
                 f.write(yol + "\n")

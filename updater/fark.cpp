@@ -255,18 +255,23 @@ struct parca {
 };
 
 // curl's config for some of the ranges, one transfer each ("next" between them: curl forgets
-// per-transfer options there, so each repeats them). A range that starts past the first byte
+// per-transfer options there, so each repeats them, the player's own curl config with its
+// proxy or CA file and a wish to revalidate included). A range that starts past the first byte
 // is asked for as a resumed transfer with its own Range header: curl then ends at once, before
 // any body, when the answer is not a range (a server that sends the whole file instead). The
 // first byte cannot be resumed from; it travels only once other ranges have shown that the
 // host honours them.
 std::string aralik_yapilandirmasi(const std::string& url, const std::vector<parca>& parcalar,
                                   const std::vector<size_t>& secilen) {
+    const std::string kullanici = aktarim::kullanici_ayarlari();
+    std::string tekrar = "next\n";
+    if (!kullanici.empty()) tekrar += "config = " + yapilandirma_degeri(kullanici) + "\n";
+    tekrar += "fail\nlocation\ngloboff\nconnect-timeout = 15\nwrite-out = " +
+              yapilandirma_degeri(std::string(aktarim::TOPLU_SATIRI) + "\n") + "\n";
+    if (!aktarim::taze_secenegi().empty()) tekrar += "header = \"Cache-Control: no-cache\"\n";
     std::string metin;
     for (size_t i : secilen) {
-        if (!metin.empty())
-            metin += "next\nfail\nlocation\ngloboff\nconnect-timeout = 15\nwrite-out = " +
-                     yapilandirma_degeri(std::string(aktarim::TOPLU_SATIRI) + "\n") + "\n";
+        if (!metin.empty()) metin += tekrar;
         const aralik& a = parcalar[i].a;
         const std::string araligi = std::to_string(a.bas) + "-" + std::to_string(a.son - 1);
         if (a.bas > 0) metin += "continue-at = " + std::to_string(a.bas) + "\nheader = \"Range: bytes=" + araligi + "\"\n";
@@ -526,7 +531,7 @@ fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::strin
     toplam_bayt.fetch_sub(e.boyut - getirilecek);
     const int64_t once = inen_bayt.load();
     fark_sonucu s = fark_sonucu::TAM;
-    if (araliklari_getir(adres + yol_kodla(e.yol), parcalar, duzen))
+    if (araliklari_getir(dosya_adresi(adres, e), parcalar, duzen))
         s = kur_ve_yerlestir(e, d, eski.fd, kaynak, parcalar, kendi_yolu, tablo, yeniden);
     else if (kapaniyor.load())
         s = fark_sonucu::DURDURULDU;

@@ -144,9 +144,11 @@ adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, ha
         if (!silinecek.empty()) ::unlink(gecici.c_str());
         return adim_sonucu::DURDURULDU;
     }
-    if (tur != hata_turu::YOK) return basarisiz(silinecek, tablo, indirme_hatasi(e.yol, tur));
+    if (tur != hata_turu::YOK) return basarisiz(silinecek, tablo, indirme_hatasi(e.yol, tur), tur);
     const std::string bozuk = indirme_hatasi(e.yol, hata_turu::BOZUK);
-    if (!bizim || !dogru_mu(e, a)) return basarisiz(bizim ? gecici : "", tablo, bozuk);
+    // Another program's file under our temporary's name says nothing of the release.
+    if (!bizim) return basarisiz("", tablo, bozuk);
+    if (!dogru_mu(e, a)) return basarisiz(gecici, tablo, bozuk, hata_turu::BOZUK);
     std::string metin;
     if (yerine_koy(e, gecici, a.okuma.fd, kendi_yolu, tablo, yeniden, metin)) return adim_sonucu::TAMAM;
     return basarisiz(ayni_dosya_mi(gecici, a.yazma.fd) ? gecici : "", tablo, metin);
@@ -257,6 +259,11 @@ std::string yol_kodla(const std::string& yol) {
     return kodlu;
 }
 
+std::string dosya_adresi(const std::string& adres, const kayit& e) {
+    // Percent-encoded like the path: a digest of an unchecked manifest may hold anything.
+    return adres + yol_kodla(e.yol) + "?" + yol_kodla(e.ozet.substr(0, 16));
+}
+
 bool calistirilabilir_mi(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
     if (b0 == 0x7F && b1 == 'E' && b2 == 'L' && b3 == 'F') return true;
     if (b0 == '#' && b1 == '!') return true;
@@ -335,10 +342,23 @@ bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::st
     return true;
 }
 
-adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin) {
+namespace {
+thread_local bool degisim_bekleniyor = false;
+thread_local bool degisim = false;  // a failure was held back for the worker
+}  // namespace
+
+void degisim_bekle(bool bekle) {
+    degisim_bekleniyor = bekle;
+    degisim = false;
+}
+
+bool degisim_goruldu() { return degisim; }
+
+adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin, hata_turu tur) {
     if (!silinecek.empty()) ::unlink(silinecek.c_str());
     onbellek_yaz(tablo);
-    hata_ver(metin);
+    if (degisim_bekleniyor && tur == hata_turu::BOZUK) degisim = true;
+    else hata_ver(metin);
     return adim_sonucu::BASARISIZ;
 }
 
@@ -355,7 +375,7 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     toplam_bayt.fetch_sub(a.onceki);  // the counters show what is still to come
 
     hata_turu tur = hata_turu::YOK;
-    if (!aktarimlar(adres + yol_kodla(e.yol), e, gecici, devam, hiz_siniri, a, tur))
+    if (!aktarimlar(dosya_adresi(adres, e), e, gecici, devam, hiz_siniri, a, tur))
         return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
     return bitir(e, gecici, a, tur, kendi_yolu, tablo, yeniden);
 }

@@ -61,6 +61,12 @@ const int64_t DEVAM_ESIGI = 4 << 20;  // a ".indir" this long is continued, not 
 // Percent-encodes a manifest path for a URL (letters, digits and "-./~_" stay).
 std::string yol_kodla(const std::string& yol);
 
+// Where a listed file is fetched below the base `adres`: its percent-encoded path, "?" and the
+// first 16 hexadecimal digits of its listed digest. A static host ignores the query, while a
+// cache keys on it, so a cache that still holds an earlier release's bytes of the path can
+// never hand them out for this one, and every file may be cached as long as a cache likes.
+std::string dosya_adresi(const std::string& adres, const kayit& e);
+
 // ELF, "#!", and the two Mach-O magic numbers.
 bool calistirilabilir_mi(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3);
 
@@ -97,8 +103,18 @@ bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::st
                 bool& yeniden, std::string& metin);
 
 // Ends a failed step: `silinecek` (when not empty) is removed, the cache saved, the text
-// reported. Always BASARISIZ.
-adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin);
+// reported. Always BASARISIZ. A file that came with other bytes than listed (`tur` BOZUK)
+// may belong to a release published while this run fetched the one before it: while the
+// worker waits for that (degisim_bekle), such a failure is not reported but noted for it
+// (degisim_goruldu), and the worker looks again.
+adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin,
+                      hata_turu tur = hata_turu::YOK);
+
+// Whether this thread's steps hold such a failure back; off for a new thread.
+void degisim_bekle(bool bekle);
+
+// Whether a failure was held back since degisim_bekle(true).
+bool degisim_goruldu();
 
 // The streamed step of a run for one file. A ".indir" of DEVAM_ESIGI bytes or more, and no
 // longer than listed, is hashed and continued from its end; a failure that may pass is tried

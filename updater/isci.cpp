@@ -412,6 +412,53 @@ void calis(std::string adres, std::string kendi_yolu, std::string imza_anahtari,
     calis(kaynak{std::move(adres), {}, std::move(imza_anahtari), std::move(imza_sira), 0}, std::move(kendi_yolu));
 }
 
+namespace {
+
+// The check and the downloads of one manifest: true once every listed file is current; false
+// when the run has ended (reported, kept back through degisim_bekle, or the launcher closing).
+bool gecis(const liste& l, const std::string& adres, const std::string& kendi_yolu, onbellek& tablo, bool& yeniden,
+           int64_t hiz_siniri) {
+    std::vector<const kayit*> indirilecekler;
+    int64_t toplam = 0;
+    if (!denetle(l, tablo, indirilecekler, toplam)) return false;
+    sayaclari_yayinla(toplam, indirilecekler.size());
+    if (indirilecekler.empty()) return true;
+    if (!yer_var_mi(yazilacak_bayt(indirilecekler))) {
+        onbellek_yaz(tablo);  // what the check hashed need not be hashed again
+        return false;
+    }
+    durum.store(INDIRILIYOR);
+    return indir(indirilecekler, adres, kendi_yolu, tablo, yeniden, hiz_siniri);
+}
+
+// The manifest and its signature change under one address from release to release, so every
+// cache on the way is asked to revalidate them.
+bool taze_liste_getir(const std::vector<std::string>& sunucular, const kaynak& k, size_t& secilen, liste& l) {
+    aktarim::taze_iste(true);
+    const bool alindi = liste_getir(sunucular, k, secilen, l);
+    aktarim::taze_iste(false);
+    return alindi;
+}
+
+// A file came wrong or missing: a release may have been published meanwhile. The manifest is
+// read again from the same host; whatever it lists now (the same release, or a newer one) is
+// checked and fetched once more with every cache asked to revalidate, since a cache may have
+// kept another release's bytes under this one's address. Nothing that fails its digest is
+// ever put in place, so the second pass can only finish what the first could not.
+bool ikinci_gecis(const std::string& adres, const kaynak& k, liste& l, const std::string& kendi_yolu, onbellek& tablo,
+                  bool& yeniden) {
+    liste yeni;
+    size_t secilen = 0;
+    if (!taze_liste_getir({adres}, k, secilen, yeni)) return false;
+    l = std::move(yeni);
+    aktarim::taze_iste(true);
+    const bool tamam = gecis(l, adres, kendi_yolu, tablo, yeniden, k.hiz_siniri);
+    aktarim::taze_iste(false);
+    return tamam;
+}
+
+}  // namespace
+
 void calis(kaynak k, std::string kendi_yolu) {
     std::vector<std::string> sunucular{k.adres};
     sunucular.insert(sunucular.end(), k.yedekler.begin(), k.yedekler.end());
@@ -422,29 +469,18 @@ void calis(kaynak k, std::string kendi_yolu) {
     std::future<onbellek> okunan = std::async(onbellegi_oku);  // here, later, when no thread can start
     liste l;
     size_t secilen = 0;
-    if (!liste_getir(sunucular, k, secilen, l)) return;
+    if (!taze_liste_getir(sunucular, k, secilen, l)) return;
     const std::string& adres = sunucular[secilen];
     if (secilen > 0) yedek_koy(sunucu_adi(adres));
     onbellek tablo = okunan.get();
-    std::vector<const kayit*> indirilecekler;
-    int64_t toplam = 0;
-    if (!denetle(l, tablo, indirilecekler, toplam)) return;
-    sayaclari_yayinla(toplam, indirilecekler.size());
-    // The leftovers' walk comes after the state: the player need not wait for a tidy-up.
-    if (indirilecekler.empty()) {
-        birakilanlari_sil(l, kendi_yolu, tablo);
-        onbellek_yaz(tablo);
-        durum.store(GUNCEL);
-        indir_artiklarini_sil();
-        return;
-    }
-    if (!yer_var_mi(yazilacak_bayt(indirilecekler))) {
-        onbellek_yaz(tablo);  // what the check hashed need not be hashed again
-        return;
-    }
-    durum.store(INDIRILIYOR);
     bool yeniden = false;
-    if (!indir(indirilecekler, adres, kendi_yolu, tablo, yeniden, k.hiz_siniri)) return;
+    degisim_bekle(true);
+    bool tamam = gecis(l, adres, kendi_yolu, tablo, yeniden, k.hiz_siniri);
+    const bool degismis = degisim_goruldu();
+    degisim_bekle(false);
+    if (!tamam && degismis && !kapaniyor.load()) tamam = ikinci_gecis(adres, k, l, kendi_yolu, tablo, yeniden);
+    if (!tamam) return;
+    // The leftovers' walks come after the state: the player need not wait for a tidy-up.
     birakilanlari_sil(l, kendi_yolu, tablo);
     onbellek_yaz(tablo);
     durum.store(yeniden ? YENIDEN_BASLAT : GUNCEL);

@@ -116,8 +116,10 @@ hata_turu neden(const kalem& k, int fd, int64_t boyut) {
     return hata_turu::YOK;
 }
 
-// Checks one transferred file and puts it in place; on failure fills `metin`.
-bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, std::string& metin) {
+// Checks one transferred file and puts it in place; on failure fills `metin`, and `tur` with
+// the kind when the file itself was wrong or missing.
+bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, std::string& metin,
+           hata_turu& tur) {
     const tanimlayici fd(::open(k.gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
     if (!fd.acik() || ::fstat(fd.fd, &st) != 0 || st.st_dev != k.aygit || st.st_ino != k.dugum) {
@@ -127,7 +129,7 @@ bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool&
     const hata_turu n = neden(k, fd.fd, int64_t(st.st_size));
     bool tamam = n == hata_turu::YOK;
     if (tamam) tamam = yerine_koy(*k.e, k.gecici, fd.fd, kendi_yolu, tablo, yeniden, metin);
-    else metin = indirme_hatasi(k.e->yol, n);
+    else metin = indirme_hatasi(k.e->yol, tur = n);
     if (!tamam) sil(k);
     return tamam;
 }
@@ -138,6 +140,7 @@ struct toplu_is {
     std::vector<kalem> kalemler;
     size_t siradaki = 0;   // first file not finished yet
     std::string hata;      // text of the first failure, once there is one
+    hata_turu hata_nedeni = hata_turu::YOK;  // its kind, when the file was wrong or missing
     const std::string& kendi_yolu;
     onbellek& tablo;
     bool& yeniden;
@@ -149,7 +152,7 @@ struct toplu_is {
     // Finishes every file whose result is in, up to the first failure.
     bool ilerlet() {
         while (siradaki < kalemler.size() && kalemler[siradaki].geldi) {
-            if (!bitir(kalemler[siradaki], kendi_yolu, tablo, yeniden, hata)) return false;
+            if (!bitir(kalemler[siradaki], kendi_yolu, tablo, yeniden, hata, hata_nedeni)) return false;
             ++siradaki;
         }
         return true;
@@ -272,7 +275,7 @@ std::string yapilandirma_degeri(const std::string& deger) {
 std::string toplu_yapilandirma(const std::vector<const kayit*>& grup, const std::string& adres) {
     std::string metin;
     for (const kayit* e : grup) {
-        metin += "url = " + yapilandirma_degeri(adres + yol_kodla(e->yol)) + "\n";
+        metin += "url = " + yapilandirma_degeri(dosya_adresi(adres, *e)) + "\n";
         metin += "output = " + yapilandirma_degeri(e->yol + ".indir") + "\n";
     }
     return metin;
@@ -366,7 +369,7 @@ bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std:
 
 adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik hazirlik, const std::string& adres,
                            const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, double& en_kisa_baglanti) {
-    toplu_is is{{}, 0, "", kendi_yolu, tablo, yeniden, en_kisa_baglanti, 0, 0, {}};
+    toplu_is is{{}, 0, "", hata_turu::YOK, kendi_yolu, tablo, yeniden, en_kisa_baglanti, 0, 0, {}};
     std::set<std::string> dizinler;  // folders made for retries' temporaries
     for (toplu_gecici& g : hazirlik.geciciler) {
         kalem k;
@@ -390,7 +393,7 @@ adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik
     if (is.hata.empty()) is.ilerlet();
     if (!is.hata.empty()) {
         is.kalanlari_sil(is.siradaki + 1);
-        return basarisiz("", tablo, is.hata);
+        return basarisiz("", tablo, is.hata, is.hata_nedeni);
     }
     if (yazilamayan < grup.size()) return basarisiz("", tablo, "Dosya yazılamadı: " + grup[yazilamayan]->yol);
     return adim_sonucu::TAMAM;
