@@ -1,6 +1,8 @@
 // The operator tool morvatan-liste: the manifest it writes, what it refuses, the links it
 // follows, the guards of a publish and the checks of a host or a folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -215,7 +217,8 @@ TEST(MorvatanListe, TheGuardsOfAPublish) {
 namespace {
 
 // What a host really serves, fetched through curl as a launcher would: the signed pair, then
-// every listed file's size. And locally, a listed file that is missing, and one not listed.
+// every listed file's bytes (or, when asked, only its size). And locally, a listed file that
+// is missing, and one not listed.
 TEST(MorvatanListe, ChecksWhatAHostServesAndWhatAFolderHolds) {
     yardimci::gecici_dizin site, anahtarlar;
     yardimci::test_sunucusu sunucu(site.yol);
@@ -232,8 +235,17 @@ TEST(MorvatanListe, ChecksWhatAHostServesAndWhatAFolderHolds) {
     EXPECT_EQ(durum, 0);
 
     sunucu.hata("404", "oyun.pak");                // the host lost a file
-    sunucu.dosya("veri/a b.png", "png!");          // another was changed after signing
+    sunucu.dosya("veri/a b.png", "PNG");           // another was changed after signing, same size
     std::string cikti = yardimci::komut(dogrula + sunucu.adres() + " 2>&1", &durum);
+    EXPECT_EQ(durum, 1);
+    EXPECT_NE(cikti.find("oyun.pak: sunucu vermiyor (curl 22, HTTP 404)"), std::string::npos) << cikti;
+    EXPECT_NE(cikti.find("veri/a b.png: gelen dosya listedekiyle ayni degil (3 bayt"), std::string::npos) << cikti;
+    EXPECT_NE(cikti.find("2 dosyanin 2 tanesi oyunculara listedeki gibi gitmiyor"), std::string::npos) << cikti;
+    // The quick check sees sizes only: blind to the first change, not to a longer file.
+    cikti = yardimci::komut(dogrula + sunucu.adres() + " --boyut 2>&1", &durum);
+    EXPECT_EQ(cikti.find("a b.png"), std::string::npos) << cikti;
+    sunucu.dosya("veri/a b.png", "png!");
+    cikti = yardimci::komut(dogrula + sunucu.adres() + " --boyut 2>&1", &durum);
     EXPECT_EQ(durum, 1);
     EXPECT_NE(cikti.find("oyun.pak: sunucu vermiyor"), std::string::npos) << cikti;
     EXPECT_NE(cikti.find("veri/a b.png: sunucuda 4 bayt, listede 3"), std::string::npos) << cikti;
@@ -244,6 +256,49 @@ TEST(MorvatanListe, ChecksWhatAHostServesAndWhatAFolderHolds) {
     EXPECT_EQ(durum, 1);
     EXPECT_NE(cikti.find("oyun.pak: listede var, klasorde yok"), std::string::npos) << cikti;
     EXPECT_NE(cikti.find("fazla.txt: klasorde var, listede yok"), std::string::npos) << cikti;
+}
+
+// A publish is never mixed or unverifiable: a second run on a folder that one is publishing
+// stops at once (a retried CI job), two started together leave a pair that verifies, and a
+// file written while the tool reads it stops the tool before anything is written.
+TEST(MorvatanListe, ConcurrentRunsAndFilesChangingUnderItNeverPublishABrokenPair) {
+    yardimci::gecici_dizin d, anahtarlar;
+    const std::string arac = MORVATAN_LISTE, gizli = anahtarlar.yol + "/gizli";
+    std::string acik = yardimci::komut(arac + " --anahtar-uret " + gizli);
+    acik.pop_back();
+    for (int i = 0; i < 200; ++i) dosya_yaz(d.yol + "/f" + std::to_string(i), std::string(size_t(i) * 97, 'a' + i % 26));
+    const std::string yayin = arac + " --imzala " + gizli + " " + d.yol + " 1.0 2>&1";
+    int durum = -1;
+    {
+        const int fd = ::open(d.yol.c_str(), O_RDONLY | O_DIRECTORY);
+        ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+        const std::string cikti = yardimci::komut(yayin, &durum);
+        ::close(fd);
+        EXPECT_EQ(durum, 1);
+        EXPECT_NE(cikti.find(": baska bir morvatan-liste bu klasoru yayinliyor; o bitince yeniden calistir"),
+                  std::string::npos) << cikti;
+        EXPECT_FALSE(fs::exists(d.yol + "/dosyalar-linux.txt"));
+    }
+    for (int tur = 0; tur < 5; ++tur) {
+        dosya_yaz(d.yol + "/f0", "tur " + std::to_string(tur));
+        int ikinci = -1;
+        yardimci::komut("(" + yayin + " >/dev/null; echo $? >" + d.yol + "/../ikinci.$$) & " + yayin +
+                            " >/dev/null; wait; exit $(cat " + d.yol + "/../ikinci.$$; rm -f " + d.yol + "/../ikinci.$$)",
+                        &ikinci);
+        yardimci::komut(arac + " --dogrula " + acik + " " + d.yol + " 2>&1", &durum);
+        EXPECT_EQ(durum, 0) << "tur " << tur;
+    }
+
+    // A file rewritten the whole time the tool reads it.
+    dosya_yaz(d.yol + "/buyuk.pak", std::string(32 << 20, 'x'));
+    fs::remove(d.yol + "/dosyalar-linux.txt");
+    const std::string yazici = "python3 -c \"import os,sys\nf=os.open(sys.argv[1],os.O_WRONLY)\nwhile True: "
+                               "os.pwrite(f,os.urandom(4096),int.from_bytes(os.urandom(3),'big')*2)\" " +
+                               d.yol + "/buyuk.pak >/dev/null 2>&1 & w=$!; sleep 0.2; ";
+    const std::string cikti = yardimci::komut(yazici + yayin + "; s=$?; kill $w; exit $s", &durum);
+    EXPECT_EQ(durum, 1);
+    EXPECT_NE(cikti.find("buyuk.pak: okunurken degisti"), std::string::npos) << cikti;
+    EXPECT_FALSE(fs::exists(d.yol + "/dosyalar-linux.txt"));
 }
 
 }  // namespace

@@ -13,7 +13,8 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/surec.h"
+#include "platform/aktarim.h"
+#include "tools/sunulan_denetim.h"
 #include "updater/blok.h"
 #include "updater/indirme.h"
 #include "updater/liste.h"
@@ -93,63 +94,6 @@ const char* imza_sorunu(const std::string& liste, const std::string* imza, const
     }
 }
 
-// One line of the HEAD pass: "URLNUM EXITCODE HTTPCODE CONTENT-LENGTH" (the length may be
-// missing).
-bool bas_satiri_coz(const std::string& satir, size_t& sira, int& cikis, long& http, int64_t& uzunluk) {
-    long long s = -1, u = -1;
-    int c = -1;
-    long h = 0;
-    const int n = std::sscanf(satir.c_str(), "%lld %d %ld %lld", &s, &c, &h, &u);
-    if (n < 3 || s < 0) return false;
-    sira = size_t(s);
-    cikis = c;
-    http = h;
-    uzunluk = n == 4 ? int64_t(u) : -1;
-    return true;
-}
-
-// HEAD of every listed file below `taban`; reports every file whose answer or size is wrong.
-bool sunulanlar_tutuyor_mu(const std::string& taban, const guncelleme::liste& l) {
-    std::string yapilandirma;
-    for (const guncelleme::kayit& k : l.kayitlar)
-        yapilandirma += "url = " + guncelleme::yapilandirma_degeri(taban + guncelleme::yol_kodla(k.yol)) + "\n";
-    const std::string komut =
-        "curl -sfgIL --no-progress-meter --connect-timeout 15 --parallel --parallel-max 8 "
-        "-w '%{stderr}%{urlnum} %{exitcode} %{http_code} %header{content-length}\\n' -K - 2>&1 >/dev/null";
-    surec::boru b;
-    if (!surec::girdili_ac(komut, yapilandirma.data(), yapilandirma.size(), b)) return false;
-    std::string cikti;
-    char tampon[65536];
-    const std::atomic<bool> durma{false};
-    for (long n; (n = surec::oku(b, tampon, sizeof tampon, durma, 120.0)) > 0;) cikti.append(tampon, size_t(n));
-    surec::kapat(b);
-    std::vector<char> goruldu(l.kayitlar.size(), 0);
-    bool tamam = true;
-    std::istringstream satirlar(cikti);
-    for (std::string satir; std::getline(satirlar, satir);) {
-        size_t sira = 0;
-        int cikis = -1;
-        long http = 0;
-        int64_t uzunluk = -1;
-        if (!bas_satiri_coz(satir, sira, cikis, http, uzunluk) || sira >= l.kayitlar.size()) continue;
-        goruldu[sira] = 1;
-        const guncelleme::kayit& k = l.kayitlar[sira];
-        if (cikis != 0) {
-            std::fprintf(stderr, "morvatan-liste: %s: sunucu vermiyor (curl %d, HTTP %ld)\n", k.yol.c_str(), cikis, http);
-            tamam = false;
-        } else if (uzunluk != k.boyut) {
-            std::fprintf(stderr, "morvatan-liste: %s: sunucuda %lld bayt, listede %lld\n", k.yol.c_str(),
-                         static_cast<long long>(uzunluk), static_cast<long long>(k.boyut));
-            tamam = false;
-        }
-    }
-    for (size_t i = 0; i < goruldu.size(); ++i) {
-        if (goruldu[i]) continue;
-        std::fprintf(stderr, "morvatan-liste: %s: sunucudan cevap yok\n", l.kayitlar[i].yol.c_str());
-        tamam = false;
-    }
-    return tamam;
-}
 
 }  // namespace
 
@@ -259,20 +203,23 @@ bool cift_tutuyor_mu(const std::string& nerede, const std::string& liste, const 
 
 }  // namespace
 
-int adresi_dogrula(const std::string& acik, const std::string& adres) {
+int adresi_dogrula(const std::string& acik, const std::string& adres, bool yalniz_boyut) {
     guncelleme::anahtar_listesi anahtar;
     if (!anahtarlari_al(acik, anahtar)) return 2;
     const std::string taban = adres.back() == '/' ? adres : adres + "/";
     std::string liste, imza, hata;
-    if (!guncelleme::liste_al(taban + "dosyalar-linux.txt", liste, hata)) {
+    aktarim::taze_iste(true);  // the pair as a launcher gets it: revalidated by every cache
+    const bool liste_var = guncelleme::liste_al(taban + "dosyalar-linux.txt", liste, hata);
+    const bool imza_var = liste_var && guncelleme::liste_al(taban + guncelleme::IMZA_DOSYASI, imza, hata);
+    aktarim::taze_iste(false);
+    if (!liste_var) {
         std::fprintf(stderr, "morvatan-liste: %sdosyalar-linux.txt: %s\n", taban.c_str(), hata.c_str());
         return 1;
     }
-    const bool imza_var = guncelleme::liste_al(taban + guncelleme::IMZA_DOSYASI, imza, hata);
     guncelleme::imza_kaydi k;
     guncelleme::liste l;
     if (!cift_tutuyor_mu(taban, liste, imza_var ? &imza : nullptr, anahtar, k, l)) return 1;
-    if (!sunulanlar_tutuyor_mu(taban, l)) return 1;
+    if (!(yalniz_boyut ? sunulan_boyutlar_dogru_mu(taban, l) : sunulanlar_dogru_mu(taban, l))) return 1;
     std::printf("dogru: %zu dosya sunuluyor, sira %llu\n", l.kayitlar.size(), static_cast<unsigned long long>(k.sira));
     return 0;
 }

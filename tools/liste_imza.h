@@ -44,8 +44,10 @@ std::string imza_dosyasi(const std::string& liste, const liste_imzasi& imza);
 // that is missing fails it, a file in DIR that is not listed is named. Exit status.
 int klasoru_dogrula(const std::string& acik, const std::string& klasor);
 
-// --dogrula PUBLIC URL: what a host actually serves, fetched through curl as a launcher
-// fetches it: the manifest and its signature, then every listed file's size from a HEAD
-// request (eight at a time), so an operator sees a missing file, a stale cache or a broken
-// certificate before any player does. Exit status.
-int adresi_dogrula(const std::string& acik, const std::string& adres);
+// --dogrula PUBLIC URL [--boyut]: what a host (or a cache before it) actually serves, fetched
+// through curl as a launcher fetches it: the manifest and its signature, asked with
+// "Cache-Control: no-cache", then every listed file through its launcher address with its
+// digest compared (tools/sunulan_denetim.h), so an operator sees a missing file, a stale
+// cache or a broken certificate before any player does; with --boyut only each file's size
+// from a HEAD request. Exit status.
+int adresi_dogrula(const std::string& acik, const std::string& adres, bool yalniz_boyut);

@@ -14,10 +14,16 @@
 // "morvatan-liste: PATH: reason" and nothing is written (exit 1).
 // Files are hashed on every core with the launcher's own SHA-256 code; the manifest is
 // written to a temporary file and renamed, so a published manifest is never half-written.
+// The folder is locked for the run (a second run on it stops at once), and a file that
+// changed while it was read stops the tool ("PATH: okunurken degisti") before anything is
+// written.
 // Every file of 4 MiB or more also gets a block index (updater/blok.h) under
 // dosyalar-linux.blok/, written before the manifest; indexes of files no longer published go
 // after it.
+#include <fcntl.h>
 #include <sodium.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -32,6 +38,7 @@
 
 #include "platform/atomik.h"
 #include "platform/dosya.h"
+#include "platform/tanimlayici.h"
 #include "tools/liste_denetim.h"
 #include "tools/liste_imza.h"
 #include "updater/blok.h"
@@ -60,7 +67,13 @@ struct girdi {
     fs::path kaynak;   // the file whose bytes are published (a link's target)
     bool dizinli = false;  // large enough for a block index, which `dizin` then holds
     blok::dizin dizin;
+    struct stat once {};   // the file as it was just before it was read
 };
+
+bool ayni_dosya_mi(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
 
 bool yol_kabul_mu(const std::string& yol) {
     if (!guncelleme::yol_gecerli_mi(yol) || yol.find('\n') != std::string::npos || yol.find('\r') != std::string::npos) {
@@ -150,6 +163,7 @@ bool dosyalari_topla(const fs::path& kok, std::vector<girdi>& dosyalar) {
 
 // Size and digest of a file, and for a large one its block index, from one read of its bytes.
 bool ozetle(girdi& g) {
+    if (::stat(g.kaynak.c_str(), &g.once) != 0) return false;
     std::error_code ec;
     const auto boyut = fs::file_size(g.kaynak, ec);
     if (ec || int64_t(boyut) < blok::FARK_ESIGI) return sha256::dosya_ozeti_al(g.kaynak.string(), g.ozet, g.boyut);
@@ -158,6 +172,21 @@ bool ozetle(girdi& g) {
     g.ozet = g.dizin.ozet;
     g.boyut = g.dizin.dosya_boyutu;
     return true;
+}
+
+// A file written while it was read (or since) would be listed with a digest of neither its
+// old nor its new bytes, which every player would fail on: each is looked at again once all
+// are read, and one whose size, time or identity moved stops the tool.
+bool hicbiri_degismedi_mi(const std::vector<girdi>& dosyalar) {
+    bool tamam = true;
+    for (const girdi& g : dosyalar) {
+        struct stat simdi;
+        if (::stat(g.kaynak.c_str(), &simdi) == 0 && ayni_dosya_mi(g.once, simdi) && g.boyut == int64_t(simdi.st_size))
+            continue;
+        std::fprintf(stderr, "morvatan-liste: %s: okunurken degisti\n", g.kaynak.c_str());
+        tamam = false;
+    }
+    return tamam;
 }
 
 // Size and digest of every file from one read of its bytes, so the two always agree; a file
@@ -178,7 +207,7 @@ bool ozetle(std::vector<girdi>& dosyalar) {
         std::fprintf(stderr, "morvatan-liste: %s: okunamadi\n", dosyalar[i].kaynak.c_str());
         tamam = false;
     }
-    return tamam;
+    return tamam && hicbiri_degismedi_mi(dosyalar);
 }
 
 std::string liste_metni(const std::vector<girdi>& dosyalar, const char* surum) {
@@ -232,6 +261,21 @@ bool yayin_guvenli_mi(const fs::path& kok, const liste_imzasi* imza, bool zorla)
     return varsayilan_uygun_mu(kok, imza ? &aciklar : nullptr) && (!imza || sira_dusmuyor_mu(kok, imza->sira));
 }
 
+// Two runs on one folder (a CI job retried while the first still runs) would write their
+// manifests, signatures and indexes over each other's, and could leave a pair of both: the
+// folder is locked for the whole run, and a second run stops at once and says why.
+bool klasoru_kilitle(const fs::path& kok, tanimlayici& kilit) {
+    kilit = tanimlayici(::open(kok.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!kilit.acik()) {
+        std::fprintf(stderr, "morvatan-liste: %s okunamadi\n", kok.c_str());
+        return false;
+    }
+    if (::flock(kilit.fd, LOCK_EX | LOCK_NB) == 0) return true;
+    std::fprintf(stderr, "morvatan-liste: %s: baska bir morvatan-liste bu klasoru yayinliyor; o bitince yeniden calistir\n",
+                 kok.c_str());
+    return false;
+}
+
 // Lists, hashes and writes DIR's manifest; `imza` (when given) signs it, and the signature
 // file follows the manifest into place. An unsigned publish removes an old signature first.
 int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza, bool zorla) {
@@ -239,6 +283,8 @@ int yayinla(const fs::path& kok, const char* surum, const liste_imzasi* imza, bo
         std::fprintf(stderr, "morvatan-liste: surum tek satir olmali\n");
         return 2;
     }
+    tanimlayici kilit;
+    if (!klasoru_kilitle(kok, kilit)) return 1;
     if (!yayin_guvenli_mi(kok, imza, zorla)) return 1;
     std::vector<girdi> dosyalar;
     if (!dosyalari_topla(kok, dosyalar)) return 1;
@@ -259,7 +305,7 @@ const char* const KULLANIM =
     "                         [--gecerlilik GUN] [--zorla]\n"
     "          morvatan-liste --anahtar-uret GIZLI_DOSYA\n"
     "          morvatan-liste --acik-anahtar GIZLI_DOSYA\n"
-    "          morvatan-liste --dogrula ACIK_ANAHTAR KLASOR|ADRES\n"
+    "          morvatan-liste --dogrula ACIK_ANAHTAR KLASOR|ADRES [--boyut]\n"
     "          morvatan-liste --help\n";
 
 int kullanim() {
@@ -347,9 +393,10 @@ int main(int argc, char** argv) {
     }
     if (a[0] == "--anahtar-uret") return a.size() == 2 ? anahtar_uret(a[1]) : kullanim();
     if (a[0] == "--acik-anahtar") return a.size() == 2 ? acik_anahtari_yaz(a[1]) : kullanim();
-    if (a[0] == "--dogrula" && a.size() == 3) {
+    if (a[0] == "--dogrula" && (a.size() == 3 || (a.size() == 4 && a[3] == "--boyut"))) {
         const bool adres = a[2].rfind("http://", 0) == 0 || a[2].rfind("https://", 0) == 0;
-        return adres ? adresi_dogrula(a[1], a[2]) : klasoru_dogrula(a[1], a[2]);
+        if (adres) return adresi_dogrula(a[1], a[2], a.size() == 4);
+        if (a.size() == 3) return klasoru_dogrula(a[1], a[2]);
     }
     if (a[0] == "--dogrula") return kullanim();
     if (a[0] == "--imzala") return imzali_yayinla({a.begin() + 1, a.end()});
