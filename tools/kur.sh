@@ -16,7 +16,7 @@ fi
 paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev libsodium-dev
           libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps)
 [ "$eylem" = test ] && paketler+=(xvfb x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng
-                                  clang libclang-rt-14-dev debootstrap binutils)
+                                  clang libclang-rt-14-dev debootstrap binutils nginx squid varnish)
 
 eksikler=()
 for p in "${paketler[@]}"; do
