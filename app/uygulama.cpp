@@ -25,6 +25,7 @@
 #include "ui/doku.h"
 #include "ui/girdi.h"
 #include "ui/klavye.h"
+#include "ui/piksel.h"
 #include "ui/metin_alani.h"
 #include "ui/sunum.h"
 #include "ui/yazi.h"
@@ -147,7 +148,10 @@ bool pencere_ac() {
     glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    pencere = glfwCreateWindow(800, 610, "Morvatan Online", nullptr, nullptr);
+    // Made at the desktop's scale from the start, so a HiDPI desktop never shows it small.
+    const float s = masaustu_olcegi(800, 610);
+    pencere = glfwCreateWindow(piksel::olcekli(800, s), piksel::olcekli(610, s), "Morvatan Online", nullptr,
+                               nullptr);
     if (!pencere) {
         hata_yaz("Pencere acilamadi (OpenGL).");
         glfwTerminate();
@@ -163,7 +167,7 @@ bool pencere_ac() {
     glfwSetCursorEnterCallback(pencere, giris_cikis_geri_cagrisi);
     glfwSetWindowFocusCallback(pencere, odak_geri_cagrisi);
     glfwSetWindowRefreshCallback(pencere, yenile_geri_cagrisi);
-    pencereyi_ortala(800, 610);
+    pencereyi_boyutla(800, 610);
     el_imleci = glfwCreateStandardCursor(GLFW_HAND_CURSOR);
     yazi_imleci = glfwCreateStandardCursor(GLFW_IBEAM_CURSOR);
     return true;

@@ -98,8 +98,7 @@ void kapanisa_gec() {
     if (!deri.kapanis.tex) deri.kapanis = doku_yukle("kapanis.jpg");
     tuval_genislik = 1280;
     tuval_yukseklik = 640;
-    glfwSetWindowSize(pencere, 1280, 640);
-    pencereyi_ortala(1280, 640);
+    pencereyi_boyutla(1280, 640);
     pencereyi_geri_ver();
     girdi.basildi = false;
     girdi.birakildi = false;

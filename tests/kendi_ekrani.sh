@@ -3,7 +3,8 @@
 # and read the screen can run side by side (ctest -j) without seeing each other's windows.
 # Usage: kendi_ekrani.sh PROGRAM [ARGS...]   (listing a gtest program's tests needs no display)
 # With EKRAN_KOKU=ROOT the X server is the one of that system root (tools/kok.sh), started
-# inside it; clients on this side reach it through its abstract socket.
+# inside it; clients on this side reach it through its abstract socket. EKRAN_BOYUTU gives
+# the screen another size than 1920x1080x24.
 set -uo pipefail
 for arg in "$@"; do
   [ "$arg" = --gtest_list_tests ] && exec "$@"
@@ -19,7 +20,7 @@ if [ -n "${EKRAN_KOKU:-}" ]; then
   kok_onu=(bash "$(dirname "$0")/../tools/kok.sh" --calistir "$EKRAN_KOKU")
 fi
 no_dosyasi=$(mktemp /tmp/morvatan-ekran-XXXXXX)
-"${kok_onu[@]}" Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -nolisten tcp 3>"$no_dosyasi" 2>/dev/null &
+"${kok_onu[@]}" Xvfb -displayfd 3 -screen 0 "${EKRAN_BOYUTU:-1920x1080x24}" -noreset -nolisten tcp 3>"$no_dosyasi" 2>/dev/null &
 x=$!
 trap 'kill "$x" 2>/dev/null; wait "$x" 2>/dev/null; rm -f "$no_dosyasi"' EXIT
 for _ in $(seq 600); do

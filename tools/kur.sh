@@ -16,7 +16,8 @@ fi
 paketler=(build-essential cmake pkg-config libglfw3-dev libenet-dev libstb-dev libgl-dev libsodium-dev
           libgl1-mesa-dri libgtest-dev libx11-dev curl openssl python3 procps)
 [ "$eylem" = test ] && paketler+=(xvfb x11-utils xdotool imagemagick tesseract-ocr tesseract-ocr-eng
-                                  clang libclang-rt-14-dev debootstrap binutils nginx squid varnish)
+                                  clang libclang-rt-14-dev debootstrap binutils nginx squid varnish
+                                  x11-xserver-utils x11-xkb-utils)
 
 eksikler=()
 for p in "${paketler[@]}"; do

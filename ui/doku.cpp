@@ -7,6 +7,7 @@
 #include <GLFW/glfw3.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -110,9 +111,22 @@ void tuvali_kur(int fb_genislik, int fb_yukseklik) {
     cizim::baslat(fb_genislik, fb_yukseklik, tuval_genislik, tuval_yukseklik);
 }
 
-void pencereyi_ortala(int genislik, int yukseklik) {
+float masaustu_olcegi(int genislik, int yukseklik) {
+    GLFWmonitor* ekran = glfwGetPrimaryMonitor();
+    if (!ekran) return 1.0f;
+    float sx = 1.0f, sy = 1.0f;
+    int ax = 0, ay = 0, aw = 0, ah = 0;
+    glfwGetMonitorContentScale(ekran, &sx, &sy);
+    glfwGetMonitorWorkarea(ekran, &ax, &ay, &aw, &ah);
+    return piksel::pencere_olcegi(std::max(sx, sy), aw, ah, genislik, yukseklik);
+}
+
+void pencereyi_boyutla(int genislik, int yukseklik) {
+    const float s = masaustu_olcegi(genislik, yukseklik);
+    const int w = piksel::olcekli(genislik, s), h = piksel::olcekli(yukseklik, s);
+    glfwSetWindowSize(pencere, w, h);
     GLFWmonitor* ekran = glfwGetPrimaryMonitor();
     const GLFWvidmode* kip = ekran ? glfwGetVideoMode(ekran) : nullptr;
     if (!kip) return;
-    glfwSetWindowPos(pencere, (kip->width - genislik) / 2, (kip->height - yukseklik) / 2);
+    glfwSetWindowPos(pencere, (kip->width - w) / 2, (kip->height - h) / 2);
 }

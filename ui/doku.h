@@ -51,5 +51,12 @@ void kirpmayi_bitir();
 // replay clears to the launcher's dark blue-black first.
 void tuvali_kur(int fb_genislik, int fb_yukseklik);
 
-// Centres `pencere` of the given size (screen coordinates) on the primary monitor.
-void pencereyi_ortala(int genislik, int yukseklik);
+// The desktop's scale for a window of `genislik` x `yukseklik` logical units: the primary
+// monitor's content scale (GLFW reads the desktop's Xft.dpi), lowered when the window would
+// not fit the monitor's work area (piksel::pencere_olcegi). 1 without a monitor.
+float masaustu_olcegi(int genislik, int yukseklik);
+
+// Gives `pencere` the size of `genislik` x `yukseklik` logical units at the desktop's scale
+// and centres it on the primary monitor. The canvas stays in logical units: text is laid out
+// at the framebuffer's density, input is mapped back, so the whole window scales.
+void pencereyi_boyutla(int genislik, int yukseklik);

@@ -51,4 +51,13 @@ kutu kirpma_kutusu(float x, float y, float w, float h, float olcek, int tuval_y)
     return k;
 }
 
+float pencere_olcegi(float icerik, int alan_w, int alan_h, int w, int h) {
+    float s = std::isfinite(icerik) && icerik > 0 ? icerik : 1.0f;
+    if (alan_w > 0 && alan_h > 0 && w > 0 && h > 0)
+        s = std::min({s, float(alan_w) / float(w), float(alan_h) / float(h)});
+    return std::max(s, 0.25f);
+}
+
+int olcekli(int mantiksal, float olcek) { return int(std::lround(double(mantiksal) * double(olcek))); }
+
 }  // namespace piksel

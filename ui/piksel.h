@@ -1,5 +1,6 @@
 // Pixel arithmetic of the skin that needs no OpenGL: premultiplied alpha, the CPU-built
-// mipmap chain and the scissor box of a logical rectangle. Tested without a display.
+// mipmap chain, the scissor box of a logical rectangle and the window's scale on a desktop.
+// Tested without a display.
 //
 // Images are tightly packed RGBA, 8 bits per channel, first row at the top.
 #pragma once
@@ -31,5 +32,14 @@ struct kutu {
 // The scissor box of a logical rectangle (top-left origin) at scale `olcek` on a canvas of
 // height `tuval_y`: origin rounded down, size rounded up.
 kutu kirpma_kutusu(float x, float y, float w, float h, float olcek, int tuval_y);
+
+// The scale of a window of `w` x `h` logical units on a monitor whose content scale is
+// `icerik` (Xft.dpi / 96 on X11; 1 for a value that makes no sense): that scale, or the
+// largest that fits the `alan_w` x `alan_h` work area when it would not (an area of 0 is
+// unknown and not looked at). Never below a quarter.
+float pencere_olcegi(float icerik, int alan_w, int alan_h, int w, int h);
+
+// `mantiksal` units at scale `olcek`, in whole pixels.
+int olcekli(int mantiksal, float olcek);
 
 }  // namespace piksel
