@@ -123,6 +123,29 @@ TEST(GirisPenceresi, APasteFromAClipboardOwnerThatNeverAnswersDoesNotFreezeTheWi
     EXPECT_EQ(l.kapat_iste(), 0);
 }
 
+// Shortcuts go by the letter the key types: on Turkish-F the key labelled V is where a US
+// keyboard has ".", and GLFW names keys by their US places. Ctrl+A selects the name, Ctrl+C
+// copies it, a typed letter replaces it, Ctrl+V pastes, Ctrl+X cuts, on every layout.
+TEST(GirisPenceresi, CtrlACVXGoByTheLetterOnTheKeyOnTurkishFQAndUs) {
+    for (const char* duzen : {"tr f", "tr", "us"}) {
+        komut(std::string("setxkbmap ") + duzen);
+        calisan_launcher l("kisayol=1\n");
+        ASSERT_FALSE(l.id.empty()) << l.hata_metni();
+        ASSERT_TRUE(l.paneli_ac());
+        l.yaz("deniz");
+        for (const char* t : {"ctrl+a", "ctrl+c"}) l.tus(t);
+        l.yaz("ada");
+        l.tus("ctrl+v");
+        EXPECT_TRUE(bekle_ki([&] { return l.ekran_yazisi(280, 228, 240, 36).find("adadeniz") != std::string::npos; }, 10))
+            << duzen << ": " << l.ekran_yazisi(280, 228, 240, 36);
+        for (const char* t : {"ctrl+a", "ctrl+x", "ctrl+v", "ctrl+v"}) l.tus(t);
+        EXPECT_TRUE(bekle_ki([&] { return l.ekran_yazisi(280, 228, 240, 36).find("adadenizadadeniz") != std::string::npos; }, 10))
+            << duzen << ": " << l.ekran_yazisi(280, 228, 240, 36);
+        EXPECT_EQ(l.kapat_iste(), 0);
+    }
+    komut("setxkbmap us");
+}
+
 TEST(GirisPenceresi, TwoStepLoginIntoTheGameAndBackThroughTheClosingPicture) {
     oyunlu_launcher o;
     ASSERT_NO_FATAL_FAILURE(o.giris("mert", "Kx9-Vm2-Zq7w"));

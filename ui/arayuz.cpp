@@ -28,11 +28,12 @@ const doku& yuz_dokusu(const dugme_derisi& deri, int yuz) {
 }
 
 // Draws the field text clipped to the field; the end of a long text stays visible.
-void alan_metni(const std::string& gorunen, float y, float& w, float& kaydirma) {
+void alan_metni(const std::string& gorunen, float y, bool vurgulu, float& w, float& kaydirma) {
     const yazi::atlas* a = yazi::atlas_al(yazi::GOVDE, 16);
     w = yazi::genislik(*a, gorunen, 0);
     kaydirma = std::max(0.0f, w - KAYDIRMA_SINIRI);
     kirp(METIN_X, y + 13, METIN_W, 26);
+    if (vurgulu) dikdortgen_ciz(0x7A6230, std::round(METIN_X - kaydirma) - 1, y + 15, w + 2, 22, 0.85f, 0.85f);
     yazi::yaz(*a, gorunen, 0xF3EFE6, yazi::DUZ, std::round(METIN_X - kaydirma), yazi::ortala(*a, y + 13, 26), 0);
     kirpmayi_bitir();
 }
@@ -81,6 +82,7 @@ void metin_kutusu(const char* kimlik, metin_alani& alan, float y, bool degisir) 
     if (deri.alan_yazi.tex) doku_ciz(deri.alan_yazi, ALAN_X, y, ALAN_W, ALAN_H, degisir ? 1.0f : 0.55f);
     if (etkilesim(kimlik, 1, nullptr, nullptr, 288, y + 9, 228, 34) && degisir) {
         odak = &alan;
+        secili = nullptr;  // a click puts the caret back at the end
         imlec_zamani = steady_saniye();
     }
     if (!degisir && odak == &alan) odak = nullptr;
@@ -91,7 +93,7 @@ void metin_kutusu(const char* kimlik, metin_alani& alan, float y, bool degisir) 
     const std::string gorunen = gorunen_metin(alan);
     const bool odakta = odak == &alan;
     float w = 0, kaydirma = 0;
-    if (!gorunen.empty() || odakta) alan_metni(gorunen, y, w, kaydirma);
+    if (!gorunen.empty() || odakta) alan_metni(gorunen, y, hepsi_secili_mi(alan), w, kaydirma);
     const double gecen = steady_saniye() - imlec_zamani;
     if (odakta && girdi.katman == 1 && std::fmod(gecen, 1.0) < IMLEC_ACIK)
         dikdortgen_ciz(0xE2C27A, METIN_X + w - kaydirma + 1, y + 17, 1.2f, 18, 1.0f, 1.0f);

@@ -63,7 +63,47 @@ void yapistir() {
     gizli::sil(ara);
 }
 
+// What the player's edit does to a selected text: it goes first.
+void seciliyi_kaldir() {
+    if (odak && hepsi_secili_mi(*odak)) gizli::sil(odak->metin);
+    secili = nullptr;
+}
+
+// Ctrl+C and Ctrl+X: the selected text to the clipboard. A password never leaves its field.
+void kopyala(bool kes) {
+    if (!odak || !hepsi_secili_mi(*odak) || odak->gizli) return;
+    pano_yaz(pencere, odak->metin);
+    if (kes) seciliyi_kaldir();
+    imlec_zamani = steady_saniye();
+}
+
+// A shortcut with Ctrl; false when the key is none.
+bool kisayol(char harf) {
+    switch (harf) {
+        case 'a': secili = odak; break;
+        case 'c': kopyala(false); break;
+        case 'x': kopyala(true); break;
+        case 'v':
+            seciliyi_kaldir();
+            yapistir();
+            break;
+        default: return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+char kisayol_harfi(const char* ad, int tus_kodu) {
+    if (ad && ad[0] && !ad[1]) {
+        const char c = ad[0];
+        if (c >= 'a' && c <= 'z') return c;
+        if (c >= 'A' && c <= 'Z') return char(c - 'A' + 'a');
+        return 0;
+    }
+    if (!ad && tus_kodu >= GLFW_KEY_A && tus_kodu <= GLFW_KEY_Z) return char('a' + (tus_kodu - GLFW_KEY_A));
+    return 0;
+}
 
 void metni_yapistir(std::string_view metin) {
     const std::string_view bakilan = metin.substr(0, PANO_SINIRI);
@@ -73,10 +113,12 @@ void metni_yapistir(std::string_view metin) {
 
 void karakter(uint32_t c) {
     if (!odak || mesaj_kutusu.acik || oyun_durumu != 0) return;
+    if (!sinifta_mi(odak->tur, c, hesap_api_var())) return;  // a refused key keeps the selection
+    seciliyi_kaldir();
     if (karakter_ekle(*odak, c, hesap_api_var())) imlec_zamani = steady_saniye();
 }
 
-void tus(int tus_kodu, int, int eylem, int degistirici) {
+void tus(int tus_kodu, int tarama, int eylem, int degistirici) {
     if (eylem == GLFW_RELEASE || oyun_durumu != 0) return;
     if (mesaj_kutusu.acik) {
         if (enter_mi(tus_kodu) || tus_kodu == GLFW_KEY_ESCAPE) mesaj_kutusu.acik = false;
@@ -91,13 +133,14 @@ void tus(int tus_kodu, int, int eylem, int degistirici) {
         return;
     }
     if (!odak) return;
+    if ((degistirici & GLFW_MOD_CONTROL) && kisayol(kisayol_harfi(glfwGetKeyName(tus_kodu, tarama), tus_kodu))) return;
     if (tus_kodu == GLFW_KEY_BACKSPACE) {
-        son_karakteri_sil(odak->metin);
+        if (hepsi_secili_mi(*odak)) seciliyi_kaldir();
+        else son_karakteri_sil(odak->metin);
         imlec_zamani = steady_saniye();
     } else if (tus_kodu == GLFW_KEY_TAB) {
+        secili = nullptr;
         sekme();
-    } else if (tus_kodu == GLFW_KEY_V && (degistirici & GLFW_MOD_CONTROL)) {
-        yapistir();
     }
 }
 

@@ -1,6 +1,8 @@
 // The keyboard: typed characters into the focused field, and the keys Enter, keypad Enter,
-// Escape, Tab, Backspace and Ctrl+V. While the message box is shown, Enter and Escape close
-// it and everything else is ignored; while the game runs, everything is ignored.
+// Escape, Tab, Backspace and Ctrl+A/C/V/X (select all, copy, paste, cut; a hidden field's
+// text is never copied). Shortcuts go by the letter the key types in the player's layout, not
+// by its place on a US keyboard. While the message box is shown, Enter and Escape close it
+// and everything else is ignored; while the game runs, everything is ignored.
 //
 // The actions behind Enter and Escape belong to the screens and the login flow; they register
 // themselves in `eylemler`. Main thread only (GLFW callbacks).
@@ -29,6 +31,12 @@ void karakter(uint32_t c);
 // once the field is full, and looks at no more than PANO_SINIRI bytes: a paste of megabytes
 // costs no more than a short one.
 void metni_yapistir(std::string_view metin);
+
+// The letter of a shortcut key: `ad` is what the layout types on it (glfwGetKeyName; null for
+// a key it cannot name), `tus_kodu` GLFW's token, named by the US position. A name of one
+// ASCII letter counts, in lower case; a key with no name falls back on its token's letter;
+// anything else (a digit, "ş", "ı") is no shortcut letter: 0.
+char kisayol_harfi(const char* ad, int tus_kodu);
 
 // Key callback: GLFW key, scan code, action and modifier bits.
 void tus(int tus_kodu, int tarama, int eylem, int degistirici);

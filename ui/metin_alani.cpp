@@ -7,6 +7,7 @@ metin_alani sifre_alani{"", 64, true, 1, "Şifre"};
 metin_alani kod_alani{"", 6, false, 3, "Doğrulama kodu"};
 metin_alani sunucu_alani{"", 64, false, 2, "127.0.0.1"};
 metin_alani* odak = nullptr;   // set by clicks, Enter, Tab and panel actions
+metin_alani* secili = nullptr; // set by Ctrl+A, cleared by the next edit or click
 double imlec_zamani = 0;       // restarted by focusing and typing
 
 namespace {
@@ -69,3 +70,5 @@ std::string gorunen_metin(const metin_alani& alan) {
     for (size_t i = kod_noktasi_sayisi(alan.metin); i > 0; --i) noktalar += "\xE2\x80\xA2";
     return noktalar;
 }
+
+bool hepsi_secili_mi(const metin_alani& alan) { return secili == &alan && odak == &alan && !alan.metin.empty(); }

@@ -18,6 +18,7 @@ struct metin_alani {
 
 extern metin_alani kullanici_alani, sifre_alani, kod_alani, sunucu_alani;
 extern metin_alani* odak;     // the focused field, or null
+extern metin_alani* secili;   // the field whose whole text Ctrl+A selected (while it has the focus)
 extern double imlec_zamani;   // steady-clock seconds the caret blink counts from
 
 // With a web account service the user-name field takes e-mail addresses: 64 code points and
@@ -39,6 +40,10 @@ void son_karakteri_sil(std::string& metin);
 
 // The text as shown: one bullet (U+2022) per code point when hidden.
 std::string gorunen_metin(const metin_alani& alan);
+
+// Whether the whole text of `alan` is selected: Ctrl+A in it, and no other key, click or
+// focus change since. Typing then replaces the text, Backspace removes it.
+bool hepsi_secili_mi(const metin_alani& alan);
 
 // Appends code point c (up to U+FFFF) as UTF-8.
 void utf8_ekle(std::string& metin, uint32_t c);

@@ -57,6 +57,16 @@ bool ozellikten_oku(Display* d, Window pencere, Atom ozellik, std::string& cikti
 
 }  // namespace
 
+namespace {
+Window kendi_sahibimiz = None;  // the window GLFW owns the clipboard from, once we copied
+}  // namespace
+
+void pano_yaz(GLFWwindow* pencere, const std::string& metin) {
+    glfwSetClipboardString(pencere, metin.c_str());
+    Display* d = glfwGetX11Display();
+    if (d) kendi_sahibimiz = XGetSelectionOwner(d, XInternAtom(d, "CLIPBOARD", False));
+}
+
 bool pano_oku(GLFWwindow* pencere, std::string& cikti) {
     Display* d = glfwGetX11Display();
     const Window pen = pencere ? glfwGetX11Window(pencere) : None;
@@ -68,7 +78,7 @@ bool pano_oku(GLFWwindow* pencere, std::string& cikti) {
     const Atom pano = XInternAtom(d, "CLIPBOARD", False);
     const Window sahip = XGetSelectionOwner(d, pano);
     if (sahip == None) return false;
-    if (sahip == pen) {  // GLFW answers from its own copy, with no round trip
+    if (sahip == pen || sahip == kendi_sahibimiz) {  // our own copy: a request to ourselves would wait for ever
         const char* s = glfwGetClipboardString(pencere);
         if (s) ekle_en_cok(cikti, s, std::strlen(s));
         return s != nullptr;

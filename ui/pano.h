@@ -15,3 +15,7 @@ const size_t PANO_SINIRI = 4096;   // bytes read at most: far more than any fiel
 // owner did not answer in time, or it offers no UTF-8 text. Every copy made on the way is
 // wiped before it is released.
 bool pano_oku(GLFWwindow* pencere, std::string& cikti);
+
+// Puts `metin` on the clipboard (GLFW owns it from a window of its own, which pano_oku then
+// knows for ours and reads without a round trip to itself).
+void pano_yaz(GLFWwindow* pencere, const std::string& metin);
