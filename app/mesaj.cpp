@@ -17,36 +17,51 @@ namespace {
 
 const float KUTU_W = 460, KUTU_H = 290;
 const float GOVDE_W = 356, GOVDE_H = 112;  // the clipped body: four 26-unit rows and a sliver
-const float SATIR = 26;
+
+// The body's type: 18 units on rows of 26; a text that needs more than four such rows (a long
+// path in it, say) is set smaller, on rows that still fit the body, rather than cut off.
+struct govde_yazisi {
+    int boyut;
+    float satir;
+};
+const govde_yazisi GOVDE_YAZILARI[] = {{18, 26}, {16, 21}, {14, 17.5f}};
 
 // The body's lines, wrapped once per text: a long news item is laid out when it is opened,
 // not on every frame.
 struct sarilmis_govde {
     std::string metin;
+    const yazi::atlas* ilk_atlas = nullptr;  // the 18-unit atlas the layout was made with
     const yazi::atlas* atlas = nullptr;
+    float satir = 26;
     std::vector<std::string> satirlar;
 };
 sarilmis_govde sarilmis;
 
-const std::vector<std::string>& govde_satirlari(const yazi::atlas& a) {
-    if (sarilmis.atlas != &a || sarilmis.metin != mesaj_kutusu.metin) {
-        sarilmis.metin = mesaj_kutusu.metin;
-        sarilmis.atlas = &a;
-        sarilmis.satirlar = yazi::sar(mesaj_kutusu.metin, a, GOVDE_W);
+const sarilmis_govde& govde_satirlari() {
+    const yazi::atlas* ilk = yazi::atlas_al(yazi::GOVDE, GOVDE_YAZILARI[0].boyut);
+    if (sarilmis.atlas && sarilmis.metin == mesaj_kutusu.metin && ilk == sarilmis.ilk_atlas) return sarilmis;
+    sarilmis.metin = mesaj_kutusu.metin;
+    sarilmis.ilk_atlas = ilk;
+    for (const govde_yazisi& g : GOVDE_YAZILARI) {
+        sarilmis.atlas = yazi::atlas_al(yazi::GOVDE, g.boyut);
+        sarilmis.satir = g.satir;
+        sarilmis.satirlar = yazi::sar(mesaj_kutusu.metin, *sarilmis.atlas, GOVDE_W);
+        if (float(sarilmis.satirlar.size()) * g.satir <= GOVDE_H - 6) break;
     }
-    return sarilmis.satirlar;
+    return sarilmis;
 }
 
 void govdeyi_ciz(float x0, float y0) {
-    const yazi::atlas* a = yazi::atlas_al(yazi::GOVDE, 18);
+    const sarilmis_govde& g = govde_satirlari();
+    const yazi::atlas* a = g.atlas;
     kirp(x0 + 52, y0 + 93, GOVDE_W, GOVDE_H);
     const float x = std::round(x0 + 52);
     float ust = y0 + 99;
-    for (const std::string& satir : govde_satirlari(*a)) {
+    for (const std::string& satir : g.satirlar) {
         if (ust > y0 + 93 + GOVDE_H) break;  // below the clipped body: nothing more shows
-        const float taban = ust + (SATIR + a->ascent + a->descent) * 0.5f;
+        const float taban = ust + (g.satir + a->ascent + a->descent) * 0.5f;
         yazi::ciz(*a, satir, x, taban, 0.9254902f, 0.9019608f, 0.8392157f, 1.0f, 0);
-        ust += SATIR;
+        ust += g.satir;
     }
     kirpmayi_bitir();
 }

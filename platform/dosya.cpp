@@ -57,3 +57,13 @@ bool tamamen_yaz(int fd, const void* veri, size_t n) {
     }
     return true;
 }
+
+bool klasore_yazilir_mi(const std::string& klasor) {
+    const int fd = ::open(klasor.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    if (errno == EACCES || errno == EROFS || errno == EPERM) return false;
+    return ::access(klasor.c_str(), W_OK) == 0;  // no nameless files here (EOPNOTSUPP, EISDIR)
+}

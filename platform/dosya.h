@@ -1,5 +1,5 @@
 // Reading a whole small file: one open (close-on-exec), a regular file only, a size limit,
-// and every failure as a value; and writing all of a buffer. Settings, fonts and records are read through it, so a
+// and every failure as a value; writing all of a buffer; whether a folder takes new files. Settings, fonts and records are read through it, so a
 // directory, a read error or a huge file standing where one is expected never throws, never
 // leaves a descriptor to a child and never fills the memory. Any thread.
 #pragma once
@@ -22,3 +22,8 @@ int duz_dosya_ac(const std::string& yol, int ek = 0);
 // Writes all `n` bytes to `fd`, again after a short write or an interrupted one. False when a
 // write fails (the disk is full, say).
 bool tamamen_yaz(int fd, const void* veri, size_t n);
+
+// Whether this process can create files in `klasor` (its permissions, a read-only mount):
+// tried with a nameless file that never appears in the folder, or, where the file system has
+// none, asked of the kernel's access check.
+bool klasore_yazilir_mi(const std::string& klasor);

@@ -131,6 +131,11 @@ bool bilet_gecerli_mi(const std::string& bilet) {
     return true;
 }
 
+bool kurulu_mu() {
+    const std::string yol = program_yolu();
+    return !yol.empty() && access(yol.c_str(), X_OK) == 0;
+}
+
 bool baslat(const std::string& bilet, std::string& hata) {
     cocuk_hazirligi h;
     h.yol = program_yolu();

@@ -39,6 +39,9 @@ bool baslat(const std::string& bilet, std::string& hata);
 // The program path the settings name (oyun_linux when present, else oyun), "\" made "/".
 std::string program_yolu();
 
+// Whether the game program is there to be started (program_yolu names an executable file).
+bool kurulu_mu();
+
 // The environment the game gets: the launcher's own, with MORVATAN_BILET and MORVATAN_SUNUCU
 // set (replacing any earlier value), one "KEY=VALUE" text each.
 std::vector<std::string> ortam_kur(char** ortam, const std::string& bilet, const std::string& sunucu);

@@ -82,6 +82,15 @@ bool devir_bekle(int fd) {
     return false;
 }
 
+// No lock file can be made: the folder's own descriptor carries the lock.
+sonuc klasoru_kilitle() {
+    tanimlayici fd(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.acik()) return sonuc::KILITSIZ;
+    if (!kilitle(fd.fd)) return sonuc::BASKASI_CALISIYOR;
+    kilit_fd = fd.birak();
+    return sonuc::ALINDI;
+}
+
 }  // namespace
 
 sonuc al() {
@@ -90,7 +99,7 @@ sonuc al() {
     // flock needs no write access: a lock file the player cannot write (left by a run as
     // another user) still keeps two launchers of one installation apart.
     if (!fd.acik()) fd = tanimlayici(open(KILIT_DOSYASI, O_RDONLY | O_CLOEXEC));
-    if (!fd.acik()) return sonuc::KILITSIZ;
+    if (!fd.acik()) return klasoru_kilitle();
     bool alindi = kilitle(fd.fd);
     // The file still names the last holder: the launcher that restarted into this one, when
     // it is this process's parent (which may have released the lock already, or not yet).

@@ -4,7 +4,9 @@
 // rename each other's downloads; the second one must touch nothing.
 //
 // The lock file holds the holder's process id, which a second start uses to ask the holder
-// (SIGUSR1) to bring its window to the front. A launcher started by the self-restart finds
+// (SIGUSR1) to bring its window to the front. In a folder where no lock file can be made (an
+// installation the player may only read) the folder itself is locked instead: a second start
+// still stops, though it cannot name the holder to call to the front. A launcher started by the self-restart finds
 // its parent, the old launcher, holding the lock or just releasing it, and waits a bounded
 // time for it; the old one stays until the new one has marked its window up (birak, below).
 // Main thread only, except the signal flag.
@@ -16,7 +18,7 @@ namespace tekil {
 enum class sonuc {
     ALINDI,             // this process holds the lock
     BASKASI_CALISIYOR,  // another launcher holds it and has been asked to come to the front
-    KILITSIZ,           // the lock file cannot be opened (a read-only directory): run unlocked
+    KILITSIZ,           // neither the lock file nor the folder can be opened: run unlocked
 };
 
 const char* const KILIT_DOSYASI = "launcher.kilit";

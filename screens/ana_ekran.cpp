@@ -6,11 +6,14 @@
 #include <GLFW/glfw3.h>
 
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
 #include "app/pencere.h"
 #include "platform/baglanti.h"
+#include "platform/dosya.h"
 #include "server/baglanti.h"
 #include "ui/arayuz.h"
 #include "ui/doku.h"
@@ -26,6 +29,17 @@ namespace ekran {
 namespace {
 bool oyun_bekleniyor = false;  // main thread: an update waits for a running game to end
 double son_bakis = 0;          // steady_saniye() of the last look at the game's lock
+std::string klasor_uyarisi;    // main thread: why the installation's folder takes no files, or ""
+
+// An installation the player may only read (unpacked by root under /opt, say) can never be
+// updated, and neither waiting nor restarting changes that: said at once, with the remedy.
+std::string klasor_uyarisi_al() {
+    if (klasore_yazilir_mi(".")) return "";
+    std::error_code ec;
+    return "Bu klasöre yazılamıyor: " + std::filesystem::current_path(ec).string() +
+           ". Launcher'ın oyunu kurup güncelleyebilmesi için onu kendi klasörlerinden birine (örneğin "
+           "~/.local/share) aç ve oradan başlat.";
+}
 }
 
 namespace {
@@ -137,6 +151,10 @@ void dugmeler() {
     const int32_t s = guncelleme::durum.load();
     if (arayuz::dugme("start", 0, deri.ana_dugme, "START", yazi::atlas_al(yazi::BASLIK, 16), 0xFBE3C2,
                       baslat_kapali_mi(s, baglanti_modu, webgiris::suruyor.load()), 356, 512, 136, 45, 2)) {
+        if (!klasor_uyarisi.empty() && !oyun::kurulu_mu()) {
+            hata_goster(klasor_uyarisi);
+            return;
+        }
         acik_panel = 1;
         odak = kullanici_alani.metin.empty() ? &kullanici_alani : &sifre_alani;
         imlec_zamani = steady_saniye();
@@ -209,6 +227,12 @@ void guncellemeyi_baslat() {
     k.imza_anahtari = ayar_al("imza_anahtari", "");
     k.imza_sira = ayar_al("imza_sira", "");
     k.hiz_siniri = guncelleme::hiz_siniri_coz(ayar_al("indirme_siniri", ""));
+    klasor_uyarisi = klasor_uyarisi_al();
+    if (!klasor_uyarisi.empty() && !k.adres.empty()) {
+        guncelleme::hata_ver(klasor_uyarisi);
+        hata_goster(klasor_uyarisi);
+        return;
+    }
     guncelleme::baslat(k, "MorvatanLauncher");
 }
 

@@ -2,8 +2,10 @@
 // the progress bar while downloading and when done, the failure line opening the message
 // box, the box's layer and keys, the news banner, and the close button.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
+#include <filesystem>
 #include <chrono>
 #include <functional>
 #include <regex>
@@ -196,6 +198,38 @@ TEST(AnaPencere, QuotedFeedAddressIsRefusedAndAStalledFeedDoesNotHoldTheExit) {
     EXPECT_EQ(l.kapat_iste(), 0);  // the detached fetch thread is still inside curl
     const std::string ara = "pgrep -f '[c]url.*:" + std::to_string(sunucu.port) + "/haber'";
     EXPECT_TRUE(bekle_ki([&] { return komut(ara).empty(); }, 5)) << komut(ara);
+}
+
+// An installation the player may only read (the package unpacked by root under /opt, run by
+// a player): one box at start names the folder and the remedy, no update is asked for, START
+// says the same while the game is missing, and a second start opens no second window.
+TEST(AnaPencere, AFolderThePlayerCannotWriteIsSaidAtOnceAndStillHoldsOneLauncher) {
+    yardimci::test_sunucusu sunucu;
+    sunucu.yayinla({{"oyun.pak", "x"}});
+    yardimci::gecici_dizin d, gunluk;
+    const std::string kurulum = d.yol + "/opt/morvatan";
+    std::filesystem::create_directories(kurulum);
+    yardimci::calisma_dizini_kur(kurulum, true);
+    yardimci::dosya_yaz(kurulum + "/launcher.ini", "guncelleme=" + sunucu.adres() + "\nkisayol=1\n");
+    // Root's folder run by a player (nobody); without root, a folder that lost its write bits.
+    const std::string oyuncu = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    yardimci::dosya_yaz(d.yol + "/oyuncu.sh", "#!/bin/sh\nexec " + oyuncu + kurulum + "/MorvatanLauncher\n");
+    komut("chmod 755 " + d.yol + "/oyuncu.sh && chmod -R a+rX,a-w " + d.yol);
+    auto kutu = [](const calisan_launcher& l) { return l.ekran_yazisi(170, 160, 460, 290, false); };
+    calisan_launcher l(yardimci::baslat(d.yol + "/oyuncu.sh", gunluk.yol + "/birinci.txt"));
+    ASSERT_FALSE(l.id.empty()) << yardimci::dosya_oku(gunluk.yol + "/birinci.txt");
+    EXPECT_TRUE(bekle_ki([&] { return kutu(l).find("local/share") != std::string::npos; }, 10)) << kutu(l);
+    EXPECT_NE(kutu(l).find("morvatan"), std::string::npos) << kutu(l);  // the folder is named
+    const pid_t ikinci = yardimci::baslat(d.yol + "/oyuncu.sh", gunluk.yol + "/ikinci.txt");
+    EXPECT_EQ(yardimci::bekle(ikinci, 10), 0) << yardimci::dosya_oku(gunluk.yol + "/ikinci.txt");
+    EXPECT_EQ(sunucu.istekler(), "");
+    l.tus("Return");
+    ASSERT_TRUE(bekle_ki([&] { return kutu(l).find("local/share") == std::string::npos; }, 5));
+    l.tikla(420, 535);  // START
+    EXPECT_TRUE(bekle_ki([&] { return kutu(l).find("local/share") != std::string::npos; }, 10)) << kutu(l);
+    l.tus("Return");
+    EXPECT_EQ(l.kapat_iste(), 0);
+    komut("chmod -R u+w " + d.yol);
 }
 
 }  // namespace
