@@ -75,6 +75,12 @@ TEST(Olcek, TheWindowTakesTheDesktopsScaleSharpAndWhole) {
         if (d.dpi == 192) {
             const double pay_2 = kenar_payi(l, o(700), o(418), o(75), o(18));
             EXPECT_LT(pay_2, pay_1 * 0.88) << "edges at 2x: " << pay_2 << ", at 1x: " << pay_1;
+            // The hit areas follow: a click on START where it is drawn opens the sign-in panel,
+            // whose veil darkens the sky.
+            const int gok = launcher_penceresi::parlaklik(l.piksel(o(60), o(60)));
+            l.tikla(o(420), o(535));
+            EXPECT_TRUE(yardimci::bekle_ki([&] { return launcher_penceresi::parlaklik(l.piksel(o(60), o(60))) < gok * 3 / 4; }, 5))
+                << "START at its drawn place opened no panel";
         }
     }
     dpi_koy(96);
