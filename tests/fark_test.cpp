@@ -85,6 +85,21 @@ TEST_F(FarkTest, OnlyTheChangedBlocksTravel) {
     EXPECT_EQ(dosya_oku(sunucu->kok + "/dosyalar-linux.txt").find(blok::KLASOR), std::string::npos);
 }
 
+// A delta's range pieces keep out of every listed file's way: "oyun.pak.1" is listed too, and
+// its kept half download ("oyun.pak.1.indir", the name a piece of "oyun.pak" once had) is
+// continued after the delta, not fetched again from its first byte.
+TEST_F(FarkTest, RangePiecesNeverTakeAnotherFilesKeptDownload) {
+    const std::string eski = rastgele(12 * MIB, 11), komsu = rastgele(8 * MIB, 12);
+    std::string yeni = eski;
+    for (int i = 0; i < 3; ++i) yeni.replace(size_t(i) * 4 * MIB + 999, 20000, rastgele(20000, 20 + i));
+    sunucu->dosya("oyun.pak.1", komsu);
+    yayinla_aracla(yeni);
+    dosya_yaz("oyun.pak.1.indir", komsu.substr(0, 6 * MIB));
+    guncelle(eski, yeni);
+    EXPECT_TRUE(dosya_oku("oyun.pak.1") == komsu);
+    EXPECT_LE(sunucu->gonderilen("oyun.pak.1"), int64_t(2 * MIB) + 65536);
+}
+
 // No index, a broken one, a hostile one that points at the wrong blocks, a server that
 // ignores ranges, an old copy that shares nothing: each ends with the right file for about
 // one plain download, never more.

@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <chrono>
 #include <thread>
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -286,6 +288,23 @@ void parcalari_sil(const std::vector<parca>& parcalar) {
     for (const parca& p : parcalar) ::unlink(p.gecici.c_str());
 }
 
+// The range pieces' folder: one of this delta's own at the installation's top ("parca-" and
+// random hexadecimal digits, ".indir"), made with an exclusive mkdir, mode 0700. Named after
+// the file, a piece would be another listed file's temporary ("a.pak.1.indir" is "a.pak.1"'s,
+// whose kept download it would replace), and in a folder of its own no one else can plant a
+// link. A name ending in ".indir" is never listed or installed, and the leftovers' walk
+// removes such a folder a killed run left. "" when none can be made.
+std::string parca_klasoru_ac() {
+    std::random_device rastgele;
+    for (int deneme = 0; deneme < 8; ++deneme) {
+        char ad[40];
+        std::snprintf(ad, sizeof ad, "parca-%08x%08x.indir", rastgele(), rastgele());
+        if (::mkdir(ad, 0700) == 0) return ad;
+        if (errno != EEXIST) break;
+    }
+    return "";
+}
+
 // Fetches the chosen ranges with one curl. False unless every one came whole as a range
 // (206).
 bool grup_getir(const std::string& url, std::vector<parca>& parcalar, const std::vector<size_t>& secilen) {
@@ -516,17 +535,23 @@ fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::strin
     if (!dizin_al(e, adres, d, duzen.siniri) || ::fstat(eski.fd, &st) != 0) return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
     if (!eslestir(eski.fd, int64_t(st.st_size), d, kaynak, kapaniyor))
         return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
-    std::vector<parca> parcalar;
+    std::vector<aralik> araliklar = eksik_araliklar(kaynak, d, duzen.adim_bayti(TOPLU_BAYT));
     int64_t getirilecek = 0;
-    for (aralik a : eksik_araliklar(kaynak, d, duzen.adim_bayti(TOPLU_BAYT))) {
-        getirilecek += a.son - a.bas;
+    for (const aralik& a : araliklar) getirilecek += a.son - a.bas;
+    if (double(getirilecek) > TAM_ORANI * double(e.boyut)) return fark_sonucu::TAM;
+    const std::string klasor = parca_klasoru_ac();
+    if (klasor.empty()) return fark_sonucu::TAM;
+    std::vector<parca> parcalar;
+    auto parca_ekle = [&](aralik a) {
+        parcalar.push_back({a, klasor + "/" + std::to_string(parcalar.size()) + ".indir"});
+    };
+    for (aralik a : araliklar) {
         if (a.bas == 0 && a.son > 1) {  // the first byte alone, the rest as a guarded range
-            parcalar.push_back({{0, 1}, e.yol + ".0.indir"});
+            parca_ekle({0, 1});
             a.bas = 1;
         }
-        parcalar.push_back({a, e.yol + "." + std::to_string(parcalar.size()) + ".indir"});
+        parca_ekle(a);
     }
-    if (double(getirilecek) > TAM_ORANI * double(e.boyut)) return fark_sonucu::TAM;
     // From here the counters expect only the ranges of this file; a fallback gives back the rest.
     toplam_bayt.fetch_sub(e.boyut - getirilecek);
     const int64_t once = inen_bayt.load();
@@ -536,6 +561,7 @@ fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::strin
     else if (kapaniyor.load())
         s = fark_sonucu::DURDURULDU;
     parcalari_sil(parcalar);
+    ::rmdir(klasor.c_str());
     if (s == fark_sonucu::TAM) toplam_bayt.fetch_add(e.boyut - getirilecek + (inen_bayt.load() - once));
     return s;
 }

@@ -431,8 +431,13 @@ void indir_artiklarini_sil() {
     for (fs::recursive_directory_iterator it(".", secenek, ec), son; !ec && it != son && !kapaniyor.load();
          it.increment(ec)) {
         const fs::path& p = it->path();
-        if (p.extension() != ".indir" || it->is_symlink(ec) || !it->is_regular_file(ec)) continue;
-        ::unlink(p.c_str());
+        if (p.extension() != ".indir" || it->is_symlink(ec)) continue;
+        if (it.depth() == 0 && it->is_directory(ec)) {  // a killed delta's range pieces
+            it.disable_recursion_pending();
+            fs::remove_all(p, ec);
+            continue;
+        }
+        if (it->is_regular_file(ec)) ::unlink(p.c_str());
     }
 }
 

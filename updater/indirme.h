@@ -138,7 +138,8 @@ void temizle();
 void birakilanlari_sil(const liste& l, const std::string& kendi_yolu, onbellek& tablo);
 
 // After a run that left every listed file current: removes every regular file named "*.indir"
-// below the working directory (links are not followed). Such a file belongs to no download any
+// below the working directory (links are not followed), and a folder of that name at its top
+// with what it holds (a killed delta's range pieces, updater/fark.h). Such a file belongs to no download any
 // more: a stopped one of a path the manifest no longer lists, or a killed batch's. Ends early
 // when the launcher is closing.
 void indir_artiklarini_sil();
