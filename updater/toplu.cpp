@@ -24,16 +24,22 @@ namespace fs = std::filesystem;
 namespace guncelleme {
 namespace {
 
-const int CURL_YAZMA_HATASI = 23;
-const int CURL_YOK = -2;             // recorded for every file when curl could not be started
+const int CURL_YAZMA_HATASI = 23;   // curl could not write a file (a full disk, say)
 const size_t IZLENEN = 2 * PARALEL;  // unfinished files looked at for progress in a quiet moment
+
+// Where one file of a batch stands.
+enum class kalem_hali {
+    BEKLIYOR,   // in the curl that runs next (or now), no line of it read yet
+    TEKRAR,     // its transfer failed in a way that may pass: fetched again by the next curl
+    GELDI,      // curl says it arrived: to be checked and put in place
+    BASARISIZ,  // no transfer of it will come; `neden` says why
+};
 
 // One file of a batch: the ".indir" this step created (known by device and inode, so that
 // only it is ever read, renamed or removed) and what curl said about its transfer.
 struct kalem : toplu_gecici {
-    bool geldi = false;      // its outcome is final: curl's line has been read, or no retry is left
-    bool tekrar = false;     // its transfer failed in a way that may pass: fetched again
-    int cikis = -1;
+    kalem_hali hal = kalem_hali::BEKLIYOR;
+    hata_turu neden = hata_turu::YOK;
     int64_t gorulen = 0;     // size seen at the last look for progress
 };
 
@@ -107,13 +113,18 @@ bool alan_oku(const char*& p, const char* son, bool ilk, T& deger) {
 // Why a transferred file cannot go in place (YOK when it can), in the streamed step's
 // precedence: a body past the listed size first (the streamed step cuts it off), then the
 // transfer's own failure, then the size and the digest.
-hata_turu neden(const kalem& k, int fd, int64_t boyut) {
+hata_turu sorun(const kalem& k, int fd, int64_t boyut) {
     if (boyut > k.e->boyut) return hata_turu::BOZUK;
-    if (k.cikis == CURL_YAZMA_HATASI) return hata_turu::DISKE_YAZILAMADI;
-    if (k.cikis == CURL_YOK) return hata_turu::CALISTIRILAMADI;
-    if (k.cikis != 0) return hata_turu::ULASILAMADI;
+    if (k.hal == kalem_hali::BASARISIZ) return k.neden;
     if (boyut != k.e->boyut || ozet_al(fd) != k.e->ozet) return hata_turu::BOZUK;
     return hata_turu::YOK;
+}
+
+bool son_hal_mi(const kalem& k) { return k.hal == kalem_hali::GELDI || k.hal == kalem_hali::BASARISIZ; }
+
+void basarisiz_say(kalem& k, hata_turu neden) {
+    k.hal = kalem_hali::BASARISIZ;
+    k.neden = neden;
 }
 
 // Checks one transferred file and puts it in place; on failure fills `metin`, and `tur` with
@@ -126,7 +137,7 @@ bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool&
         metin = indirme_hatasi(k.e->yol, hata_turu::BOZUK);
         return false;
     }
-    const hata_turu n = neden(k, fd.fd, int64_t(st.st_size));
+    const hata_turu n = sorun(k, fd.fd, int64_t(st.st_size));
     bool tamam = n == hata_turu::YOK;
     if (tamam) tamam = yerine_koy(*k.e, k.gecici, fd.fd, kendi_yolu, tablo, yeniden, metin);
     else metin = indirme_hatasi(k.e->yol, tur = n);
@@ -151,7 +162,7 @@ struct toplu_is {
 
     // Finishes every file whose result is in, up to the first failure.
     bool ilerlet() {
-        while (siradaki < kalemler.size() && kalemler[siradaki].geldi) {
+        while (siradaki < kalemler.size() && son_hal_mi(kalemler[siradaki])) {
             if (!bitir(kalemler[siradaki], kendi_yolu, tablo, yeniden, hata, hata_nedeni)) return false;
             ++siradaki;
         }
@@ -163,17 +174,17 @@ struct toplu_is {
         if (!sonuc_satiri_coz(satir, s) || s.sira >= bu_tur.size()) return true;
         if (s.baglanti >= 0 && (en_kisa_baglanti < 0 || s.baglanti < en_kisa_baglanti)) en_kisa_baglanti = s.baglanti;
         kalem& k = kalemler[bu_tur[s.sira]];
-        if (k.geldi || k.tekrar) return true;
+        if (k.hal != kalem_hali::BEKLIYOR) return true;
         const int64_t inen = std::min(s.inen, k.e->boyut);
         inen_bayt.fetch_add(inen);
-        k.cikis = s.cikis;
         if (deneme < TEKRAR_SAYISI && aktarim::gecici_mi(s.cikis, s.http)) {
-            k.tekrar = true;
+            k.hal = kalem_hali::TEKRAR;
             istenen = std::max(istenen, s.bekleme);
             toplam_bayt.fetch_add(inen);  // they come again: the bar still ends full
             return true;
         }
-        k.geldi = true;
+        if (s.cikis == 0) k.hal = kalem_hali::GELDI;
+        else basarisiz_say(k, s.cikis == CURL_YAZMA_HATASI ? hata_turu::DISKE_YAZILAMADI : hata_turu::ULASILAMADI);
         return ilerlet();
     }
 
@@ -181,7 +192,7 @@ struct toplu_is {
     void turu_hazirla() {
         bu_tur.clear();
         for (size_t i = siradaki; i < kalemler.size(); ++i)
-            if (!kalemler[i].geldi) bu_tur.push_back(i);
+            if (kalemler[i].hal == kalem_hali::BEKLIYOR) bu_tur.push_back(i);
     }
 
     // True when one of the files in flight has grown since the last look.
@@ -190,7 +201,7 @@ struct toplu_is {
         size_t bakilan = 0;
         for (size_t i = siradaki; i < kalemler.size() && bakilan < IZLENEN; ++i) {
             kalem& k = kalemler[i];
-            if (k.geldi) continue;
+            if (son_hal_mi(k)) continue;
             ++bakilan;
             struct stat st;
             if (::stat(k.gecici.c_str(), &st) == 0 && int64_t(st.st_size) > k.gorulen) {
@@ -214,13 +225,11 @@ bool tekrar_edilecek_var_mi(toplu_is& is, aktarim::sonuc s) {
     bool var = false;
     for (size_t i : is.bu_tur) {
         kalem& k = is.kalemler[i];
-        if (k.geldi) continue;
-        if (!k.tekrar) {
-            k.cikis = s == aktarim::sonuc::CALISTIRILAMADI ? CURL_YOK : -1;
-            k.tekrar = s == aktarim::sonuc::GECICI && kalan;
+        if (k.hal == kalem_hali::BEKLIYOR) {
+            if (s == aktarim::sonuc::GECICI && kalan) k.hal = kalem_hali::TEKRAR;
+            else basarisiz_say(k, s == aktarim::sonuc::CALISTIRILAMADI ? hata_turu::CALISTIRILAMADI : hata_turu::ULASILAMADI);
         }
-        k.geldi = !k.tekrar;
-        var = var || k.tekrar;
+        var = var || k.hal == kalem_hali::TEKRAR;
     }
     return var;
 }
@@ -230,12 +239,10 @@ bool tekrar_edilecek_var_mi(toplu_is& is, aktarim::sonuc s) {
 void tekrara_hazirla(toplu_is& is, std::set<std::string>& dizinler) {
     for (size_t i : is.bu_tur) {
         kalem& k = is.kalemler[i];
-        if (!k.tekrar) continue;
-        k.tekrar = false;
+        if (k.hal != kalem_hali::TEKRAR) continue;
+        k.hal = kalem_hali::BEKLIYOR;
         k.gorulen = 0;
-        if (gecici_hazirla(k, dizinler)) continue;
-        k.geldi = true;
-        k.cikis = CURL_YAZMA_HATASI;
+        if (!gecici_hazirla(k, dizinler)) basarisiz_say(k, hata_turu::DISKE_YAZILAMADI);
     }
 }
 
