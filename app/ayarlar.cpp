@@ -64,6 +64,15 @@ std::string ayar_al(const std::string& anahtar, const std::string& yedek) {
     return yedek;
 }
 
+const char* ayar_varsayilani(const std::string& anahtar) {
+    static const std::pair<const char*, const char*> tablo[] = {{"sunucu", "127.0.0.1"}, {"hatirla", "1"}};
+    for (const auto& [ad, deger] : tablo)
+        if (anahtar == ad) return deger;
+    return "";
+}
+
+std::string ayar_degeri(const std::string& anahtar) { return ayar_al(anahtar, ayar_varsayilani(anahtar)); }
+
 void ayar_koy(const std::string& anahtar, const std::string& deger) {
     for (ayar& a : ayarlar.kisisel) {
         if (a.anahtar == anahtar) {
@@ -81,4 +90,4 @@ void ini_yaz() {
     atomik_yaz("launcher.ini", metin);
 }
 
-bool hesap_api_var() { return !ayar_al("hesap_api", "").empty(); }
+bool hesap_api_var() { return !ayar_degeri("hesap_api").empty(); }

@@ -40,6 +40,13 @@ void ini_coz(const std::string& metin, std::vector<ayar>& liste);
 // First user entry, else first default entry, else `yedek`. An empty value counts as present.
 std::string ayar_al(const std::string& anahtar, const std::string& yedek);
 
+// A key's fallback when neither file holds it: "127.0.0.1" for `sunucu`, "1" for `hatirla`,
+// "" for every other key. Every default lives in this one table.
+const char* ayar_varsayilani(const std::string& anahtar);
+
+// ayar_al with the key's own fallback.
+std::string ayar_degeri(const std::string& anahtar);
+
 // Overwrites the first user entry with that key, or appends one. Defaults never change.
 void ayar_koy(const std::string& anahtar, const std::string& deger);
 

@@ -98,8 +98,8 @@ void alanlari_hazirla() {
     giris_hazirla();
     arayuz::eylemler.ayar_kaydet = ayar_kaydet;
     hesap_alanini_hazirla(hesap_api_var());
-    beni_hatirla = ayar_al("hatirla", "1") == "1";
-    if (beni_hatirla) kullanici_alani.metin = ayar_al("kullanici", "");
+    beni_hatirla = ayar_degeri("hatirla") == "1";
+    if (beni_hatirla) kullanici_alani.metin = ayar_degeri("kullanici");
 }
 
 void ikon_koy() {

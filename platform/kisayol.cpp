@@ -58,7 +58,7 @@ std::string kisayol_metni(const std::string& exe) {
 }
 
 void kisayol_yaz() {
-    if (ayar_al("kisayol", "") == "1") return;
+    if (ayar_degeri("kisayol") == "1") return;
     const char* ev = std::getenv("HOME");
     if (!ev || !*ev || calistirilan_yol.empty()) return;
     const fs::path dizin = fs::path(ev) / ".local/share/applications";

@@ -107,7 +107,7 @@ void kapanisa_gec() {
 }  // namespace
 
 std::string program_yolu() {
-    std::string yol = ayar_var_mi("oyun_linux") ? ayar_al("oyun_linux", "") : ayar_al("oyun", "");
+    std::string yol = ayar_var_mi("oyun_linux") ? ayar_degeri("oyun_linux") : ayar_degeri("oyun");
     ters_bolu_duzelt(yol);
     return yol;
 }
@@ -139,7 +139,7 @@ bool kurulu_mu() {
 bool baslat(const std::string& bilet, std::string& hata) {
     cocuk_hazirligi h;
     h.yol = program_yolu();
-    h.klasor = ayar_al("oyun_klasoru", "");
+    h.klasor = ayar_degeri("oyun_klasoru");
     ters_bolu_duzelt(h.klasor);
     if (h.yol.empty()) {
         hata = "launcher.ini içinde oyun= satırı boş.";
@@ -151,7 +151,7 @@ bool baslat(const std::string& bilet, std::string& hata) {
     }
     char tam[PATH_MAX];
     if (realpath(h.yol.c_str(), tam)) h.yol = tam;
-    h.ortam = ortam_kur(environ, bilet, ayar_al("sunucu", "127.0.0.1"));
+    h.ortam = ortam_kur(environ, bilet, ayar_degeri("sunucu"));
     h.argv = {h.yol.data(), nullptr};
     for (std::string& s : h.ortam) h.envp.push_back(s.data());
     h.envp.push_back(nullptr);

@@ -87,7 +87,7 @@ void topluluk() {
         const float x = 475.0f + 38.0f * float(i);
         bool uzerinde = false;
         if (arayuz::etkilesim(TOPLULUK[i].anahtar, 0, &uzerinde, nullptr, x, 326, 28, 28))
-            baglanti_ac(ayar_al(TOPLULUK[i].anahtar, ""));
+            baglanti_ac(ayar_degeri(TOPLULUK[i].anahtar));
         const float lx = std::round(x + (28 - yazi::genislik(*a, TOPLULUK[i].etiket, 0)) / 2);
         yazi::yaz(*a, TOPLULUK[i].etiket, uzerinde ? 0xFFE2A0 : 0xE8D7A8, yazi::GOLGE, lx, yazi::ortala(*a, 326, 28), 0);
     }
@@ -161,10 +161,10 @@ void dugmeler() {
     }
     const yazi::atlas* a = yazi::atlas_al(yazi::BASLIK, 12);
     if (arayuz::dugme("web", 0, deri.dugme, "WEB S\xC4\xB0TES\xC4\xB0", a, 0xEFE3C4, false, 497, 519, 136, 32, 1))
-        baglanti_ac(ayar_al("web", ""));
+        baglanti_ac(ayar_degeri("web"));
     if (arayuz::dugme("ayar", 0, deri.dugme, "AYARLAR", a, 0xEFE3C4, false, 638, 519, 136, 32, 1)) {
         acik_panel = 2;
-        sunucu_alani.metin = ayar_al("sunucu", "127.0.0.1");
+        sunucu_alani.metin = ayar_degeri("sunucu");
         odak = &sunucu_alani;
     }
 }
@@ -222,11 +222,11 @@ void guncellemeyi_baslat() {
     son_bakis = steady_saniye();
     if (oyun_bekleniyor) return;
     guncelleme::kaynak k;
-    k.adres = ayar_al("guncelleme", "");
-    k.yedekler = guncelleme::adresleri_ayir(ayar_al("guncelleme_yedek", ""));
-    k.imza_anahtari = ayar_al("imza_anahtari", "");
-    k.imza_sira = ayar_al("imza_sira", "");
-    k.hiz_siniri = guncelleme::hiz_siniri_coz(ayar_al("indirme_siniri", ""));
+    k.adres = ayar_degeri("guncelleme");
+    k.yedekler = guncelleme::adresleri_ayir(ayar_degeri("guncelleme_yedek"));
+    k.imza_anahtari = ayar_degeri("imza_anahtari");
+    k.imza_sira = ayar_degeri("imza_sira");
+    k.hiz_siniri = guncelleme::hiz_siniri_coz(ayar_degeri("indirme_siniri"));
     klasor_uyarisi = klasor_uyarisi_al();
     if (!klasor_uyarisi.empty() && !k.adres.empty()) {
         guncelleme::hata_ver(klasor_uyarisi);

@@ -61,8 +61,8 @@ void kayit_satiri() {
     yazi::yaz(*a, s1, 0xB8AE96, yazi::DUZ, x1, taban, 0);
     yazi::yaz(*a, s2, uzerinde ? 0xFFE2A0 : 0xE8C77A, yazi::DUZ, std::round(x1 + w1), taban, 0);
     if (!tiklandi) return;
-    std::string adres = ayar_al("kayit", "");
-    if (adres.empty()) adres = ayar_al("web", "");
+    std::string adres = ayar_degeri("kayit");
+    if (adres.empty()) adres = ayar_degeri("web");
     baglanti_ac(adres);
 }
 

@@ -197,7 +197,7 @@ bool adres_ayir(std::string metin, std::string& host, uint16_t& port) {
 
 void baglan(int mod) {
     sunucu_sifirla();
-    const std::string metin = ayar_al("sunucu", "127.0.0.1");
+    const std::string metin = ayar_degeri("sunucu");
     std::string host;
     uint16_t port = VARSAYILAN_PORT;
     baglanti_modu = mod;
@@ -252,7 +252,7 @@ void sunucu_sifirla() {
 }
 
 void ayar_kaydet() {
-    const std::string metin = sunucu_alani.metin.empty() ? "127.0.0.1" : sunucu_alani.metin;
+    const std::string metin = sunucu_alani.metin.empty() ? ayar_varsayilani("sunucu") : sunucu_alani.metin;
     ayar_koy("sunucu", metin);
     ini_yaz();
     acik_panel = 0;

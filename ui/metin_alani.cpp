@@ -2,10 +2,12 @@
 // The records and the focus are owned here; main thread only.
 #include "ui/metin_alani.h"
 
+#include "app/ayarlar.h"
+
 metin_alani kullanici_alani{"", 16, false, 0, "Kullanıcı adı"};
 metin_alani sifre_alani{"", 64, true, 1, "Şifre"};
 metin_alani kod_alani{"", 6, false, 3, "Doğrulama kodu"};
-metin_alani sunucu_alani{"", 64, false, 2, "127.0.0.1"};
+metin_alani sunucu_alani{"", 64, false, 2, ayar_varsayilani("sunucu")};
 metin_alani* odak = nullptr;   // set by clicks, Enter, Tab and panel actions
 metin_alani* secili = nullptr; // set by Ctrl+A, cleared by the next edit or click
 double imlec_zamani = 0;       // restarted by focusing and typing

@@ -42,7 +42,7 @@ void getir(std::string adres, std::shared_ptr<getirme> g) {
 }  // namespace
 
 void baslat() {
-    const std::string adres = ayar_al("haber_adresi", "");
+    const std::string adres = ayar_degeri("haber_adresi");
     if (adres.empty()) return;
     sonuc = std::make_shared<getirme>();
     std::thread(getir, adres, sonuc).detach();

@@ -26,7 +26,7 @@ bool bozuk = false;                     // worker, then main thread after the jo
 namespace {
 
 std::string adres_kur() {
-    std::string url = ayar_al("hesap_api", "");
+    std::string url = ayar_degeri("hesap_api");
     if (url.empty() || url.back() != '/') url += '/';
     return url + "ticket";
 }
