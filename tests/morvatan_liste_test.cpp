@@ -289,13 +289,18 @@ TEST(MorvatanListe, ConcurrentRunsAndFilesChangingUnderItNeverPublishABrokenPair
         EXPECT_EQ(durum, 0) << "tur " << tur;
     }
 
-    // A file rewritten the whole time the tool reads it.
-    dosya_yaz(d.yol + "/buyuk.pak", std::string(32 << 20, 'x'));
+    // A file written after the tool has read it, while it still reads others: "buyuk.pak" is
+    // read first, and the write comes once the tool has the last file (1 GiB of holes, which
+    // takes it half a second or more) open, so it cannot miss the window on a busy machine.
+    dosya_yaz(d.yol + "/buyuk.pak", std::string(8 << 20, 'x'));
     fs::remove(d.yol + "/dosyalar-linux.txt");
-    const std::string yazici = "python3 -c \"import os,sys\nf=os.open(sys.argv[1],os.O_WRONLY)\nwhile True: "
-                               "os.pwrite(f,os.urandom(4096),int.from_bytes(os.urandom(3),'big')*2)\" " +
-                               d.yol + "/buyuk.pak >/dev/null 2>&1 & w=$!; sleep 0.2; ";
-    const std::string cikti = yardimci::komut(yazici + yayin + "; s=$?; kill $w; exit $s", &durum);
+    yardimci::komut("truncate -s 1G " + d.yol + "/z.pak");
+    const std::string cikti = yardimci::komut(
+        arac + " --imzala " + gizli + " " + d.yol + " 1.0 >" + anahtarlar.yol + "/cikti.txt 2>&1 & t=$!; "
+        "until ls -l /proc/$t/fd 2>/dev/null | grep -q z.pak || ! kill -0 $t 2>/dev/null; do sleep 0.01; done; "
+        "printf y | dd of=" + d.yol + "/buyuk.pak bs=1 seek=100 conv=notrunc 2>/dev/null; "
+        "wait $t; s=$?; cat " + anahtarlar.yol + "/cikti.txt; rm -f " + anahtarlar.yol + "/cikti.txt " + d.yol + "/z.pak; exit $s",
+        &durum);
     EXPECT_EQ(durum, 1);
     EXPECT_NE(cikti.find("buyuk.pak: okunurken degisti"), std::string::npos) << cikti;
     EXPECT_FALSE(fs::exists(d.yol + "/dosyalar-linux.txt"));
