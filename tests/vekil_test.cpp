@@ -335,12 +335,14 @@ TEST(Vekil, AReleaseDuringAnUpdateAndAStaleCopyInTheCdnAreBothOutlived) {
     y.hazirla("B", s[1]);
     y.canliya_al("A");
     oyuncu o;
-    std::thread yayin([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        y.canliya_al("B");
-    });
     std::string mesaj;
     k.kaydi_sil();
+    // B goes live once A's files are on their way (the origin has answered for one of them):
+    // at the cap the rest of A takes seconds more.
+    std::thread yayin([&] {
+        yardimci::bekle_ki([&] { return dosya_oku(k.kayit).find("/oyun/") != std::string::npos; }, 60);
+        y.canliya_al("B");
+    });
     EXPECT_EQ(o.guncelle(cdn, y.acik, mesaj, 2048), 3) << mesaj;
     yayin.join();
     EXPECT_TRUE(o.esit_mi(s[1]));
