@@ -26,7 +26,7 @@ double durum_sorgu_zamani = -100.0;     // main thread
 
 namespace sunucu {
 
-bool bagli = false;
+hal baglanti_hali = hal::BOSTA;
 double baslangic = 0;
 std::string kullanici;
 gizli::dize sifre;
@@ -83,7 +83,8 @@ void karsiya_baglan(enet_uint32 host, uint16_t port) {
     adres.host = host;
     adres.port = port;
     karsi = istemci_hazirla() ? enet_host_connect(istemci, &adres, 2, 0) : nullptr;
-    if (!karsi) basarisiz("Bağlantı kurulamadı.");
+    if (!karsi) return basarisiz("Bağlantı kurulamadı.");
+    baglanti_hali = hal::BAGLANIYOR;
 }
 
 // Takes over a finished lookup of the current connection.
@@ -118,7 +119,7 @@ ENetPacket* giris_paketi() {
 }
 
 void istegi_gonder() {
-    bagli = true;
+    baglanti_hali = hal::BAGLI;
     ENetPacket* paket = nullptr;
     if (baglanti_modu == 2) {
         paket = giris_paketi();
@@ -130,13 +131,14 @@ void istegi_gonder() {
     gizli::sil(sifre);
 }
 
-void olayi_isle(ENetEvent& olay) {
+// One event of the host. An answer, or the peer gone, becomes the exchange's decision `k`.
+void olayi_isle(ENetEvent& olay, karar& k) {
     switch (olay.type) {
         case ENET_EVENT_TYPE_CONNECT:
             if (olay.peer == karsi && karsi) istegi_gonder();
             break;
         case ENET_EVENT_TYPE_RECEIVE:
-            if (olay.peer == karsi && karsi) cevap_isle(olay.packet->data, olay.packet->dataLength);
+            if (olay.peer == karsi && karsi) k = cevap_coz(olay.packet->data, olay.packet->dataLength, baglanti_modu);
             gizli::bayt_sil(olay.packet->data, olay.packet->dataLength);  // a login answer holds the ticket
             enet_packet_destroy(olay.packet);
             break;
@@ -144,27 +146,32 @@ void olayi_isle(ENetEvent& olay) {
         default:
             if (olay.type != ENET_EVENT_TYPE_NONE && olay.peer == karsi && karsi) {
                 karsi = nullptr;
-                basarisiz(KAPALI_METNI);
+                k.t = karar::tur::REDDEDILDI;
+                k.metin = KAPALI_METNI;
             }
             break;
     }
 }
 
+// Takes the host's events until there are none or the exchange has its decision, then applies
+// that decision, outside ENet's hands.
 void olaylari_bosalt() {
-    while (istemci) {
+    karar k;
+    while (istemci && k.t == karar::tur::YOK) {
         ENetEvent olay{};
         int r = enet_host_check_events(istemci, &olay);
         if (r <= 0) r = enet_host_service(istemci, &olay, 0);
-        if (r <= 0) return;
-        olayi_isle(olay);
+        if (r <= 0) break;
+        olayi_isle(olay, k);
     }
+    karari_uygula(k);
 }
 
 void sureleri_denetle() {
-    if (baglanti_modu == 0) return;
+    if (baglanti_hali == hal::BOSTA) return;
     const double t = steady_saniye() - baslangic;
-    if (!bagli && t > BAGLANMA_SINIRI) basarisiz(KAPALI_METNI);
-    else if (bagli && t > CEVAP_SINIRI) basarisiz("Sunucu cevap vermedi.");
+    if (baglanti_hali != hal::BAGLI && t > BAGLANMA_SINIRI) basarisiz(KAPALI_METNI);
+    else if (baglanti_hali == hal::BAGLI && t > CEVAP_SINIRI) basarisiz("Sunucu cevap vermedi.");
 }
 
 }  // namespace
@@ -208,6 +215,7 @@ void baglan(int mod) {
     bekleyen = std::make_shared<cozumleme>();
     bekleyen_ad = host;
     bekleyen_port = port;
+    baglanti_hali = hal::COZULUYOR;
     std::thread(cozumle, bekleyen, host).detach();
 }
 
@@ -246,7 +254,7 @@ void sunucu_sifirla() {
     // One host per exchange: nothing listens on the launcher's side between two of them.
     if (sunucu::istemci) enet_host_destroy(sunucu::istemci);
     sunucu::istemci = nullptr;
-    sunucu::bagli = false;
+    sunucu::baglanti_hali = sunucu::hal::BOSTA;
     baglanti_modu = 0;
     gizli::sil(sunucu::sifre);
 }

@@ -27,7 +27,14 @@ const double CEVAP_SINIRI = 15.0;     // seconds from baglan to the answer once 
 const double SORGU_ARALIGI = 15.0;    // seconds between status queries while not open
 const int MTU = 1200;
 
-extern bool bagli;            // the connect event came and the request went out
+// Where the link stands, as ENet's own peer states go. baglanti_modu says what it is for.
+enum class hal {
+    BOSTA,       // no host, no peer, no lookup
+    COZULUYOR,   // the host name is being looked up
+    BAGLANIYOR,  // the connect went out; ENet's connect event is awaited
+    BAGLI,       // the request went out; its answer is awaited
+};
+extern hal baglanti_hali;
 extern double baslangic;      // steady_saniye() of the last baglan
 extern std::string kullanici;  // server-road credentials, copied by the login flow
 extern gizli::dize sifre;      // wiped right after sending and by sunucu_sifirla

@@ -1,65 +1,84 @@
-// Game-server answers: the action of each type in each mode. No state of its own.
+// Game-server answers: the decision each type makes in each mode, and applying it. No state
+// of its own.
 #include "server/cevap.h"
 
-#include <string>
-#include <vector>
-
 #include "app/mesaj.h"
+#include "platform/gizli.h"
 #include "platform/oyun.h"
 #include "server/baglanti.h"
 #include "server/paket.h"
 #include "web/giris_akisi.h"
-#include "web/haber.h"
 
 namespace sunucu {
 namespace {
 
-void durum_cevabi(const uint8_t* veri, size_t n) {
-    std::vector<haber> liste;
-    if (durum_cevabi_coz(veri, n, liste) && !webhaber::var) haberler.swap(liste);
-    sunucu_durumu = SUNUCU_ACIK;
-    sunucu_sifirla();
+karar durum_karari(const uint8_t* veri, size_t n) {
+    karar k;
+    k.t = karar::tur::ACIK;
+    k.haber_var = durum_cevabi_coz(veri, n, k.haberler);
+    return k;
 }
 
-void giris_kabulu(const uint8_t* veri, size_t n) {
-    std::string bilet;
-    const bool iyi = giris_kabul_coz(veri, n, bilet) && oyun::bilet_gecerli_mi(bilet);
-    sunucu_sifirla();
-    sunucu_durumu = SUNUCU_ACIK;
-    if (!iyi) {
-        gizli::sil(bilet);
-        hata_goster("Sunucudan bozuk cevap geldi.");
-        return;
-    }
-    bilet_ile_oyunu_baslat(bilet, false);
-    gizli::sil(bilet);
+karar kabul_karari(const uint8_t* veri, size_t n) {
+    karar k;
+    const bool iyi = giris_kabul_coz(veri, n, k.bilet) && oyun::bilet_gecerli_mi(k.bilet);
+    if (!iyi) gizli::sil(k.bilet);
+    k.t = iyi ? karar::tur::BILET : karar::tur::BOZUK;
+    return k;
 }
 
-void giris_reddi(const uint8_t* veri, size_t n) {
+karar red_karari(const uint8_t* veri, size_t n) {
     int kod = -1;
-    std::string mesaj;
-    giris_red_coz(veri, n, kod, mesaj);
-    sunucu_sifirla();
-    sunucu_durumu = SUNUCU_ACIK;
-    hata_goster(red_metni(kod, mesaj));
+    karar k;
+    giris_red_coz(veri, n, kod, k.metin);
+    k.metin = red_metni(kod, k.metin);
+    k.t = karar::tur::RED;
+    return k;
 }
 
 }  // namespace
 
-void cevap_isle(const uint8_t* veri, size_t n) {
-    if (n == 0) return;
+karar cevap_coz(const uint8_t* veri, size_t n, int mod) {
+    if (n == 0) return {};
     switch (veri[0]) {
-        case DURUM_CEVABI:
-            if (baglanti_modu == 1) durum_cevabi(veri, n);
-            break;
-        case GIRIS_KABUL:
-            if (baglanti_modu == 2) giris_kabulu(veri, n);
-            break;
-        case GIRIS_RED:
-            if (baglanti_modu == 2) giris_reddi(veri, n);
-            break;
-        case REDDEDILDI: basarisiz("Sunucu reddetti: " + ret_nedeni(veri, n)); break;
-        default: break;
+        case DURUM_CEVABI: return mod == 1 ? durum_karari(veri, n) : karar{};
+        case GIRIS_KABUL: return mod == 2 ? kabul_karari(veri, n) : karar{};
+        case GIRIS_RED: return mod == 2 ? red_karari(veri, n) : karar{};
+        case REDDEDILDI: {
+            karar k;
+            k.t = karar::tur::REDDEDILDI;
+            k.metin = "Sunucu reddetti: " + ret_nedeni(veri, n);
+            return k;
+        }
+        default: return {};
+    }
+}
+
+void karari_uygula(karar& k) {
+    switch (k.t) {
+        case karar::tur::YOK: return;
+        case karar::tur::REDDEDILDI: basarisiz(k.metin); return;
+        case karar::tur::ACIK:
+            if (k.haber_var && !webhaber::var) haberler.swap(k.haberler);
+            sunucu_sifirla();
+            sunucu_durumu = SUNUCU_ACIK;
+            return;
+        case karar::tur::BILET:
+            sunucu_sifirla();
+            sunucu_durumu = SUNUCU_ACIK;
+            bilet_ile_oyunu_baslat(k.bilet, false);
+            gizli::sil(k.bilet);
+            return;
+        case karar::tur::BOZUK:
+            sunucu_sifirla();
+            sunucu_durumu = SUNUCU_ACIK;
+            hata_goster("Sunucudan bozuk cevap geldi.");
+            return;
+        case karar::tur::RED:
+            sunucu_sifirla();
+            sunucu_durumu = SUNUCU_ACIK;
+            hata_goster(k.metin);
+            return;
     }
 }
 
