@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "app/ayarlar.h"
@@ -216,7 +217,11 @@ void baglan(int mod) {
     bekleyen_ad = host;
     bekleyen_port = port;
     baglanti_hali = hal::COZULUYOR;
-    std::thread(cozumle, bekleyen, host).detach();
+    try {
+        std::thread(cozumle, bekleyen, host).detach();
+    } catch (const std::system_error&) {
+        basarisiz("Bağlantı kurulamadı.");  // no thread for the lookup
+    }
 }
 
 void basarisiz(const std::string& metin) {

@@ -563,4 +563,18 @@ TEST_F(GuncellemeTest, AnIndirReplacedDuringTheDownloadIsNeitherInstalledNorRemo
     EXPECT_EQ(dosya_oku("oyun.pak.indir"), "baskasinin dosyasi");
 }
 
+// A worker that cannot get a thread (the player's process limit reached) is a failure the
+// player reads, not a launcher that ends. Run as nobody, whose limit root can set to one.
+TEST(GuncellemeIplik, NoThreadForTheWorkerIsAFailureNotAnEnd) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the worker as a user with a process limit";
+    yardimci::gecici_dizin d;
+    ::chmod(d.yol.c_str(), 0755);
+    const std::string komut = "prlimit --nproc=1 setpriv --reuid=65534 --regid=65534 --clear-groups " +
+                              std::string(MORVATAN_GUNCELLE_CALISTIR) + " " + d.yol + " http://127.0.0.1:9/";
+    int durum = -1;
+    EXPECT_EQ(yardimci::komut(komut + " 2>/dev/null", &durum), "4\n");  // BASARISIZ
+    EXPECT_EQ(durum, 0);
+    EXPECT_EQ(yardimci::komut(komut + " 2>&1 >/dev/null"), "Güncelleme başlatılamadı; launcher'ı kapatıp yeniden aç.\n");
+}
+
 }  // namespace

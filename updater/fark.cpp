@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <system_error>
 #include <thread>
 #include <cstdio>
 #include <cstring>
@@ -211,9 +212,15 @@ bool eslestir(int fd, int64_t boyut, const blok::dizin& d, std::vector<int64_t>&
     std::vector<int64_t> ikinci(bolum < boyut ? kaynak.size() : 0, -1);
     tarama sag;
     std::thread yardimci;
-    if (bolum < boyut) yardimci = std::thread([&] { sag = tara(fd, boyut, bolum, boyut, d, t, ikinci, durdur); });
+    auto sag_tara = [&] { sag = tara(fd, boyut, bolum, boyut, d, t, ikinci, durdur); };
+    try {
+        if (bolum < boyut) yardimci = std::thread(sag_tara);
+    } catch (const std::system_error&) {
+        // No second thread: the right half is scanned after the left one, here.
+    }
     tarama sol = tam > 0 ? tara(fd, boyut, 0, bolum, d, t, kaynak, durdur) : tarama{};
     if (yardimci.joinable()) yardimci.join();
+    else if (bolum < boyut) sag_tara();
     for (size_t j = 0; j < ikinci.size(); ++j)
         if (kaynak[j] < 0) kaynak[j] = ikinci[j];
     if (!sol.tamam || !sag.tamam) return false;
@@ -408,31 +415,37 @@ struct arka_ozet {
     std::thread iplik;
 
     explicit arka_ozet(int fd) : okuma_fd(fd) {}
+    // With no thread to be had, bekle hashes what was written itself.
     void baslat() {
-        iplik = std::thread([this] {
-            sha256::baglam b;
-            sha256::baslangic(b);
-            std::vector<uint8_t> tampon(PARCA);
-            int64_t okunan = 0;
-            while (true) {
-                const bool son = bitti.load();
-                const int64_t hazir = yazilan.load();
-                if (okunan == hazir) {
-                    if (son) break;
-                    std::this_thread::sleep_for(std::chrono::microseconds(200));
-                    continue;
-                }
-                const ssize_t k = ::pread(okuma_fd, tampon.data(), size_t(std::min<int64_t>(hazir - okunan, PARCA)), okunan);
-                if (k <= 0) break;
-                sha256::ekle(b, tampon.data(), size_t(k));
-                okunan += k;
+        try {
+            iplik = std::thread([this] { ozetle(); });
+        } catch (const std::system_error&) {
+        }
+    }
+    void ozetle() {
+        sha256::baglam b;
+        sha256::baslangic(b);
+        std::vector<uint8_t> tampon(PARCA);
+        int64_t okunan = 0;
+        while (true) {
+            const bool son = bitti.load();
+            const int64_t hazir = yazilan.load();
+            if (okunan == hazir) {
+                if (son) break;
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                continue;
             }
-            ozet = okunan == yazilan.load() ? sha256::onaltilik(sha256::bitir(b)) : "";
-        });
+            const ssize_t k = ::pread(okuma_fd, tampon.data(), size_t(std::min<int64_t>(hazir - okunan, PARCA)), okunan);
+            if (k <= 0) break;
+            sha256::ekle(b, tampon.data(), size_t(k));
+            okunan += k;
+        }
+        ozet = okunan == yazilan.load() ? sha256::onaltilik(sha256::bitir(b)) : "";
     }
     std::string bekle() {
         bitti.store(true);
-        iplik.join();
+        if (iplik.joinable()) iplik.join();
+        else ozetle();
         return ozet;
     }
 };

@@ -269,7 +269,11 @@ struct onden_hazirlik {
     void baslat(size_t bas_, const std::vector<const kayit*>& simdiki, std::vector<const kayit*> sonraki) {
         if (!birlikte_hazirlanir_mi(simdiki, sonraki)) return;
         bas = bas_;
-        is = std::async(std::launch::async, [v = std::move(sonraki)] { return toplu_hazirla(v); });
+        try {
+            is = std::async(std::launch::async, [v = std::move(sonraki)] { return toplu_hazirla(v); });
+        } catch (const std::system_error&) {
+            // No thread: the batch's temporaries are made when it comes.
+        }
     }
     // The batch's temporaries: made ahead when they were, else now.
     toplu_hazirlik al(size_t bas_, const std::vector<const kayit*>& grup) {
@@ -400,7 +404,11 @@ void baslat(const kaynak& k, const std::string& kendi_yolu) {
     kapaniyor.store(false);
     yedek_koy("");
     durum.store(DENETLENIYOR);
-    iplik = std::thread([k, kendi_yolu] { calis(k, kendi_yolu); });
+    try {
+        iplik = std::thread([k, kendi_yolu] { calis(k, kendi_yolu); });
+    } catch (const std::system_error&) {
+        hata_ver("Güncelleme başlatılamadı; launcher'ı kapatıp yeniden aç.");
+    }
 }
 
 void baslat(const std::string& adres, const std::string& kendi_yolu, const std::string& imza_anahtari,

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "app/ayarlar.h"
@@ -45,7 +46,11 @@ void baslat() {
     const std::string adres = ayar_degeri("haber_adresi");
     if (adres.empty()) return;
     sonuc = std::make_shared<getirme>();
-    std::thread(getir, adres, sonuc).detach();
+    try {
+        std::thread(getir, adres, sonuc).detach();
+    } catch (const std::system_error&) {
+        sonuc.reset();  // no thread to be had: no news, as from a server that cannot be reached
+    }
 }
 
 std::vector<haber> coz(const std::string& metin) {

@@ -3,6 +3,7 @@
 #include "web/webgiris.h"
 
 #include <cstdlib>
+#include <system_error>
 
 #include "app/ayarlar.h"
 #include "platform/aktarim.h"
@@ -95,7 +96,16 @@ void iste(const std::string& kod) {
     suruyor.exchange(true);
     hazir.exchange(false);
     vazgec = false;
-    iplik = std::thread(isci, std::move(url), std::move(govde));
+    try {
+        iplik = std::thread(isci, std::move(url), std::move(govde));
+    } catch (const std::system_error&) {
+        // Nothing could be started: the attempt ends as one whose transfer could not run.
+        durum_kodu = 0;
+        gizli::sil(cevap);
+        hata = "curl calistirilamadi";
+        bozuk = false;
+        hazir.exchange(true);
+    }
 }
 
 }  // namespace webgiris
