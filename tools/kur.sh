@@ -27,7 +27,19 @@ if [ ${#eksikler[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${eksikler[@]}"
+  # nginx, squid and Varnish are started by the tests on loopback ports of their own; their
+  # packages must not start system-wide daemons (on port 80, 3128, 6081) while installing.
+  yasak=/usr/sbin/policy-rc.d
+  koydum=0
+  if [ ! -e "$yasak" ]; then
+    printf '#!/bin/sh\nexit 101\n' | $sudo tee "$yasak" >/dev/null
+    $sudo chmod 755 "$yasak"
+    koydum=1
+  fi
+  kuruldu=1
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${eksikler[@]}" || kuruldu=0
+  if [ "$koydum" = 1 ]; then $sudo rm -f "$yasak"; fi
+  if [ "$kuruldu" = 0 ]; then exit 1; fi
 fi
 
 zorunlu=OFF
