@@ -52,6 +52,11 @@ double steady_saniye() {
     return double(ns.count()) / 1e9;
 }
 
+void paneli_ac(int panel, metin_alani* alan) {
+    acik_panel = panel;
+    odakla(alan);
+}
+
 namespace uygulama {
 namespace {
 

@@ -197,8 +197,7 @@ bool denetle() {
     }
     if (erken_hata_mi(cikis_kodu, steady_saniye() - baslatma_zamani)) {
         oyun_durumu = 0;
-        acik_panel = 0;
-        odak = nullptr;
+        paneli_ac(0, nullptr);
         hata_goster(erken_hata_metni(cikis_kodu));
         pencereyi_geri_ver();
         return true;

@@ -155,17 +155,15 @@ void dugmeler() {
             hata_goster(klasor_uyarisi);
             return;
         }
-        acik_panel = 1;
-        odak = kullanici_alani.metin.empty() ? &kullanici_alani : &sifre_alani;
+        paneli_ac(1, kullanici_alani.metin.empty() ? &kullanici_alani : &sifre_alani);
         imlec_zamani = steady_saniye();
     }
     const yazi::atlas* a = yazi::atlas_al(yazi::BASLIK, 12);
     if (arayuz::dugme("web", 0, deri.dugme, "WEB S\xC4\xB0TES\xC4\xB0", a, 0xEFE3C4, false, 497, 519, 136, 32, 1))
         baglanti_ac(ayar_degeri("web"));
     if (arayuz::dugme("ayar", 0, deri.dugme, "AYARLAR", a, 0xEFE3C4, false, 638, 519, 136, 32, 1)) {
-        acik_panel = 2;
         sunucu_alani.metin = ayar_degeri("sunucu");
-        odak = &sunucu_alani;
+        paneli_ac(2, &sunucu_alani);
     }
 }
 

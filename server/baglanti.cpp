@@ -268,8 +268,7 @@ void ayar_kaydet() {
     const std::string metin = sunucu_alani.metin.empty() ? ayar_varsayilani("sunucu") : sunucu_alani.metin;
     ayar_koy("sunucu", metin);
     ini_yaz();
-    acik_panel = 0;
-    odak = nullptr;
+    paneli_ac(0, nullptr);
     sunucu_durumu = SUNUCU_BAGLANIYOR;
     sunucu::baglan(1);
 }

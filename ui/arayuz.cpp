@@ -81,11 +81,10 @@ bool dugme(const char* kimlik, int katman, const dugme_derisi& deri, const std::
 void metin_kutusu(const char* kimlik, metin_alani& alan, float y, bool degisir) {
     if (deri.alan_yazi.tex) doku_ciz(deri.alan_yazi, ALAN_X, y, ALAN_W, ALAN_H, degisir ? 1.0f : 0.55f);
     if (etkilesim(kimlik, 1, nullptr, nullptr, 288, y + 9, 228, 34) && degisir) {
-        odak = &alan;
-        secili = nullptr;  // a click puts the caret back at the end
+        odakla(&alan);  // a click puts the caret back at the end, unselected
         imlec_zamani = steady_saniye();
     }
-    if (!degisir && odak == &alan) odak = nullptr;
+    if (!degisir && odak == &alan) odakla(nullptr);
     if (degisir && girdi.katman == 1 && icinde(288, y + 9, 228, 34)) {
         girdi.yazi_imleci = true;
         girdi.el_imleci = false;

@@ -28,13 +28,11 @@ void panel_kapat() {
         eylemler.panel_kapat();
         return;
     }
-    acik_panel = 0;
-    odak = nullptr;
+    paneli_ac(0, nullptr);
 }
 
 void giris_panelini_ac() {
-    acik_panel = 1;
-    odak = kullanici_alani.metin.empty() ? &kullanici_alani : &sifre_alani;
+    paneli_ac(1, kullanici_alani.metin.empty() ? &kullanici_alani : &sifre_alani);
     imlec_zamani = steady_saniye();
 }
 
@@ -49,8 +47,7 @@ void enter() {
 void sekme() {
     if (acik_panel != 1) return;
     const bool kod = kod_modu_mu && kod_modu_mu();
-    if (kod) odak = &kod_alani;
-    else odak = odak == &kullanici_alani ? &sifre_alani : &kullanici_alani;
+    odakla(kod ? &kod_alani : odak == &kullanici_alani ? &sifre_alani : &kullanici_alani);
     imlec_zamani = steady_saniye();
 }
 
@@ -139,7 +136,6 @@ void tus(int tus_kodu, int tarama, int eylem, int degistirici) {
         else son_karakteri_sil(odak->metin);
         imlec_zamani = steady_saniye();
     } else if (tus_kodu == GLFW_KEY_TAB) {
-        secili = nullptr;
         sekme();
     }
 }

@@ -73,4 +73,9 @@ std::string gorunen_metin(const metin_alani& alan) {
     return noktalar;
 }
 
+void odakla(metin_alani* alan) {
+    odak = alan;
+    secili = nullptr;
+}
+
 bool hepsi_secili_mi(const metin_alani& alan) { return secili == &alan && odak == &alan && !alan.metin.empty(); }

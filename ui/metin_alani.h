@@ -19,6 +19,9 @@ struct metin_alani {
 extern metin_alani kullanici_alani, sifre_alani, kod_alani, sunucu_alani;
 extern metin_alani* odak;     // the focused field, or null
 extern metin_alani* secili;   // the field whose whole text Ctrl+A selected (while it has the focus)
+
+// The one way the focus moves: to `alan` (null: no field), a selection going with it.
+void odakla(metin_alani* alan);
 extern double imlec_zamani;   // steady-clock seconds the caret blink counts from
 
 // With a web account service the user-name field takes e-mail addresses: 64 code points and

@@ -32,7 +32,7 @@ void hatirla_kaydet() {
 }
 
 void kod_alanina_odaklan() {
-    odak = &kod_alani;
+    odakla(&kod_alani);
     imlec_zamani = steady_saniye();
 }
 
@@ -62,7 +62,7 @@ void ret_cevabi() {
     if (k.tur == ret_karari::KOD_YANLIS) {
         gizli::sil(kod_alani.metin);
         hata_goster(k.metin);
-        odak = &kod_alani;
+        odakla(&kod_alani);
         return;
     }
     kimlik_sil();
@@ -90,10 +90,7 @@ void bilet_ile_oyunu_baslat(const std::string& bilet, bool paneli_kapat) {
         hata_goster(hata);
         return;
     }
-    if (paneli_kapat) {
-        acik_panel = 0;
-        odak = nullptr;
-    }
+    if (paneli_kapat) paneli_ac(0, nullptr);
     oyun_durumu = 1;
     oyun::baslatma_zamani = steady_saniye();
     if (pencere) glfwHideWindow(pencere);
@@ -182,8 +179,7 @@ void panel_kapat() {
         if (webgiris::suruyor.load()) webgiris::vazgec = true;
         else kimlik_sil();
     }
-    acik_panel = 0;
-    odak = nullptr;
+    paneli_ac(0, nullptr);
 }
 
 void giris_hazirla() {
