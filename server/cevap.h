@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gizli.h"
 #include "web/haber.h"
 
 namespace sunucu {
@@ -29,6 +30,13 @@ struct karar {
     std::vector<haber> haberler;
     std::string bilet;  // wiped by karari_uygula
     std::string metin;
+
+    karar() = default;
+    karar(karar&&) = default;
+    karar& operator=(karar&&) = default;
+    // A short ticket lives inside the string itself, and a move leaves its bytes behind in
+    // the source: every decision, moved from or not, wipes its ticket when it goes.
+    ~karar() { gizli::sil(bilet); }
 };
 
 // The decision for one packet of the current peer in mode `mod` (1 status, 2 login).
