@@ -1,11 +1,9 @@
-// External links through xdg-open. No state; finished xdg-open children are reaped by
-// ignoring SIGCHLD for them through a double fork.
+// External links through xdg-open, started apart from the launcher so that nothing is left
+// for it to reap. No state.
 #include "platform/baglanti.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "app/mesaj.h"
+#include "platform/surec.h"
 
 bool acilabilir_mi(const std::string& adres) {
     return adres.rfind("https://", 0) == 0 || adres.rfind("http://", 0) == 0;
@@ -16,15 +14,14 @@ void baglanti_ac(const std::string& adres) {
         mesaj_goster("BİLGİ", "Bu bağlantı henüz hazır değil.", 0xE2C27A);
         return;
     }
-    // The intermediate child exits at once and is reaped here; xdg-open, its child, is then
-    // adopted by init, so no zombie is left behind however many links are opened.
-    pid_t ara = fork();
-    if (ara == 0) {
-        if (fork() == 0) {
-            execlp("xdg-open", "xdg-open", adres.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        _exit(0);
-    }
-    if (ara > 0) waitpid(ara, nullptr, 0);
+    // Handed to init: no zombie is left behind however many links are opened, and a
+    // missing xdg-open or browser shows nothing (its child ends with 127).
+    surec::cocuk c;
+    c.yol = "xdg-open";
+    c.argv = {"xdg-open", adres};
+    c.yolda_ara = true;
+    c.ayrik = true;
+    pid_t pid;
+    std::string neden;
+    surec::baslat(c, pid, neden);
 }

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,17 +16,12 @@
 #include "app/ayarlar.h"
 #include "app/mesaj.h"
 #include "platform/gizli.h"
+#include "platform/surec.h"
 #include "platform/tanimlayici.h"
 #include "app/pencere.h"
 #include "ui/doku.h"
 #include "ui/girdi.h"
 #include "ui/metin_alani.h"
-
-// The oldest C library the package is built against predates the call's name; the kernel
-// answers ENOSYS where it predates the call itself, and the loop below takes over.
-#ifndef SYS_close_range
-#define SYS_close_range 436
-#endif
 
 extern char** environ;
 
@@ -51,30 +45,6 @@ bool ayar_var_mi(const std::string& anahtar) {
         for (const ayar& a : *liste)
             if (a.anahtar == anahtar) return true;
     return false;
-}
-
-// Everything the child needs, prepared while the parent may still allocate.
-struct cocuk_hazirligi {
-    std::string yol, klasor;
-    std::vector<std::string> ortam;
-    std::vector<char*> argv, envp;
-    int kilit = -1;  // the game's lock, handed to it as descriptor 3
-};
-
-[[noreturn]] void cocukta_calis(const cocuk_hazirligi& h) {
-    if (!h.klasor.empty() && chdir(h.klasor.c_str()) != 0) _exit(126);
-    // The game holds its lock as descriptor 3 and nothing else: not the X connection, sockets,
-    // pipes or the launcher's own lock.
-    unsigned ilk_kapanan = 3;
-    if (h.kilit >= 0) {
-        if (h.kilit == OYUN_KILIDI_FD ? fcntl(OYUN_KILIDI_FD, F_SETFD, 0) != 0 : dup2(h.kilit, OYUN_KILIDI_FD) < 0)
-            _exit(126);
-        ilk_kapanan = OYUN_KILIDI_FD + 1;
-    }
-    if (syscall(SYS_close_range, ilk_kapanan, ~0U, 0U) != 0)
-        for (int fd = int(ilk_kapanan); fd < 65536; ++fd) close(fd);
-    execve(h.yol.c_str(), h.argv.data(), h.envp.data());
-    _exit(127);
 }
 
 // The game's hold on the installation, taken for it before it starts. -1 when the file cannot
@@ -137,35 +107,35 @@ bool kurulu_mu() {
 }
 
 bool baslat(const std::string& bilet, std::string& hata) {
-    cocuk_hazirligi h;
-    h.yol = program_yolu();
-    h.klasor = ayar_degeri("oyun_klasoru");
-    ters_bolu_duzelt(h.klasor);
-    if (h.yol.empty()) {
+    surec::cocuk c;
+    c.yol = program_yolu();
+    c.klasor = ayar_degeri("oyun_klasoru");
+    ters_bolu_duzelt(c.klasor);
+    if (c.yol.empty()) {
         hata = "launcher.ini içinde oyun= satırı boş.";
         return false;
     }
-    if (access(h.yol.c_str(), X_OK) != 0) {
+    if (access(c.yol.c_str(), X_OK) != 0) {
         hata = "Oyun dosyaları eksik. Güncellemenin bitmesini bekle ya da launcher'ı yeniden aç.";
         return false;
     }
     char tam[PATH_MAX];
-    if (realpath(h.yol.c_str(), tam)) h.yol = tam;
-    h.ortam = ortam_kur(environ, bilet, ayar_degeri("sunucu"));
-    h.argv = {h.yol.data(), nullptr};
-    for (std::string& s : h.ortam) h.envp.push_back(s.data());
-    h.envp.push_back(nullptr);
+    if (realpath(c.yol.c_str(), tam)) c.yol = tam;
     if (acik_mi()) {
-        for (std::string& s : h.ortam) gizli::sil(s);
         hata = OYUN_ACIK_METNI;
         return false;
     }
-    h.kilit = kilidi_al();
-    const pid_t pid = fork();
-    if (pid == 0) cocukta_calis(h);
-    if (h.kilit >= 0) ::close(h.kilit);  // the lock lives on in the game alone
-    for (std::string& s : h.ortam) gizli::sil(s);  // the ticket is the child's alone now
-    if (pid < 0) {
+    std::vector<std::string> ortam = ortam_kur(environ, bilet, ayar_degeri("sunucu"));
+    c.ortam = &ortam;
+    // The game holds its lock as descriptor 3 and nothing else: not the X connection, sockets,
+    // pipes or the launcher's own lock.
+    c.ucuncu = kilidi_al();
+    pid_t pid = -1;
+    std::string neden;
+    const bool basladi = surec::baslat(c, pid, neden);
+    if (c.ucuncu >= 0) ::close(c.ucuncu);  // the lock lives on in the game alone
+    for (std::string& s : ortam) gizli::sil(s);  // the ticket is the child's alone now
+    if (!basladi) {
         hata = "Oyun başlatılamadı.";
         return false;
     }

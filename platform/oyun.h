@@ -2,13 +2,10 @@
 // address in its environment, watched twice a second while the launcher hides, and the
 // closing picture once it has ended.
 //
-// The child's argument and environment arrays are built before the fork, and the child
-// calls only chdir, close_range, execve and _exit: the launcher has other threads, and a
-// lock one of them held at the fork would never be released in the child. The game inherits
-// no descriptor but 0, 1 and 2, and 3: an exclusive lock on "oyun.kilit" in the launcher's
-// folder, taken for it before it starts, so that while it runs (even after its launcher was
-// killed) a new launcher knows and neither updates its files under it nor starts a second
-// one. Main thread only.
+// The game starts through surec::baslat, so it inherits no descriptor but 0, 1 and 2, and 3:
+// an exclusive lock on "oyun.kilit" in the launcher's folder, taken for it before it starts,
+// so that while it runs (even after its launcher was killed) a new launcher knows and
+// neither updates its files under it nor starts a second one. Main thread only.
 #pragma once
 #include <string>
 #include <vector>

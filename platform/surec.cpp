@@ -1,5 +1,5 @@
-// Child processes with a pipe: fork/exec of the shell, sliced reads that honour a stop flag,
-// and reaping. No state of its own; each boru belongs to its caller.
+// Child processes: the one fork/exec of the launcher, the shell commands with pipes on top of
+// it, sliced reads that honour a stop flag, and reaping. No state; each boru is its caller's.
 #include "platform/surec.h"
 
 #include <fcntl.h>
@@ -10,10 +10,14 @@
 #include <sys/wait.h>
 #include <pthread.h>
 #include <time.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <system_error>
+
+extern char** environ;
 
 namespace surec {
 namespace {
@@ -21,32 +25,108 @@ namespace {
 const int BEKLEME_MS = 50;            // how long one wait for data lasts before the flag is checked
 const int BORU_BOYUTU = 1 << 20;      // a larger pipe lets the transfer run ahead of the reader
 
-// Forks "/bin/sh -c komut" in its own process group with `cikis` as standard output. The
-// shell replaces itself with the command ("exec"), and the command is killed when the thread
-// that started it dies, so a launcher that crashes or is killed leaves no transfer behind.
-pid_t kabuk_baslat(const std::string& komut, int giris, int cikis, int hata, int64_t dosya_siniri) {
-    const std::string satir = "exec " + komut;  // built before fork: the child only execs
-    const pid_t ebeveyn = getpid();
-    pid_t pid = fork();
-    if (pid == 0) {
+// The oldest C library the package is built against predates the call's name; the kernel
+// answers ENOSYS where it predates the call itself, and the loop takes over.
+#ifndef SYS_close_range
+#define SYS_close_range 436
+#endif
+
+// What the child uses, made before the fork: it may not allocate.
+struct hazirlik {
+    std::vector<std::string> adaylar;  // the paths to try, in order
+    std::vector<char*> argv, envp;
+    char** ortam = environ;
+};
+
+std::vector<std::string> aday_yollar(const cocuk& c) {
+    if (!c.yolda_ara || c.yol.find('/') != std::string::npos) return {c.yol};
+    const char* yol_degiskeni = getenv("PATH");
+    std::string dizinler = yol_degiskeni ? yol_degiskeni : "/usr/local/bin:/usr/bin:/bin";
+    std::vector<std::string> adaylar;
+    for (size_t bas = 0;;) {
+        const size_t son = dizinler.find(':', bas);
+        const std::string dizin = dizinler.substr(bas, son == std::string::npos ? std::string::npos : son - bas);
+        adaylar.push_back((dizin.empty() ? "." : dizin) + "/" + c.yol);
+        if (son == std::string::npos) return adaylar;
+        bas = son + 1;
+    }
+}
+
+void hazirla(const cocuk& c, hazirlik& h) {
+    h.adaylar = aday_yollar(c);
+    if (c.argv.empty()) h.argv.push_back(const_cast<char*>(c.yol.c_str()));
+    for (const std::string& a : c.argv) h.argv.push_back(const_cast<char*>(a.c_str()));
+    h.argv.push_back(nullptr);
+    if (!c.ortam) return;
+    for (std::string& satir : *c.ortam) h.envp.push_back(satir.data());
+    h.envp.push_back(nullptr);
+    h.ortam = h.envp.data();
+}
+
+// Gives the child its descriptors: the given ones become 0 to 3 (lifted above 3 first, so
+// that no dup2 overwrites a source still to come) and everything else is closed.
+bool tanimlayicilari_ver(const cocuk& c) {
+    int kaynak[4] = {c.giris, c.cikis, c.hata, c.ucuncu};
+    for (int& k : kaynak)
+        if (k >= 0 && k <= 3 && (k = fcntl(k, F_DUPFD, 4)) < 0) return false;
+    for (int hedef = 0; hedef < 4; ++hedef)
+        if (kaynak[hedef] >= 0 && dup2(kaynak[hedef], hedef) < 0) return false;
+    const unsigned ilk_kapanan = c.ucuncu >= 0 ? 4 : 3;
+    if (syscall(SYS_close_range, ilk_kapanan, ~0U, 0U) != 0)
+        for (int fd = int(ilk_kapanan); fd < 65536; ++fd) close(fd);
+    return true;
+}
+
+[[noreturn]] void cocukta_calis(const cocuk& c, const hazirlik& h, pid_t ebeveyn) {
+    if (c.bagli) {
         setpgid(0, 0);
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != ebeveyn) _exit(127);  // the parent died before prctl took effect
-        dup2(cikis, STDOUT_FILENO);
-        if (giris >= 0) dup2(giris, STDIN_FILENO);
-        if (hata >= 0) dup2(hata, STDERR_FILENO);
-        if (dosya_siniri > 0) {
-            // Ignored, SIGXFSZ would not kill the child but let its write fail; the
-            // disposition survives exec.
-            const rlimit sinir{rlim_t(dosya_siniri), rlim_t(dosya_siniri)};
-            setrlimit(RLIMIT_FSIZE, &sinir);
-            signal(SIGXFSZ, SIG_IGN);
-        }
-        execl("/bin/sh", "sh", "-c", satir.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
     }
-    if (pid > 0) setpgid(pid, pid);  // also from the parent, so a kill never races the child's call
-    return pid;
+    if (!c.klasor.empty() && chdir(c.klasor.c_str()) != 0) _exit(126);
+    if (!tanimlayicilari_ver(c)) _exit(126);
+    if (c.dosya_siniri > 0) {
+        // Ignored, SIGXFSZ would not kill the child but let its write fail; the disposition
+        // survives exec.
+        const rlimit sinir{rlim_t(c.dosya_siniri), rlim_t(c.dosya_siniri)};
+        setrlimit(RLIMIT_FSIZE, &sinir);
+        signal(SIGXFSZ, SIG_IGN);
+    }
+    for (const std::string& yol : h.adaylar) execve(yol.c_str(), h.argv.data(), h.ortam);
+    _exit(127);
+}
+
+// The intermediate child ends at once and is reaped here; its child is adopted by init, so
+// nothing is left for the launcher to reap.
+bool ayrik_baslat(const cocuk& c, const hazirlik& h, pid_t ebeveyn) {
+    const pid_t ara = fork();
+    if (ara == 0) {
+        const pid_t torun = fork();
+        if (torun == 0) cocukta_calis(c, h, ebeveyn);
+        _exit(torun < 0 ? 1 : 0);
+    }
+    if (ara < 0) return false;
+    int durum = 0;
+    while (waitpid(ara, &durum, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(durum) && WEXITSTATUS(durum) == 0) return true;
+    errno = EAGAIN;  // the second fork failed, for want of processes as a rule
+    return false;
+}
+
+// Runs "/bin/sh -c 'exec komut'" bound to the calling thread, with `cikis` as standard output.
+pid_t kabuk_baslat(const std::string& komut, int giris, int cikis, int hata, int64_t dosya_siniri) {
+    cocuk c;
+    c.yol = "/bin/sh";
+    c.argv = {"sh", "-c", "exec " + komut};
+    c.giris = giris;
+    c.cikis = cikis;
+    c.hata = hata;
+    c.bagli = true;
+    c.dosya_siniri = dosya_siniri;
+    pid_t pid = -1;
+    std::string neden;
+    return baslat(c, pid, neden) ? pid : -1;
 }
 
 // Writes the input straight from the caller's buffer (no copy is made). A child that has
@@ -87,6 +167,26 @@ bool hata_borusu(bool hata_tut, int uclar[2]) {
 }
 
 }  // namespace
+
+bool baslat(const cocuk& c, pid_t& pid, std::string& hata) {
+    hazirlik h;
+    hazirla(c, h);
+    const pid_t ebeveyn = getpid();
+    pid = -1;
+    if (c.ayrik) {
+        if (ayrik_baslat(c, h, ebeveyn)) return true;
+        hata = "fork: " + std::error_code(errno, std::generic_category()).message();
+        return false;
+    }
+    pid = fork();
+    if (pid == 0) cocukta_calis(c, h, ebeveyn);
+    if (pid < 0) {
+        hata = "fork: " + std::error_code(errno, std::generic_category()).message();
+        return false;
+    }
+    if (c.bagli) setpgid(pid, pid);  // also from the parent, so a kill never races the child's call
+    return true;
+}
 
 bool boru_ac(const std::string& komut, boru& b, bool hata_tut, int boru_boyutu) {
     int uclar[2], hata[2];

@@ -1,7 +1,8 @@
-// Child processes with a pipe: the one way the launcher runs a shell command and reads its
-// standard output, so that a transfer can be abandoned at any moment without waiting for it.
+// Child processes: the one way the launcher starts one (baslat), and on top of it the shell
+// commands whose standard output it reads, so that a transfer can be abandoned at any moment.
 //
-// The command runs as "/bin/sh -c 'exec COMMAND'" in a process group of its own, and dies with
+// Every child keeps only the descriptors it is given: 0, 1 and 2 (and 3 when one is handed
+// to it); everything else the launcher holds is closed at the spawn. A shell command runs as "/bin/sh -c 'exec COMMAND'" in a process group of its own, and dies with
 // the thread that started it; standard input, and standard error unless the caller keeps it,
 // are inherited. Reads wait in short slices and give up as soon as the caller's stop flag is
 // set; sonlandir then ends the whole group and reaps it. Any thread may use it.
@@ -12,8 +13,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace surec {
+
+// What a child starts with. The launcher may have other threads, so everything is prepared
+// before the fork, and the child only calls what is safe there before it becomes the program.
+struct cocuk {
+    std::string yol;                // the program; with `yolda_ara` a name looked up in PATH
+    std::vector<std::string> argv;  // empty: the program's path alone
+    // The environment, "NAME=value" lines; nullptr: the launcher's own. Not copied: a caller
+    // holding a secret in it wipes its strings once baslat returns.
+    std::vector<std::string>* ortam = nullptr;
+    std::string klasor;             // working directory; a child that cannot enter it ends with 126
+    int giris = -1, cikis = -1, hata = -1;  // become 0, 1 and 2; -1 keeps the launcher's own
+    int ucuncu = -1;                // becomes descriptor 3 (the game's lock)
+    bool yolda_ara = false;
+    // A process group of its own, killed when the thread that started it ends: a launcher
+    // that crashes or is killed leaves no transfer behind.
+    bool bagli = false;
+    int64_t dosya_siniri = 0;       // above 0: a write past this many bytes fails (EFBIG)
+    bool ayrik = false;             // handed to init at once; the caller never waits for it
+};
+
+// Starts the child; its pid in `pid` (-1 for an `ayrik` one). False, with the reason in
+// `hata`, when no child could be made. A program that cannot be run ends its child with 127,
+// so a caller that waits for the child learns of it from the status.
+bool baslat(const cocuk& c, pid_t& pid, std::string& hata);
 
 struct boru {
     pid_t pid = -1;  // the shell, leader of its process group

@@ -1,8 +1,9 @@
 // Game launch without a window: the path rules and failure texts, the early-failure rule and
 // its text, the child's environment, argument 0, working directory and descriptors (through a
-// real child), exit codes 126 and 127.
+// real child), exit codes 126 and 127; the spawn every child goes through.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "app/ayarlar.h"
 #include "app/pencere.h"
 #include "platform/oyun.h"
+#include "platform/surec.h"
 #include "tests/surec_durumu.h"
 #include "tests/yardimci.h"
 
@@ -105,6 +107,63 @@ TEST_F(OyunBaslat, WorkingDirectoryAndExecFailuresAreExitCodes) {
     fs::permissions("bozuk", fs::perms::owner_all);
     ayar_koy("oyun", "bozuk");
     EXPECT_EQ(calistir("b"), 127);
+}
+
+// The one spawn of the launcher: a child keeps only the descriptors it is given, a program
+// that cannot run ends its child with 127, and a fork that cannot be had is a value.
+TEST(Surec, AChildKeepsOnlyItsDescriptorsAndAFailedStartIsAValue) {
+    yardimci::gecici_dizin d;
+    const int sizan = open((d.yol + "/sizan").c_str(), O_CREAT | O_WRONLY, 0644);  // no close-on-exec
+    surec::cocuk c;
+    c.yol = MORVATAN_OYUN_YOKLAMA;
+    c.klasor = d.yol;
+    c.cikis = sizan;  // becomes 1, and is not kept under its own number
+    pid_t pid = -1;
+    std::string hata;
+    ASSERT_TRUE(surec::baslat(c, pid, hata)) << hata;
+    int durum = -1;
+    waitpid(pid, &durum, 0);
+    close(sizan);
+    EXPECT_EQ(durum, 0);
+    const std::string yoklama = dosya_oku(d.yol + "/oyun_yoklama.txt");
+    EXPECT_NE(yoklama.find("\nfd=0\nfd=1\nfd=2\n"), std::string::npos) << yoklama;
+    EXPECT_EQ(yoklama.find("fd=3"), std::string::npos) << yoklama;
+
+    c.yol = d.yol + "/olmayan";
+    c.cikis = -1;
+    ASSERT_TRUE(surec::baslat(c, pid, hata));
+    waitpid(pid, &durum, 0);
+    EXPECT_EQ(WEXITSTATUS(durum), 127);
+    // Apart from the launcher and found through PATH, as xdg-open is.
+    yardimci::dosya_yaz(d.yol + "/ac", "#!/bin/sh\necho \"$1\" > acilan.tmp && mv acilan.tmp acilan\n");
+    fs::permissions(d.yol + "/ac", fs::perms::owner_all);
+    const std::string eski_yol = getenv("PATH");
+    setenv("PATH", ("/olmayan:" + d.yol + ":" + eski_yol).c_str(), 1);
+    surec::cocuk ayrik;
+    ayrik.yol = "ac";
+    ayrik.argv = {"ac", "https://ornek.test/"};
+    ayrik.klasor = d.yol;
+    ayrik.yolda_ara = ayrik.ayrik = true;
+    EXPECT_TRUE(surec::baslat(ayrik, pid, hata)) << hata;
+    setenv("PATH", eski_yol.c_str(), 1);
+    EXPECT_EQ(pid, -1);  // init's child, never ours to reap
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_TRUE(yardimci::bekle_ki([&] { return fs::exists(d.yol + "/acilan"); }, 10));
+    EXPECT_EQ(dosya_oku(d.yol + "/acilan"), "https://ornek.test/\n");
+
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to become a user with a process limit";
+    const pid_t deneme = fork();
+    if (deneme == 0) {
+        const rlimit bir{1, 1};
+        if (setrlimit(RLIMIT_NPROC, &bir) != 0 || setresuid(65534, 65534, 65534) != 0) _exit(2);
+        c.ayrik = false;
+        std::string neden;
+        pid_t p = -1;
+        _exit(!surec::baslat(c, p, neden) && neden.rfind("fork: ", 0) == 0 && p == -1 ? 0 : 1);
+    }
+    ASSERT_GT(deneme, 0);
+    waitpid(deneme, &durum, 0);
+    EXPECT_EQ(durum, 0);
 }
 
 TEST(OyunKurali, EarlyFailuresAndTheirText) {

@@ -14,6 +14,7 @@
 #include "app/pencere.h"
 #include "platform/atomik.h"
 #include "platform/dosya.h"
+#include "platform/surec.h"
 #include "platform/tekil.h"
 #include "updater/durum.h"
 
@@ -81,13 +82,11 @@ void yeniden_baslat() {
     }
     // After the rename, "/proc/self/exe" reads "<old path> (deleted)"; the path read at
     // start-up names the new file.
-    const std::string yol = calistirilan_yol;
-    const pid_t pid = yol.empty() ? -1 : fork();
-    if (pid == 0) {
-        execl(yol.c_str(), yol.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (pid < 0) {
+    surec::cocuk c;
+    c.yol = calistirilan_yol;
+    pid_t pid = -1;
+    std::string neden;
+    if (c.yol.empty() || !surec::baslat(c, pid, neden)) {
         basarisiz("Launcher yeniden başlatılamadı; kapatıp yeniden aç.");
         return;
     }
