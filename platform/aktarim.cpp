@@ -434,4 +434,19 @@ sonuc toplu_getir(const std::string& yapilandirma, int paralel, int64_t dosya_si
     return komut_yok_mu(durum) ? sonuc::CALISTIRILAMADI : sonuc::TAMAM;
 }
 
+metinler::aktarim_hatasi hatasi(sonuc s) {
+    switch (s) {
+        case sonuc::TAMAM: return metinler::aktarim_hatasi::YOK;
+        case sonuc::ADRES_GECERSIZ: return metinler::aktarim_hatasi::ADRES_GECERSIZ;
+        case sonuc::CALISTIRILAMADI: return metinler::aktarim_hatasi::CALISTIRILAMADI;
+        case sonuc::REDDEDILDI: return metinler::aktarim_hatasi::DISKE_YAZILAMADI;
+        case sonuc::SUNUCU_HATASI: return metinler::aktarim_hatasi::ULASILAMADI;
+        case sonuc::GECICI: return metinler::aktarim_hatasi::GECICI;
+        case sonuc::ARALIK_YOK: return metinler::aktarim_hatasi::ARALIK_YOK;
+        case sonuc::FAZLA: return metinler::aktarim_hatasi::BOZUK;
+        case sonuc::DURDURULDU: return metinler::aktarim_hatasi::DURDURULDU;
+    }
+    return metinler::aktarim_hatasi::ULASILAMADI;
+}
+
 }  // namespace aktarim

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+#include "app/metinler.h"
+
 namespace aktarim {
 
 // True when the address can stand between single quotes of a shell command.
@@ -99,6 +101,9 @@ enum class sonuc {
 // The seconds the server's last answer on this thread asked to wait before the next try
 // (Retry-After, in seconds), 0 when it asked none.
 double bekleme_istegi();
+
+// The kind of failure an outcome is (YOK for TAMAM), as the player's texts name it.
+metinler::aktarim_hatasi hatasi(sonuc s);
 
 // Whether curl's exit status and the HTTP status of one transfer make a failure that may pass.
 bool gecici_mi(int cikis, long http);

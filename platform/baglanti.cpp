@@ -3,6 +3,7 @@
 #include "platform/baglanti.h"
 
 #include "app/mesaj.h"
+#include "app/metinler.h"
 #include "platform/surec.h"
 
 bool acilabilir_mi(const std::string& adres) {
@@ -11,7 +12,7 @@ bool acilabilir_mi(const std::string& adres) {
 
 void baglanti_ac(const std::string& adres) {
     if (!acilabilir_mi(adres)) {
-        mesaj_goster("BİLGİ", "Bu bağlantı henüz hazır değil.", 0xE2C27A);
+        bilgi_goster(metinler::yaz({metinler::tur::BAGLANTI_HAZIR_DEGIL}));
         return;
     }
     // Handed to init: no zombie is left behind however many links are opened, and a

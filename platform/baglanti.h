@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-// Opens the address, or shows "Bu bağlantı henüz hazır değil." in a notice box.
+// Opens the address, or says in a notice box that the link is not ready (BAGLANTI_HAZIR_DEGIL).
 void baglanti_ac(const std::string& adres);
 
 // Whether the address is one baglanti_ac hands to the browser (the prefix test is exact).

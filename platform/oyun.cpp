@@ -106,23 +106,23 @@ bool kurulu_mu() {
     return !yol.empty() && access(yol.c_str(), X_OK) == 0;
 }
 
-bool baslat(const std::string& bilet, std::string& hata) {
+bool baslat(const std::string& bilet, metinler::ileti& hata) {
     surec::cocuk c;
     c.yol = program_yolu();
     c.klasor = ayar_degeri("oyun_klasoru");
     ters_bolu_duzelt(c.klasor);
     if (c.yol.empty()) {
-        hata = "launcher.ini içinde oyun= satırı boş.";
+        hata = {metinler::tur::OYUN_SATIRI_BOS};
         return false;
     }
     if (access(c.yol.c_str(), X_OK) != 0) {
-        hata = "Oyun dosyaları eksik. Güncellemenin bitmesini bekle ya da launcher'ı yeniden aç.";
+        hata = {metinler::tur::OYUN_EKSIK};
         return false;
     }
     char tam[PATH_MAX];
     if (realpath(c.yol.c_str(), tam)) c.yol = tam;
     if (acik_mi()) {
-        hata = OYUN_ACIK_METNI;
+        hata = {metinler::tur::OYUN_ACIK};
         return false;
     }
     std::vector<std::string> ortam = ortam_kur(environ, bilet, ayar_degeri("sunucu"));
@@ -136,7 +136,7 @@ bool baslat(const std::string& bilet, std::string& hata) {
     if (c.ucuncu >= 0) ::close(c.ucuncu);  // the lock lives on in the game alone
     for (std::string& s : ortam) gizli::sil(s);  // the ticket is the child's alone now
     if (!basladi) {
-        hata = "Oyun başlatılamadı.";
+        hata = {metinler::tur::OYUN_BASLATILAMADI};
         return false;
     }
     oyun_pid = pid;
@@ -151,12 +151,6 @@ bool acik_mi() {
 
 bool erken_hata_mi(long kod, double gecen) { return kod != 0 && gecen < ERKEN_SINIR; }
 
-std::string erken_hata_metni(long kod) {
-    char onaltilik[32];
-    std::snprintf(onaltilik, sizeof onaltilik, "0x%08lX", kod);
-    return std::string("Oyun açılırken kapandı (çıkış kodu ") + onaltilik + "). Bu kodu Velmor'a gönder.";
-}
-
 bool denetle() {
     if (oyun_pid != 0) {
         int durum = 0;
@@ -168,7 +162,7 @@ bool denetle() {
     if (erken_hata_mi(cikis_kodu, steady_saniye() - baslatma_zamani)) {
         oyun_durumu = 0;
         paneli_ac(0, nullptr);
-        hata_goster(erken_hata_metni(cikis_kodu));
+        hata_goster(metinler::yaz({metinler::tur::OYUN_ERKEN_KAPANDI, "", cikis_kodu}));
         pencereyi_geri_ver();
         return true;
     }

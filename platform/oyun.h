@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/metinler.h"
+
 namespace oyun {
 
 const double ERKEN_SINIR = 20.0;    // seconds: a failure before this brings the launcher back
@@ -25,13 +27,13 @@ bool bilet_gecerli_mi(const std::string& bilet);
 
 const char* const OYUN_KILIDI = "oyun.kilit";
 const int OYUN_KILIDI_FD = 3;
-const char* const OYUN_ACIK_METNI = "Oyun şu anda açık. Kapandığında güncelleme başlayacak.";
 
 // True while a game holds the lock in the working directory.
 bool acik_mi();
 
-// Starts the game. False with one of the four texts in `hata` when it cannot be started.
-bool baslat(const std::string& bilet, std::string& hata);
+// Starts the game. False with the failure in `hata` (OYUN_SATIRI_BOS, OYUN_EKSIK, OYUN_ACIK or
+// OYUN_BASLATILAMADI) when it cannot be started.
+bool baslat(const std::string& bilet, metinler::ileti& hata);
 
 // The program path the settings name (oyun_linux when present, else oyun), "\" made "/".
 std::string program_yolu();
@@ -45,9 +47,6 @@ std::vector<std::string> ortam_kur(char** ortam, const std::string& bilet, const
 
 // True when an exit code and running time mean the game failed while starting.
 bool erken_hata_mi(long kod, double gecen);
-
-// "Oyun açılırken kapandı (çıkış kodu 0x00000003). Bu kodu Velmor'a gönder."
-std::string erken_hata_metni(long kod);
 
 // One supervision pass while oyun_durumu is 1. Returns true while the game still runs or
 // when the pass must not draw (the game failed early and the window was just given back).

@@ -29,16 +29,14 @@ namespace ekran {
 namespace {
 bool oyun_bekleniyor = false;  // main thread: an update waits for a running game to end
 double son_bakis = 0;          // steady_saniye() of the last look at the game's lock
-std::string klasor_uyarisi;    // main thread: why the installation's folder takes no files, or ""
+metinler::ileti klasor_uyarisi;  // main thread: the installation's folder takes no files (YOK when it does)
 
 // An installation the player may only read (unpacked by root under /opt, say) can never be
 // updated, and neither waiting nor restarting changes that: said at once, with the remedy.
-std::string klasor_uyarisi_al() {
-    if (klasore_yazilir_mi(".")) return "";
+metinler::ileti klasor_uyarisi_al() {
+    if (klasore_yazilir_mi(".")) return {};
     std::error_code ec;
-    return "Bu klasöre yazılamıyor: " + std::filesystem::current_path(ec).string() +
-           ". Launcher'ın oyunu kurup güncelleyebilmesi için onu kendi klasörlerinden birine (örneğin "
-           "~/.local/share) aç ve oradan başlat.";
+    return {metinler::tur::KLASOR_YAZILAMIYOR, std::filesystem::current_path(ec).string()};
 }
 }
 
@@ -125,7 +123,7 @@ float guncelleme_bolumu() {
         const std::string not_ = guncelleme::deneme_notu_al();
         if (!not_.empty()) g.metin = not_;
     }
-    if (oyun_bekleniyor) g.metin = oyun::OYUN_ACIK_METNI;
+    if (oyun_bekleniyor) g.metin = metinler::yaz({metinler::tur::OYUN_ACIK});
     uint32_t renk = 0xF0E6CC;
     if (g.basarisiz) {
         bool uzerinde = false;
@@ -151,8 +149,8 @@ void dugmeler() {
     const int32_t s = guncelleme::durum.load();
     if (arayuz::dugme("start", 0, deri.ana_dugme, "START", yazi::atlas_al(yazi::BASLIK, 16), 0xFBE3C2,
                       baslat_kapali_mi(s, baglanti_modu, webgiris::suruyor.load()), 356, 512, 136, 45, 2)) {
-        if (!klasor_uyarisi.empty() && !oyun::kurulu_mu()) {
-            hata_goster(klasor_uyarisi);
+        if (klasor_uyarisi.t != metinler::tur::YOK && !oyun::kurulu_mu()) {
+            hata_goster(metinler::yaz(klasor_uyarisi));
             return;
         }
         paneli_ac(1, kullanici_alani.metin.empty() ? &kullanici_alani : &sifre_alani);
@@ -226,9 +224,9 @@ void guncellemeyi_baslat() {
     k.imza_sira = ayar_degeri("imza_sira");
     k.hiz_siniri = guncelleme::hiz_siniri_coz(ayar_degeri("indirme_siniri"));
     klasor_uyarisi = klasor_uyarisi_al();
-    if (!klasor_uyarisi.empty() && !k.adres.empty()) {
+    if (klasor_uyarisi.t != metinler::tur::YOK && !k.adres.empty()) {
         guncelleme::hata_ver(klasor_uyarisi);
-        hata_goster(klasor_uyarisi);
+        hata_goster(metinler::yaz(klasor_uyarisi));
         return;
     }
     guncelleme::baslat(k, "MorvatanLauncher");

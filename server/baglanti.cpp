@@ -49,7 +49,6 @@ std::shared_ptr<cozumleme> bekleyen;  // main thread: the lookup of the current 
 std::string bekleyen_ad;              // its host name, for the failure text
 uint16_t bekleyen_port = 0;
 
-const char* const KAPALI_METNI = "Sunucuya bağlanılamadı. Sunucu kapalı olabilir.";
 
 bool istemci_hazirla() {
     if (istemci) return true;
@@ -84,7 +83,7 @@ void karsiya_baglan(enet_uint32 host, uint16_t port) {
     adres.host = host;
     adres.port = port;
     karsi = istemci_hazirla() ? enet_host_connect(istemci, &adres, 2, 0) : nullptr;
-    if (!karsi) return basarisiz("Bağlantı kurulamadı.");
+    if (!karsi) return basarisiz({metinler::tur::BAGLANTI_KURULAMADI});
     baglanti_hali = hal::BAGLANIYOR;
 }
 
@@ -93,7 +92,7 @@ void cozumlemeyi_al() {
     if (!bekleyen || !bekleyen->bitti.load()) return;
     const std::shared_ptr<cozumleme> c = std::move(bekleyen);
     bekleyen.reset();
-    if (!c->tamam) return basarisiz("Sunucu adresi çözülemedi: " + bekleyen_ad);
+    if (!c->tamam) return basarisiz({metinler::tur::SUNUCU_ADRESI_COZULEMEDI, bekleyen_ad});
     karsiya_baglan(c->adres, bekleyen_port);
 }
 
@@ -148,7 +147,7 @@ void olayi_isle(ENetEvent& olay, karar& k) {
             if (olay.type != ENET_EVENT_TYPE_NONE && olay.peer == karsi && karsi) {
                 karsi = nullptr;
                 k.t = karar::tur::REDDEDILDI;
-                k.metin = KAPALI_METNI;
+                k.hata = {metinler::tur::SUNUCU_KAPALI};
             }
             break;
     }
@@ -171,8 +170,8 @@ void olaylari_bosalt() {
 void sureleri_denetle() {
     if (baglanti_hali == hal::BOSTA) return;
     const double t = steady_saniye() - baslangic;
-    if (baglanti_hali != hal::BAGLI && t > BAGLANMA_SINIRI) basarisiz(KAPALI_METNI);
-    else if (baglanti_hali == hal::BAGLI && t > CEVAP_SINIRI) basarisiz("Sunucu cevap vermedi.");
+    if (baglanti_hali != hal::BAGLI && t > BAGLANMA_SINIRI) basarisiz({metinler::tur::SUNUCU_KAPALI});
+    else if (baglanti_hali == hal::BAGLI && t > CEVAP_SINIRI) basarisiz({metinler::tur::SUNUCU_CEVAP_VERMEDI});
 }
 
 }  // namespace
@@ -210,7 +209,7 @@ void baglan(int mod) {
     uint16_t port = VARSAYILAN_PORT;
     baglanti_modu = mod;
     baslangic = steady_saniye();
-    if (!adres_ayir(metin, host, port)) return basarisiz("Sunucu adresi hatalı: " + metin);
+    if (!adres_ayir(metin, host, port)) return basarisiz({metinler::tur::SUNUCU_ADRESI_HATALI, metin});
     in_addr sayisal{};
     if (inet_pton(AF_INET, host.c_str(), &sayisal) == 1) return karsiya_baglan(sayisal.s_addr, port);
     bekleyen = std::make_shared<cozumleme>();
@@ -220,16 +219,16 @@ void baglan(int mod) {
     try {
         std::thread(cozumle, bekleyen, host).detach();
     } catch (const std::system_error&) {
-        basarisiz("Bağlantı kurulamadı.");  // no thread for the lookup
+        basarisiz({metinler::tur::BAGLANTI_KURULAMADI});  // no thread for the lookup
     }
 }
 
-void basarisiz(const std::string& metin) {
+void basarisiz(const metinler::ileti& hata) {
     const int mod = baglanti_modu;
     sunucu_sifirla();
     if (mod == 0) return;
     sunucu_durumu = SUNUCU_KAPALI;
-    if (mod == 2) hata_goster(metin);
+    if (mod == 2) hata_goster(metinler::yaz(hata));
 }
 
 void servis() {

@@ -11,11 +11,12 @@
 #include <cstdint>
 #include <string>
 
+#include "app/metinler.h"
 #include "platform/gizli.h"
 
 enum { SUNUCU_BAGLANIYOR = 0, SUNUCU_ACIK = 1, SUNUCU_KAPALI = 2 };
 
-extern int sunucu_durumu;        // 0 "Bağlanıyor", 1 "Açık", 2 "Kapalı"
+extern int sunucu_durumu;        // one of the three above, shown on the status line
 extern int baglanti_modu;        // 0 idle, 1 status query, 2 server login
 extern double durum_sorgu_zamani;  // last automatic status query; -100 so the first pass asks
 
@@ -46,7 +47,7 @@ bool adres_ayir(std::string metin, std::string& host, uint16_t& port);
 void baglan(int mod);
 
 // The failure rule: mode 1 marks the server closed; mode 2 also shows `metin`.
-void basarisiz(const std::string& metin);
+void basarisiz(const metinler::ileti& hata);
 
 // Once per pass while the host exists: events, time limits, flush.
 void servis();

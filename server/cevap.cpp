@@ -30,8 +30,9 @@ karar kabul_karari(const uint8_t* veri, size_t n) {
 karar red_karari(const uint8_t* veri, size_t n) {
     int kod = -1;
     karar k;
-    giris_red_coz(veri, n, kod, k.metin);
-    k.metin = red_metni(kod, k.metin);
+    std::string mesaj;
+    giris_red_coz(veri, n, kod, mesaj);
+    k.hata = red_iletisi(kod, mesaj);
     k.t = karar::tur::RED;
     return k;
 }
@@ -47,7 +48,7 @@ karar cevap_coz(const uint8_t* veri, size_t n, int mod) {
         case REDDEDILDI: {
             karar k;
             k.t = karar::tur::REDDEDILDI;
-            k.metin = "Sunucu reddetti: " + ret_nedeni(veri, n);
+            k.hata = {metinler::tur::SUNUCU_REDDETTI, ret_nedeni(veri, n)};
             return k;
         }
         default: return {};
@@ -57,7 +58,7 @@ karar cevap_coz(const uint8_t* veri, size_t n, int mod) {
 void karari_uygula(karar& k) {
     switch (k.t) {
         case karar::tur::YOK: return;
-        case karar::tur::REDDEDILDI: basarisiz(k.metin); return;
+        case karar::tur::REDDEDILDI: basarisiz(k.hata); return;
         case karar::tur::ACIK:
             if (k.haber_var && !webhaber::var) haberler.swap(k.haberler);
             sunucu_sifirla();
@@ -72,12 +73,12 @@ void karari_uygula(karar& k) {
         case karar::tur::BOZUK:
             sunucu_sifirla();
             sunucu_durumu = SUNUCU_ACIK;
-            hata_goster("Sunucudan bozuk cevap geldi.");
+            hata_goster(metinler::yaz({metinler::tur::SUNUCU_BOZUK_CEVAP}));
             return;
         case karar::tur::RED:
             sunucu_sifirla();
             sunucu_durumu = SUNUCU_ACIK;
-            hata_goster(k.metin);
+            hata_goster(metinler::yaz(k.hata));
             return;
     }
 }

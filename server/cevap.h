@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/metinler.h"
 #include "platform/gizli.h"
 #include "web/haber.h"
 
@@ -22,14 +23,14 @@ struct karar {
         ACIK,        // a status answer: the server is open, `haberler` when it sent news
         BILET,       // a login accepted with a ticket fit for the game's environment
         BOZUK,       // a login answer that cannot be read, or a ticket with control bytes
-        RED,         // a login refused: `metin` says why
-        REDDEDILDI,  // the server rejected the request: `metin` is the failure text
+        RED,         // a login refused: `hata` says why
+        REDDEDILDI,  // the server rejected the request or went away: `hata` says how
     };
     tur t = tur::YOK;
     bool haber_var = false;
     std::vector<haber> haberler;
     std::string bilet;  // wiped by karari_uygula
-    std::string metin;
+    metinler::ileti hata;
 
     karar() = default;
     karar(karar&&) = default;

@@ -96,13 +96,13 @@ std::string ret_nedeni(const uint8_t* veri, size_t n) {
     return neden;
 }
 
-std::string red_metni(int kod, const std::string& mesaj) {
+metinler::ileti red_iletisi(int kod, const std::string& mesaj) {
     switch (kod) {
-        case 1: return "Kullanıcı adı veya şifre hatalı.";
-        case 2: return "Launcher sürümün eski. Lütfen güncelle.";
-        case 3: return "Çok fazla hatalı deneme yaptın. 1 dakika sonra tekrar dene.";
-        case 4: return "Bu hesap şu anda oyunda.";
-        default: return mesaj.empty() ? "Giriş yapılamadı." : mesaj;
+        case 1: return {metinler::tur::SIFRE_HATALI};
+        case 2: return {metinler::tur::SURUM_ESKI};
+        case 3: return {metinler::tur::COK_DENEME};
+        case 4: return {metinler::tur::HESAP_OYUNDA};
+        default: return {metinler::tur::GIRIS_YAPILAMADI, mesaj};
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/metinler.h"
 #include "platform/gizli.h"
 #include "web/haber.h"
 
@@ -48,7 +49,7 @@ void giris_red_coz(const uint8_t* veri, size_t n, int& kod, std::string& mesaj);
 // Rejected: the reason (empty when absent or malformed).
 std::string ret_nedeni(const uint8_t* veri, size_t n);
 
-// The text shown for a refusal code and message.
-std::string red_metni(int kod, const std::string& mesaj);
+// The failure shown for a refusal code and message.
+metinler::ileti red_iletisi(int kod, const std::string& mesaj);
 
 }  // namespace sunucu

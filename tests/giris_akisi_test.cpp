@@ -246,13 +246,13 @@ TEST_F(GirisAkisi, APanelClosedDuringTheRequestIgnoresTheAnswer) {
 
 // The texts of the table; the flow test above takes one row of each kind through the service.
 TEST(GirisKarari, TheRefusalTableInOrder) {
-    EXPECT_EQ(ret_karari_ver(401, "{\"message\":\"INVALID_CREDENTIALS\"}").metin, "Kullanıcı adı veya şifre hatalı.");
-    EXPECT_EQ(ret_karari_ver(423, "{\"message\":\"Hesabın kilitlendi.\"}").metin, "Hesabın kilitlendi.");
+    EXPECT_EQ(metinler::yaz(ret_karari_ver(401, "{\"message\":\"INVALID_CREDENTIALS\"}").metin), "Kullanıcı adı veya şifre hatalı.");
+    EXPECT_EQ(metinler::yaz(ret_karari_ver(423, "{\"message\":\"Hesabın kilitlendi.\"}").metin), "Hesabın kilitlendi.");
     EXPECT_EQ(ret_karari_ver(401, "{\"message\":\"TOTP_REQUIRED\"}").tur, ret_karari::KOD_ISTENDI);
     EXPECT_EQ(ret_karari_ver(401, "{\"message\":\"TOTP_INVALID\"}").tur, ret_karari::KOD_YANLIS);
-    EXPECT_EQ(ret_karari_ver(403, "{\"message\":\"EMAIL_NOT_VERIFIED\",\"maskedEmail\":\"\"}").metin,
+    EXPECT_EQ(metinler::yaz(ret_karari_ver(403, "{\"message\":\"EMAIL_NOT_VERIFIED\",\"maskedEmail\":\"\"}").metin),
               "E-posta adresin henüz doğrulanmadı. Gelen kutundaki bağlantıya tıkla, sonra tekrar dene.");
-    EXPECT_EQ(ret_karari_ver(418, "{\"message\":5}").metin, "Giriş yapılamadı (HTTP 418).");
+    EXPECT_EQ(metinler::yaz(ret_karari_ver(418, "{\"message\":5}").metin), "Giriş yapılamadı (HTTP 418).");
     EXPECT_EQ(ret_karari_ver(401, "{\"x\":{\"message\":\"TOTP_REQUIRED\"}}").tur, ret_karari::REDDEDILDI);
 }
 

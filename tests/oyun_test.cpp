@@ -1,5 +1,4 @@
-// Game launch without a window: the path rules and failure texts, the early-failure rule and
-// its text, the child's environment, argument 0, working directory and descriptors (through a
+// Game launch without a window: the path rules and their failures, the early-failure rule, the child's environment, argument 0, working directory and descriptors (through a
 // real child), exit codes 126 and 127; the spawn every child goes through.
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -27,8 +26,8 @@ struct OyunBaslat : yardimci::SurecTesti {
     yardimci::dizin_degistir burada{dizin.yol};
     // Starts the game and waits for it; returns its exit code (128 + signal).
     int calistir(const std::string& bilet) {
-        std::string hata;
-        EXPECT_TRUE(oyun::baslat(bilet, hata)) << hata;
+        metinler::ileti hata;
+        EXPECT_TRUE(oyun::baslat(bilet, hata)) << metinler::yaz(hata);
         int durum = 0;
         waitpid(oyun::oyun_pid, &durum, 0);
         oyun::oyun_pid = 0;
@@ -36,22 +35,23 @@ struct OyunBaslat : yardimci::SurecTesti {
     }
 };
 
-TEST_F(OyunBaslat, PathRulesAndTheirFailureTexts) {
-    std::string hata;
+TEST_F(OyunBaslat, PathRulesAndTheirFailures) {
+    metinler::ileti hata;
     EXPECT_FALSE(oyun::baslat("b", hata));
-    EXPECT_EQ(hata, "launcher.ini içinde oyun= satırı boş.");
+    EXPECT_EQ(hata.t, metinler::tur::OYUN_SATIRI_BOS);
     ayar_koy("oyun", "yok/oyun");
     EXPECT_FALSE(oyun::baslat("b", hata));
-    EXPECT_EQ(hata, "Oyun dosyaları eksik. Güncellemenin bitmesini bekle ya da launcher'ı yeniden aç.");
+    EXPECT_EQ(hata.t, metinler::tur::OYUN_EKSIK);
     yardimci::dosya_yaz("veri.txt", "calistirilamaz");
     ayar_koy("oyun", "veri.txt");  // there, but not executable
+    hata = {};
     EXPECT_FALSE(oyun::baslat("b", hata));
-    EXPECT_EQ(hata, "Oyun dosyaları eksik. Güncellemenin bitmesini bekle ya da launcher'ı yeniden aç.");
+    EXPECT_EQ(hata.t, metinler::tur::OYUN_EKSIK);
     ayar_koy("oyun", "bin\\oyun");  // written for another system
     EXPECT_EQ(oyun::program_yolu(), "bin/oyun");
     ayarlar.varsayilan.push_back({"oyun_linux", ""});  // present but empty beats oyun
     EXPECT_FALSE(oyun::baslat("b", hata));
-    EXPECT_EQ(hata, "launcher.ini içinde oyun= satırı boş.");
+    EXPECT_EQ(hata.t, metinler::tur::OYUN_SATIRI_BOS);
 }
 
 TEST_F(OyunBaslat, TheChildGetsTheTicketTheServerAnAbsolutePathAndOnlyItsLock) {
@@ -80,12 +80,12 @@ TEST_F(OyunBaslat, ARunningGameHoldsTheInstallationUntilItEnds) {
     fs::permissions("oyun.sh", fs::perms::owner_all);
     ayar_koy("oyun", "oyun.sh");
     EXPECT_FALSE(oyun::acik_mi());
-    std::string hata;
-    ASSERT_TRUE(oyun::baslat("b", hata)) << hata;
+    metinler::ileti hata;
+    ASSERT_TRUE(oyun::baslat("b", hata)) << metinler::yaz(hata);
     const pid_t ilk = oyun::oyun_pid;
     EXPECT_TRUE(oyun::acik_mi());
     EXPECT_FALSE(oyun::baslat("b", hata));
-    EXPECT_EQ(hata, oyun::OYUN_ACIK_METNI);
+    EXPECT_EQ(hata.t, metinler::tur::OYUN_ACIK);
     EXPECT_EQ(oyun::oyun_pid, ilk);
     kill(ilk, SIGKILL);
     waitpid(ilk, nullptr, 0);
@@ -166,14 +166,12 @@ TEST(Surec, AChildKeepsOnlyItsDescriptorsAndAFailedStartIsAValue) {
     EXPECT_EQ(durum, 0);
 }
 
-TEST(OyunKurali, EarlyFailuresAndTheirText) {
+TEST(OyunKurali, EarlyFailuresAndTheEnvironment) {
     EXPECT_TRUE(oyun::erken_hata_mi(3, 2.0));
     EXPECT_TRUE(oyun::erken_hata_mi(137, 19.99));
     EXPECT_FALSE(oyun::erken_hata_mi(1, 20.0));
     EXPECT_FALSE(oyun::erken_hata_mi(1, 25.0));
     EXPECT_FALSE(oyun::erken_hata_mi(0, 1.0));
-    EXPECT_EQ(oyun::erken_hata_metni(3), "Oyun açılırken kapandı (çıkış kodu 0x00000003). Bu kodu Velmor'a gönder.");
-    EXPECT_EQ(oyun::erken_hata_metni(139), "Oyun açılırken kapandı (çıkış kodu 0x0000008B). Bu kodu Velmor'a gönder.");
     char a[] = "A=1", b[] = "MORVATAN_SUNUCU=eski";
     char* ortam[] = {a, b, nullptr};
     EXPECT_EQ(oyun::ortam_kur(ortam, "t", "s"),

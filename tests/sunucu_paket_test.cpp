@@ -68,7 +68,7 @@ TEST(SunucuPaketi, LoginAnswers) {
     auto red = [&](const std::string& p) {
         const std::vector<uint8_t> v = b(p);
         sunucu::giris_red_coz(v.data(), v.size(), kod, mesaj);
-        return sunucu::red_metni(kod, mesaj);
+        return metinler::yaz(sunucu::red_iletisi(kod, mesaj));
     };
     EXPECT_EQ(red(std::string("\x0C\x02", 2)), "Launcher sürümün eski. Lütfen güncelle.");
     EXPECT_EQ(red(std::string("\x0C\x09\x03" "abc", 6)), "abc");

@@ -59,7 +59,7 @@ void surec_durumunu_sifirla() {
     beni_hatirla = false;
     haberler.clear();
     webhaber::var = false;
-    guncelleme::hata_ver("");
+    guncelleme::hata_ver({});
     guncelleme::yedek_koy("");
     guncelleme::durum = guncelleme::BASLAMADI;
     aktarim::durgunluk_siniri_koy(aktarim::DURGUNLUK_SINIRI);

@@ -42,11 +42,12 @@ struct WebGiris : yardimci::SurecTesti {
 
 TEST(WebGirisCikti, StatusIsTheTextAfterTheLastLineFeed) {
     long durum = -1;
-    std::string cevap = "eski", hata;
+    std::string cevap = "eski";
+    metinler::aktarim_hatasi hata = metinler::aktarim_hatasi::YOK;
     webgiris::cikti_coz("\n200", &durum, &cevap, &hata);
     EXPECT_EQ(durum, 200);
     EXPECT_EQ(cevap, "");
-    EXPECT_EQ(hata, "");
+    EXPECT_EQ(hata, metinler::aktarim_hatasi::YOK);
     durum = -1;
     webgiris::cikti_coz("{\"a\":\"b\nc\"}\n401", &durum, &cevap, &hata);
     EXPECT_EQ(durum, 401);
@@ -56,11 +57,11 @@ TEST(WebGirisCikti, StatusIsTheTextAfterTheLastLineFeed) {
     webgiris::cikti_coz("hicbir satir sonu yok", &durum, &cevap, &hata);
     EXPECT_EQ(durum, 0);
     EXPECT_EQ(cevap, "dokunulmadi");
-    EXPECT_EQ(hata, "giris sunucusuna ulasilamadi");
-    hata.clear();
+    EXPECT_EQ(hata, metinler::aktarim_hatasi::ULASILAMADI);
+    hata = metinler::aktarim_hatasi::YOK;
     webgiris::cikti_coz("\n000", &durum, &cevap, &hata);
     EXPECT_EQ(durum, 0);
-    EXPECT_EQ(hata, "giris sunucusuna ulasilamadi");
+    EXPECT_EQ(hata, metinler::aktarim_hatasi::ULASILAMADI);
 }
 
 TEST_F(WebGiris, BodyBytesAndEndpointAreExact) {
@@ -77,7 +78,7 @@ TEST_F(WebGiris, BodyBytesAndEndpointAreExact) {
     EXPECT_EQ(kayit, "{\"yol\": \"/api/ticket\", \"govde\": \"" + onaltilik(ilk) + "\"}\n" +
                          "{\"yol\": \"/api/ticket\", \"govde\": \"" + onaltilik(ikinci) + "\"}\n");
     EXPECT_EQ(webgiris::durum_kodu, 401);  // wrong password for ali
-    EXPECT_EQ(webgiris::hata, "");
+    EXPECT_EQ(webgiris::hata, metinler::aktarim_hatasi::YOK);
 }
 
 // Every process's command line while the service holds the request, and every small file
@@ -109,13 +110,13 @@ TEST_F(WebGiris, RefusedAddressUnreachableServiceAndOverlongAnswer) {
     ayar_koy("hesap_api", "http://127.0.0.1:" + std::to_string(servis.port) + "/it's");
     istek();
     EXPECT_EQ(webgiris::durum_kodu, 0);
-    EXPECT_EQ(webgiris::hata, "adres gecersiz");
+    EXPECT_EQ(webgiris::hata, metinler::aktarim_hatasi::ADRES_GECERSIZ);
     EXPECT_EQ(yardimci::dosya_oku(servis.kayit), "");  // nothing ran
 
     ayar_koy("hesap_api", "http://127.0.0.1:1/api");
     istek();
     EXPECT_EQ(webgiris::durum_kodu, 0);
-    EXPECT_EQ(webgiris::hata, "giris sunucusuna ulasilamadi");
+    EXPECT_EQ(webgiris::hata, metinler::aktarim_hatasi::ULASILAMADI);
 
     ayar_koy("hesap_api", servis.adres());
     istek();

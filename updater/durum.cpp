@@ -14,7 +14,7 @@ std::atomic<int32_t> biten_dosya{0};     // worker
 std::atomic<int64_t> toplam_bayt{0};     // worker
 std::atomic<int64_t> inen_bayt{0};       // worker (download routine)
 std::mutex kilit;
-std::string mesaj;                        // worker, under kilit
+metinler::ileti mesaj;                    // worker, under kilit
 std::string surum;                        // worker, under kilit
 std::string yedek;                        // worker and baslat, under kilit
 // Never destroyed: when the process ends without the orderly shutdown (the window system
@@ -22,31 +22,39 @@ std::string yedek;                        // worker and baslat, under kilit
 std::thread& iplik = *new std::thread;    // main thread only
 
 namespace {
-std::string deneme_notu;  // under kilit
+metinler::ileti deneme_notu;  // under kilit
 }
 
-void hata_ver(const std::string& metin) {
+void hata_ver(const metinler::ileti& hata) {
     {
         std::lock_guard<std::mutex> k(kilit);
-        mesaj = metin;
-        deneme_notu.clear();
+        mesaj = hata;
+        deneme_notu = {};
     }
     durum.store(BASARISIZ);
 }
 
-void deneme_notu_koy(const std::string& metin) {
+void deneme_notu_koy(const metinler::ileti& not_) {
     std::lock_guard<std::mutex> k(kilit);
-    deneme_notu = metin;
+    deneme_notu = not_;
 }
 
 std::string deneme_notu_al() {
-    std::lock_guard<std::mutex> k(kilit);
-    return deneme_notu;
+    metinler::ileti kopya;
+    {
+        std::lock_guard<std::mutex> k(kilit);
+        kopya = deneme_notu;
+    }
+    return metinler::yaz(kopya);
 }
 
 std::string mesaj_al() {
-    std::lock_guard<std::mutex> k(kilit);
-    return mesaj;
+    metinler::ileti kopya;
+    {
+        std::lock_guard<std::mutex> k(kilit);
+        kopya = mesaj;
+    }
+    return metinler::yaz(kopya);
 }
 
 std::string surum_al() {

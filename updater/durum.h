@@ -4,13 +4,16 @@
 //
 // The worker writes the atomics with sequentially consistent stores and the texts under
 // `kilit`; the main thread reads the atomics without a lock and copies the texts under it.
-// A failure text is always stored before the state becomes BASARISIZ (hata_ver).
+// A failure is always stored before the state becomes BASARISIZ (hata_ver); the texts are
+// rendered from their kinds only when the main thread asks for them.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "app/metinler.h"
 
 extern std::atomic<bool> kapaniyor;  // stop request: set at shutdown, cleared by guncelleme::baslat
 
@@ -31,20 +34,20 @@ extern std::atomic<int32_t> biten_dosya;   // entries downloaded, verified and p
 extern std::atomic<int64_t> toplam_bayt;   // manifest sizes of the listed entries
 extern std::atomic<int64_t> inen_bayt;     // bytes received so far, failed files included
 extern std::mutex kilit;                   // guards mesaj, surum, yedek and the retry note
-extern std::string mesaj;                  // failure text of the last run; never cleared
+extern metinler::ileti mesaj;              // failure of the last run; never cleared
 extern std::string surum;                  // version text of the last manifest that had one
 extern std::string yedek;                  // the backup server in use ("" for the main one)
 extern std::thread& iplik;                 // the current worker; joined before the next starts
 
-// Stores the text under the lock, then the state BASARISIZ.
-void hata_ver(const std::string& metin);
+// Stores the failure under the lock, then the state BASARISIZ.
+void hata_ver(const metinler::ileti& hata);
 
 // What the worker is doing about a failure it still tries to mend ("" when nothing): the
 // status line shows it instead of the progress while the run goes on.
-void deneme_notu_koy(const std::string& metin);
+void deneme_notu_koy(const metinler::ileti& not_);
 std::string deneme_notu_al();
 
-// Copies of the texts, taken under the lock.
+// The texts, rendered from copies taken under the lock.
 std::string mesaj_al();
 std::string surum_al();
 std::string yedek_al();

@@ -521,7 +521,7 @@ fark_sonucu kur_ve_yerlestir(const kayit& e, const blok::dizin& d, int eski_fd, 
     const tanimlayici yazma = gecici_olustur(gecici);
     const tanimlayici okuma(yazma.acik() ? ::open(gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1);
     if (!okuma.acik()) {
-        basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+        basarisiz("", tablo, {metinler::tur::DOSYA_YAZILAMADI, e.yol});
         return fark_sonucu::BASARISIZ;
     }
     std::string ozet;
@@ -532,9 +532,9 @@ fark_sonucu kur_ve_yerlestir(const kayit& e, const blok::dizin& d, int eski_fd, 
         if (hala_bizim_mi(gecici, yazma.fd)) ::unlink(gecici.c_str());
         return kapaniyor.load() ? fark_sonucu::DURDURULDU : fark_sonucu::TAM;
     }
-    std::string metin;
-    if (yerine_koy(e, gecici, okuma.fd, kendi_yolu, tablo, yeniden, metin)) return fark_sonucu::TAMAM;
-    basarisiz("", tablo, metin);
+    metinler::ileti hata;
+    if (yerine_koy(e, gecici, okuma.fd, kendi_yolu, tablo, yeniden, hata)) return fark_sonucu::TAMAM;
+    basarisiz("", tablo, hata);
     return fark_sonucu::BASARISIZ;
 }
 

@@ -109,7 +109,7 @@ hata_turu aktar(const std::string& url, int64_t boyut, acik_indirme& a, int64_t 
     };
     const aktarim::sonuc s = aktarim::dosyaya_getir(url, a.yazma.fd, a.okuma.fd, PARCA, boyut - a.alinan, parca, kapaniyor,
                                                     a.alinan, hiz_siniri);
-    return aktarim_turu(s);
+    return aktarim::hatasi(s);
 }
 
 bool dogru_mu(const kayit& e, acik_indirme& a) {
@@ -145,13 +145,13 @@ adim_sonucu bitir(const kayit& e, const std::string& gecici, acik_indirme& a, ha
         return adim_sonucu::DURDURULDU;
     }
     if (tur != hata_turu::YOK) return basarisiz(silinecek, tablo, indirme_hatasi(e.yol, tur), tur);
-    const std::string bozuk = indirme_hatasi(e.yol, hata_turu::BOZUK);
+    const metinler::ileti bozuk = indirme_hatasi(e.yol, hata_turu::BOZUK);
     // Another program's file under our temporary's name says nothing of the release.
     if (!bizim) return basarisiz("", tablo, bozuk);
     if (!dogru_mu(e, a)) return basarisiz(gecici, tablo, bozuk, hata_turu::BOZUK);
-    std::string metin;
-    if (yerine_koy(e, gecici, a.okuma.fd, kendi_yolu, tablo, yeniden, metin)) return adim_sonucu::TAMAM;
-    return basarisiz(ayni_dosya_mi(gecici, a.yazma.fd) ? gecici : "", tablo, metin);
+    metinler::ileti hata;
+    if (yerine_koy(e, gecici, a.okuma.fd, kendi_yolu, tablo, yeniden, hata)) return adim_sonucu::TAMAM;
+    return basarisiz(ayni_dosya_mi(gecici, a.yazma.fd) ? gecici : "", tablo, hata);
 }
 
 // Brings the writer back to the last byte hashed, so that a retry continues from there: a
@@ -181,7 +181,7 @@ bool aktarimlar(const std::string& url, const kayit& e, const std::string& gecic
             continue;
         }
         if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || !tekrar_bekle(++deneme, aktarim::bekleme_istegi())) {
-            deneme_notu_koy("");
+            deneme_notu_koy({});
             return true;
         }
         if (!geri_sar(a)) {
@@ -194,38 +194,8 @@ bool aktarimlar(const std::string& url, const kayit& e, const std::string& gecic
 
 }  // namespace
 
-const char* hata_metni(hata_turu tur) {
-    switch (tur) {
-        case hata_turu::ADRES_GECERSIZ: return "adres gecersiz";
-        case hata_turu::CALISTIRILAMADI: return "curl calistirilamadi";
-        case hata_turu::ULASILAMADI:
-        case hata_turu::GECICI:
-        case hata_turu::ARALIK_YOK: return "sunucuya ulasilamadi";
-        case hata_turu::DISKE_YAZILAMADI: return "diske yazilamadi";
-        case hata_turu::BOZUK: return "dosya bozuk geldi";
-        case hata_turu::YOK:
-        case hata_turu::DURDURULDU: break;
-    }
-    return "";
-}
-
-std::string indirme_hatasi(const std::string& yol, hata_turu tur) {
-    return "İndirme başarısız: " + yol + " (" + hata_metni(tur) + ")";
-}
-
-hata_turu aktarim_turu(aktarim::sonuc s) {
-    switch (s) {
-        case aktarim::sonuc::TAMAM: return hata_turu::YOK;
-        case aktarim::sonuc::ADRES_GECERSIZ: return hata_turu::ADRES_GECERSIZ;
-        case aktarim::sonuc::CALISTIRILAMADI: return hata_turu::CALISTIRILAMADI;
-        case aktarim::sonuc::REDDEDILDI: return hata_turu::DISKE_YAZILAMADI;
-        case aktarim::sonuc::SUNUCU_HATASI: return hata_turu::ULASILAMADI;
-        case aktarim::sonuc::GECICI: return hata_turu::GECICI;
-        case aktarim::sonuc::ARALIK_YOK: return hata_turu::ARALIK_YOK;
-        case aktarim::sonuc::FAZLA: return hata_turu::BOZUK;
-        case aktarim::sonuc::DURDURULDU: return hata_turu::DURDURULDU;
-    }
-    return hata_turu::ULASILAMADI;
+metinler::ileti indirme_hatasi(const std::string& yol, hata_turu tur) {
+    return {metinler::tur::INDIRME_BASARISIZ, yol, 0, 0, tur};
 }
 
 hata_turu govde_getir(const std::string& url, std::string& govde, double sessizlik, int64_t hiz_siniri) {
@@ -233,12 +203,12 @@ hata_turu govde_getir(const std::string& url, std::string& govde, double sessizl
         govde.append(veri, n);
         return int64_t(govde.size()) <= LISTE_SINIRI;
     };
-    return aktarim_turu(aktarim::getir(url, PARCA, parca, kapaniyor, sessizlik, hiz_siniri));
+    return aktarim::hatasi(aktarim::getir(url, PARCA, parca, kapaniyor, sessizlik, hiz_siniri));
 }
 
 bool liste_al(const std::string& url, std::string& govde, std::string& hata) {
     const hata_turu tur = govde_getir(url, govde);
-    if (tur != hata_turu::DURDURULDU) hata = hata_metni(tur);
+    if (tur != hata_turu::DURDURULDU) hata = metinler::aktarim_metni(tur);
     return tur == hata_turu::YOK;
 }
 
@@ -315,22 +285,22 @@ tanimlayici gecici_olustur(const std::string& gecici) {
 }
 
 bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::string& kendi_yolu, onbellek& tablo,
-                bool& yeniden, std::string& metin) {
+                bool& yeniden, metinler::ileti& hata) {
     calistirma_izni_ver(fd);
     if (!ayni_dosya_mi(gecici, fd)) {
-        metin = indirme_hatasi(e.yol, hata_turu::BOZUK);
+        hata = indirme_hatasi(e.yol, hata_turu::BOZUK);
         return false;
     }
     // A signed release can still carry a launcher that cannot start here (a script, another
     // machine's build): put in place, it would leave the player nothing that opens.
     if (e.yol == kendi_yolu && !bu_sistemde_calisir_mi(fd)) {
         ::unlink(gecici.c_str());
-        metin = "Güncellenen launcher bu sistemde çalışamaz; eski launcher korundu.";
+        hata = {metinler::tur::LAUNCHER_CALISAMAZ};
         return false;
     }
     const yerlestirme y = yerlestir(gecici, e.yol);
     if (!y.tamam) {
-        metin = "Dosya değiştirilemedi: " + e.yol + " (açık olabilir)";
+        hata = {metinler::tur::DOSYA_DEGISTIRILEMEDI, e.yol};
         return false;
     }
     if (y.eski_kullanildi || e.yol == kendi_yolu) yeniden = true;
@@ -354,11 +324,11 @@ void degisim_bekle(bool bekle) {
 
 bool degisim_goruldu() { return degisim; }
 
-adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin, hata_turu tur) {
+adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const metinler::ileti& hata, hata_turu tur) {
     if (!silinecek.empty()) ::unlink(silinecek.c_str());
     onbellek_yaz(tablo);
     if (degisim_bekleniyor && tur == hata_turu::BOZUK) degisim = true;
-    else hata_ver(metin);
+    else hata_ver(hata);
     return adim_sonucu::BASARISIZ;
 }
 
@@ -371,12 +341,12 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     acik_indirme a;
     const bool devam = devam_ac(gecici, e.boyut, a);
     if (!devam && kapaniyor.load()) return adim_sonucu::DURDURULDU;
-    if (!devam && !taze_ac(gecici, a)) return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+    if (!devam && !taze_ac(gecici, a)) return basarisiz("", tablo, {metinler::tur::DOSYA_YAZILAMADI, e.yol});
     toplam_bayt.fetch_sub(a.onceki);  // the counters show what is still to come
 
     hata_turu tur = hata_turu::YOK;
     if (!aktarimlar(dosya_adresi(adres, e), e, gecici, devam, hiz_siniri, a, tur))
-        return basarisiz("", tablo, "Dosya yazılamadı: " + e.yol);
+        return basarisiz("", tablo, {metinler::tur::DOSYA_YAZILAMADI, e.yol});
     return bitir(e, gecici, a, tur, kendi_yolu, tablo, yeniden);
 }
 

@@ -22,30 +22,12 @@ namespace guncelleme {
 
 const int64_t LISTE_SINIRI = 67108863;  // a manifest of 64 MiB or more is refused
 
-// Why a transfer or a downloaded file failed. Decisions (keep a ".indir" for resuming, start
-// again from the first byte) are taken on the kind; the text shown is derived from it in one
-// place, so the streamed and the batch step always say the same.
-enum class hata_turu {
-    YOK,               // no failure
-    ADRES_GECERSIZ,    // the URL cannot be put on a command line
-    CALISTIRILAMADI,   // no curl process
-    ULASILAMADI,       // an HTTP error that will not pass by itself (404), no curl
-    GECICI,            // one that may: no connection, a reset, a cut body, 5xx or 429
-    ARALIK_YOK,        // a continued download met a server that sends only whole files
-    DISKE_YAZILAMADI,  // a write failed, or the manifest is too large
-    BOZUK,             // more bytes than listed, or the wrong size or digest
-    DURDURULDU,        // the launcher is closing
-};
+// Why a transfer or a downloaded file failed; the kinds and their texts live with the
+// player's texts.
+using hata_turu = metinler::aktarim_hatasi;
 
-// The transfer text of a kind ("sunucuya ulasilamadi", "dosya bozuk geldi", ...); "" for YOK
-// and DURDURULDU.
-const char* hata_metni(hata_turu tur);
-
-// "İndirme başarısız: PATH (TEXT)", the player's text of a failed download.
-std::string indirme_hatasi(const std::string& yol, hata_turu tur);
-
-// The kind of an outcome of the transfer program's wrapper.
-hata_turu aktarim_turu(aktarim::sonuc s);
+// The player's failure of a download of `yol`.
+metinler::ileti indirme_hatasi(const std::string& yol, hata_turu tur);
 
 // Body of `url` appended to `govde`: YOK, or why it failed (DISKE_YAZILAMADI when longer than
 // LISTE_SINIRI). One transfer, never tried again.
@@ -97,17 +79,17 @@ enum class adim_sonucu {
 
 // The last steps of a verified download held open for reading as `fd` at `gecici`: execute bit, a last
 // check that the path still names that file, the rename, the cache record and the count.
-// Sets `yeniden` when the launcher must restart. On failure fills `metin` (nothing reported,
+// Sets `yeniden` when the launcher must restart. On failure fills `hata` (nothing reported,
 // the ".indir" left in place when it is no longer ours).
 bool yerine_koy(const kayit& e, const std::string& gecici, int fd, const std::string& kendi_yolu, onbellek& tablo,
-                bool& yeniden, std::string& metin);
+                bool& yeniden, metinler::ileti& hata);
 
-// Ends a failed step: `silinecek` (when not empty) is removed, the cache saved, the text
+// Ends a failed step: `silinecek` (when not empty) is removed, the cache saved, the failure
 // reported. Always BASARISIZ. A file that came with other bytes than listed (`tur` BOZUK)
 // may belong to a release published while this run fetched the one before it: while the
 // worker waits for that (degisim_bekle), such a failure is not reported but noted for it
 // (degisim_goruldu), and the worker looks again.
-adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const std::string& metin,
+adim_sonucu basarisiz(const std::string& silinecek, const onbellek& tablo, const metinler::ileti& hata,
                       hata_turu tur = hata_turu::YOK);
 
 // Whether this thread's steps hold such a failure back; off for a new thread.

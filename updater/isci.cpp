@@ -122,7 +122,7 @@ hata_turu yeniden_dene_al(const std::string& url, std::string& govde, double son
         const double istenen = aktarim::bekleme_istegi();
         if (tur != hata_turu::GECICI || deneme == TEKRAR_SAYISI || simdi() + istenen > son ||
             !tekrar_bekle(++deneme, istenen) || simdi() > son) {
-            deneme_notu_koy("");
+            deneme_notu_koy({});
             return tur;
         }
     }
@@ -131,7 +131,7 @@ hata_turu yeniden_dene_al(const std::string& url, std::string& govde, double son
 // Reports a failed manifest fetch (nothing when the launcher is closing); always false.
 bool ulasilamadi(hata_turu tur) {
     if (tur != hata_turu::DURDURULDU && !kapaniyor.load())
-        hata_ver(std::string("Güncelleme sunucusuna ulaşılamadı (") + hata_metni(tur) + ")");
+        hata_ver({metinler::tur::GUNCELLEME_SUNUCUSU_YOK, "", 0, 0, tur});
     return false;
 }
 
@@ -144,11 +144,11 @@ bool govde_al(const std::vector<std::string>& sunucular, size_t& secilen, std::s
     for (int deneme = 0;;) {
         for (secilen = 0; secilen < sunucular.size(); ++secilen) {
             if (simdi() > son) return ulasilamadi(tur);
-            if (secilen > 0) deneme_notu_koy("Yedek sunucu deneniyor: " + sunucu_adi(sunucular[secilen]) + "…");
+            if (secilen > 0) deneme_notu_koy({metinler::tur::YEDEK_DENENIYOR, sunucu_adi(sunucular[secilen])});
             govde.clear();
             tur = govde_getir(sunucular[secilen] + "dosyalar-linux.txt", govde, LISTE_SESSIZLIGI);
             if (tur != hata_turu::GECICI) {
-                deneme_notu_koy("");
+                deneme_notu_koy({});
                 return tur == hata_turu::YOK || ulasilamadi(tur);
             }
         }
@@ -161,7 +161,7 @@ bool govde_al(const std::vector<std::string>& sunucular, size_t& secilen, std::s
 
 // Reports why the manifest cannot be trusted; always false, so a caller can return it.
 bool imza_hatasi(const char* neden) {
-    hata_ver(std::string("Güncelleme listesi doğrulanamadı (") + neden + ").");
+    hata_ver({metinler::tur::LISTE_DOGRULANAMADI, neden});
     return false;
 }
 
@@ -194,7 +194,7 @@ bool imzali_govde_al(const std::vector<std::string>& sunucular, const anahtar_li
         if (d == dogrulama::TAMAM) {
             // Without the record a later run would accept this release's predecessors again.
             if (k.sira > kayitli && !sira_yaz(k.sira)) {
-                hata_ver(std::string("Dosya yazılamadı: ") + SIRA_DOSYASI);
+                hata_ver({metinler::tur::DOSYA_YAZILAMADI, SIRA_DOSYASI});
                 return false;
             }
             return true;
@@ -222,9 +222,9 @@ bool liste_getir(const std::vector<std::string>& sunucular, const kaynak& k, siz
         std::lock_guard<std::mutex> kilitli(kilit);
         surum = l.surum;
     }
-    if (s == liste_sonucu::BOZUK) hata_ver("Güncelleme listesi bozuk");
-    if (s == liste_sonucu::GECERSIZ_SATIR) hata_ver("Güncelleme listesinde geçersiz satır");
-    if (s == liste_sonucu::UZUN_AD) hata_ver("Güncelleme listesinde çok uzun dosya adı: " + l.uzun_ad);
+    if (s == liste_sonucu::BOZUK) hata_ver({metinler::tur::LISTE_BOZUK});
+    if (s == liste_sonucu::GECERSIZ_SATIR) hata_ver({metinler::tur::LISTE_GECERSIZ_SATIR});
+    if (s == liste_sonucu::UZUN_AD) hata_ver({metinler::tur::LISTE_UZUN_AD, l.uzun_ad});
     return s == liste_sonucu::TAMAM;
 }
 
@@ -251,8 +251,7 @@ bool yer_var_mi(int64_t gerekli) {
     const long double bos = (long double)fs.f_bavail * (long double)fs.f_frsize;
     if ((long double)gerekli <= bos) return true;
     const long double mb = 1048576.0L;
-    hata_ver("Diskte yeterli yer yok: " + std::to_string((long long)std::ceil(gerekli / mb)) + " MB gerekli, " +
-             std::to_string((long long)std::floor(bos / mb)) + " MB boş.");
+    hata_ver({metinler::tur::YER_YOK, "", (long long)std::ceil(gerekli / mb), (long long)std::floor(bos / mb)});
     return false;
 }
 
@@ -407,7 +406,7 @@ void baslat(const kaynak& k, const std::string& kendi_yolu) {
     try {
         iplik = std::thread([k, kendi_yolu] { calis(k, kendi_yolu); });
     } catch (const std::system_error&) {
-        hata_ver("Güncelleme başlatılamadı; launcher'ı kapatıp yeniden aç.");
+        hata_ver({metinler::tur::GUNCELLEME_BASLATILAMADI});
     }
 }
 

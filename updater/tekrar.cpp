@@ -24,8 +24,7 @@ double rastgele_pay() {
 }  // namespace
 
 bool tekrar_bekle(int deneme, double istenen) {
-    deneme_notu_koy("Bağlantı koptu, yeniden deneniyor (" + std::to_string(deneme) + "/" +
-                    std::to_string(TEKRAR_SAYISI) + ")…");
+    deneme_notu_koy({metinler::tur::YENIDEN_DENENIYOR, "", deneme, TEKRAR_SAYISI});
     double saniye = 1;
     for (int i = 1; i < deneme; ++i) saniye *= 3;
     saniye *= (1 + rastgele_pay()) * olcek.load();

@@ -10,7 +10,7 @@ const int TEKRAR_SAYISI = 3;  // tries after the first, before a failure is repo
 // Waits before retry number `deneme` (1 to TEKRAR_SAYISI): 1, 3 and 9 seconds, each up to a
 // fifth longer at random, so that players cut off together do not all return in the same
 // second. False, at once, when the launcher is closing. The status line says meanwhile that a
-// try is coming ("Bağlantı koptu, yeniden deneniyor (2/3)…"); whoever mends the failure
+// try is coming (YENIDEN_DENENIYOR, the attempt and of how many); whoever mends the failure
 // clears that note.
 // `istenen`: the seconds the server asked for (Retry-After), waited instead when longer, up
 // to EN_COK_ISTENEN.

@@ -127,20 +127,20 @@ void basarisiz_say(kalem& k, hata_turu neden) {
     k.neden = neden;
 }
 
-// Checks one transferred file and puts it in place; on failure fills `metin`, and `tur` with
+// Checks one transferred file and puts it in place; on failure fills `hata`, and `tur` with
 // the kind when the file itself was wrong or missing.
-bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, std::string& metin,
+bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, metinler::ileti& hata,
            hata_turu& tur) {
     const tanimlayici fd(::open(k.gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
     if (!fd.acik() || ::fstat(fd.fd, &st) != 0 || st.st_dev != k.aygit || st.st_ino != k.dugum) {
-        metin = indirme_hatasi(k.e->yol, hata_turu::BOZUK);
+        hata = indirme_hatasi(k.e->yol, hata_turu::BOZUK);
         return false;
     }
     const hata_turu n = sorun(k, fd.fd, int64_t(st.st_size));
     bool tamam = n == hata_turu::YOK;
-    if (tamam) tamam = yerine_koy(*k.e, k.gecici, fd.fd, kendi_yolu, tablo, yeniden, metin);
-    else metin = indirme_hatasi(k.e->yol, tur = n);
+    if (tamam) tamam = yerine_koy(*k.e, k.gecici, fd.fd, kendi_yolu, tablo, yeniden, hata);
+    else hata = indirme_hatasi(k.e->yol, tur = n);
     if (!tamam) sil(k);
     return tamam;
 }
@@ -150,7 +150,7 @@ bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool&
 struct toplu_is {
     std::vector<kalem> kalemler;
     size_t siradaki = 0;   // first file not finished yet
-    std::string hata;      // text of the first failure, once there is one
+    metinler::ileti hata;  // the first failure, once there is one
     hata_turu hata_nedeni = hata_turu::YOK;  // its kind, when the file was wrong or missing
     const std::string& kendi_yolu;
     onbellek& tablo;
@@ -376,7 +376,7 @@ bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std:
 
 adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik hazirlik, const std::string& adres,
                            const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, double& en_kisa_baglanti) {
-    toplu_is is{{}, 0, "", hata_turu::YOK, kendi_yolu, tablo, yeniden, en_kisa_baglanti, 0, 0, {}};
+    toplu_is is{{}, 0, {}, hata_turu::YOK, kendi_yolu, tablo, yeniden, en_kisa_baglanti, 0, 0, {}};
     std::set<std::string> dizinler;  // folders made for retries' temporaries
     for (toplu_gecici& g : hazirlik.geciciler) {
         kalem k;
@@ -387,22 +387,22 @@ adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik
     while (true) {
         const aktarim::sonuc s = turu_calistir(is, adres);
         if (s == aktarim::sonuc::DURDURULDU || kapaniyor.load()) break;
-        if (!is.hata.empty() || !tekrar_edilecek_var_mi(is, s)) break;
+        if (is.hata.t != metinler::tur::YOK || !tekrar_edilecek_var_mi(is, s)) break;
         if (!tekrar_bekle(++is.deneme, is.istenen)) break;
         is.istenen = 0;
         tekrara_hazirla(is, dizinler);
     }
-    deneme_notu_koy("");
+    deneme_notu_koy({});
     if (kapaniyor.load()) {
         is.kalanlari_sil(is.siradaki);
         return adim_sonucu::DURDURULDU;
     }
-    if (is.hata.empty()) is.ilerlet();
-    if (!is.hata.empty()) {
+    if (is.hata.t == metinler::tur::YOK) is.ilerlet();
+    if (is.hata.t != metinler::tur::YOK) {
         is.kalanlari_sil(is.siradaki + 1);
         return basarisiz("", tablo, is.hata, is.hata_nedeni);
     }
-    if (yazilamayan < grup.size()) return basarisiz("", tablo, "Dosya yazılamadı: " + grup[yazilamayan]->yol);
+    if (yazilamayan < grup.size()) return basarisiz("", tablo, {metinler::tur::DOSYA_YAZILAMADI, grup[yazilamayan]->yol});
     return adim_sonucu::TAMAM;
 }
 

@@ -57,18 +57,18 @@ bool eskiyi_geri_koy() {
            atomik_yaz(calistirilan_yol, icerik, 0777);
 }
 
-void basarisiz(const std::string& metin) {
-    hata_ver(metin);
-    hata_goster(metin);
+void basarisiz(const metinler::ileti& hata) {
+    hata_ver(hata);
+    hata_goster(metinler::yaz(hata));
 }
 
 // The new launcher did not run: the old one takes its place, its lock and its window again.
-void geri_don(const std::string& neden) {
-    const bool geri = eskiyi_geri_koy();
+// `neden` says how it failed; whether the old one is back is added here.
+void geri_don(metinler::ileti neden) {
+    neden.m = eskiyi_geri_koy();
     tekil::al();
     glfwShowWindow(pencere);
-    basarisiz("Güncellenen launcher açılamadı (" + neden + "); " +
-              (geri ? "eski launcher geri kondu." : "eski launcher geri konamadı."));
+    basarisiz(neden);
 }
 
 }  // namespace
@@ -77,7 +77,7 @@ void yeniden_baslat() {
     if (durum.load() != YENIDEN_BASLAT || oyun_durumu != 0 || acik_panel == 1) return;
     // A host that keeps handing out another launcher would restart it without end.
     if (tekil::devralindi() && steady_saniye() - acilis <= YENIDEN_ARALIGI) {
-        basarisiz("Launcher art arda kendini güncelledi; güncelleme durduruldu. Biraz sonra tekrar dene.");
+        basarisiz({metinler::tur::ART_ARDA_GUNCELLENDI});
         return;
     }
     // After the rename, "/proc/self/exe" reads "<old path> (deleted)"; the path read at
@@ -87,7 +87,7 @@ void yeniden_baslat() {
     pid_t pid = -1;
     std::string neden;
     if (c.yol.empty() || !surec::baslat(c, pid, neden)) {
-        basarisiz("Launcher yeniden başlatılamadı; kapatıp yeniden aç.");
+        basarisiz({metinler::tur::YENIDEN_BASLATILAMADI});
         return;
     }
     glfwHideWindow(pencere);
@@ -95,8 +95,8 @@ void yeniden_baslat() {
     int cikis = 0;
     switch (devri_bekle(pid, cikis)) {
         case devir_sonucu::TAMAM: glfwSetWindowShouldClose(pencere, GLFW_TRUE); return;
-        case devir_sonucu::BITTI: geri_don("çıkış kodu " + std::to_string(cikis)); return;
-        case devir_sonucu::ZAMAN_ASIMI: geri_don("pencere açmadı"); return;
+        case devir_sonucu::BITTI: geri_don({metinler::tur::YENI_LAUNCHER_KAPANDI, "", cikis}); return;
+        case devir_sonucu::ZAMAN_ASIMI: geri_don({metinler::tur::YENI_LAUNCHER_PENCERESIZ}); return;
     }
 }
 

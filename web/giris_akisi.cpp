@@ -43,7 +43,7 @@ void basari_cevabi() {
     cevabi_sil();
     if (!iyi) {
         gizli::sil(bilet);
-        hata_goster("Giriş sunucusundan bozuk cevap geldi.");
+        hata_goster(metinler::yaz({metinler::tur::GIRIS_BOZUK_CEVAP}));
         return;
     }
     bilet_ile_oyunu_baslat(bilet, true);
@@ -55,19 +55,19 @@ void ret_cevabi() {
     if (k.tur == ret_karari::KOD_ISTENDI) {
         kod_modu = true;
         gizli::sil(kod_alani.metin);
-        bilgi_goster(k.metin);
+        bilgi_goster(metinler::yaz(k.metin));
         kod_alanina_odaklan();
         return;
     }
     if (k.tur == ret_karari::KOD_YANLIS) {
         gizli::sil(kod_alani.metin);
-        hata_goster(k.metin);
+        hata_goster(metinler::yaz(k.metin));
         odakla(&kod_alani);
         return;
     }
     kimlik_sil();
     cevabi_sil();
-    hata_goster(k.metin);
+    hata_goster(metinler::yaz(k.metin));
 }
 
 // A connection that fails at once (a bad address) has ended the attempt before the password
@@ -85,9 +85,9 @@ bool kod_modunda_mi() { return kod_modu; }
 }  // namespace
 
 void bilet_ile_oyunu_baslat(const std::string& bilet, bool paneli_kapat) {
-    std::string hata;
+    metinler::ileti hata;
     if (!oyun::baslat(bilet, hata)) {
-        hata_goster(hata);
+        hata_goster(metinler::yaz(hata));
         return;
     }
     if (paneli_kapat) paneli_ac(0, nullptr);
@@ -102,21 +102,19 @@ ret_karari ret_karari_ver(long durum, const std::string& cevap) {
     ret_karari k;
     if (mesaj == "TOTP_REQUIRED") {
         k.tur = ret_karari::KOD_ISTENDI;
-        k.metin = "Hesabında iki adımlı doğrulama açık. Doğrulama uygulamandaki 6 haneli kodu gir.";
+        k.metin = {metinler::tur::IKI_ADIM_GEREKLI};
     } else if (mesaj == "TOTP_INVALID") {
         k.tur = ret_karari::KOD_YANLIS;
-        k.metin = "Doğrulama kodu yanlış. Uygulamadaki güncel kodu gir.";
+        k.metin = {metinler::tur::KOD_YANLIS};
     } else if (mesaj == "INVALID_CREDENTIALS") {
-        k.metin = "Kullanıcı adı veya şifre hatalı.";
+        k.metin = {metinler::tur::SIFRE_HATALI};
     } else if (mesaj == "EMAIL_NOT_VERIFIED") {
-        std::string maske;
-        const bool var = json_alan(cevap, "maskedEmail", maske) && !maske.empty();
-        k.metin = "E-posta adresin henüz doğrulanmadı" + (var ? " (" + maske + ")" : std::string()) +
-                  ". Gelen kutundaki bağlantıya tıkla, sonra tekrar dene.";
+        k.metin.t = metinler::tur::EPOSTA_DOGRULANMADI;
+        if (!json_alan(cevap, "maskedEmail", k.metin.a)) k.metin.a.clear();
     } else if (!mesaj.empty()) {
-        k.metin = mesaj;
+        k.metin = {metinler::tur::GIRIS_YAPILAMADI, mesaj};  // the service's own words
     } else {
-        k.metin = "Giriş yapılamadı (HTTP " + std::to_string(durum) + ").";
+        k.metin = {metinler::tur::GIRIS_HTTP, "", durum};
     }
     return k;
 }
@@ -132,11 +130,11 @@ void giris_baslat() {
     const bool web = hesap_api_var();
     if (web && kod_modu) {
         if (kod_alani.metin.size() == 6) webgiris::iste(kod_alani.metin);
-        else hata_goster("Doğrulama uygulamandaki 6 haneli kodu gir.");
+        else hata_goster(metinler::yaz({metinler::tur::KOD_GIR}));
         return;
     }
     if (kullanici_alani.metin.size() < EN_KISA_AD || sifre_alani.metin.empty()) {
-        hata_goster("Kullanıcı adını ve şifreni gir.");
+        hata_goster(metinler::yaz({metinler::tur::KIMLIK_GIR}));
         return;
     }
     hatirla_kaydet();
@@ -161,13 +159,13 @@ void web_cevabi_devral() {
     if (webgiris::bozuk) {
         kimlik_sil();
         cevabi_sil();
-        hata_goster("Giriş sunucusundan bozuk cevap geldi.");
+        hata_goster(metinler::yaz({metinler::tur::GIRIS_BOZUK_CEVAP}));
         return;
     }
     if (webgiris::durum_kodu == 200 || webgiris::durum_kodu == 201) return basari_cevabi();
     if (webgiris::durum_kodu == 0) {
         if (!kod_modu) kimlik_sil();
-        hata_goster("Giriş sunucusuna ulaşılamadı (" + webgiris::hata + ").");
+        hata_goster(metinler::yaz({metinler::tur::GIRIS_SUNUCUSU_YOK, "", 0, 0, webgiris::hata}));
         return;
     }
     ret_cevabi();

@@ -6,6 +6,8 @@
 #pragma once
 #include <string>
 
+#include "app/metinler.h"
+
 extern bool kod_modu;  // the login panel asks for the two-step code (code field for password)
 
 // Whether an update check, download or restart is under way: no sign-in may start a game then.
@@ -29,7 +31,7 @@ void bilet_ile_oyunu_baslat(const std::string& bilet, bool paneli_kapat);
 // code mode, stay in it with an empty code, or end the attempt with a text.
 struct ret_karari {
     enum tur_t { KOD_ISTENDI, KOD_YANLIS, REDDEDILDI } tur = REDDEDILDI;
-    std::string metin;  // the text shown (bilgi for KOD_ISTENDI, hata otherwise)
+    metinler::ileti metin;  // what is shown (bilgi for KOD_ISTENDI, hata otherwise)
 };
 ret_karari ret_karari_ver(long durum, const std::string& cevap);
 

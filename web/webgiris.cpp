@@ -21,7 +21,7 @@ std::atomic<bool> hazir{false};         // set by the worker, cleared by the mai
 bool vazgec = false;                    // main thread only
 long durum_kodu = 0;                    // worker, then main thread after the join
 std::string cevap;                      // worker, then main thread after the join
-std::string hata;                       // worker, then main thread after the join
+metinler::aktarim_hatasi hata = metinler::aktarim_hatasi::YOK;  // worker, then main thread after the join
 bool bozuk = false;                     // worker, then main thread after the join
 
 namespace {
@@ -56,36 +56,29 @@ void isci(std::string url, gizli::dize govde) {
 
 }  // namespace
 
-void cikti_coz(const std::string& cikti, long* durum, std::string* cevap_, std::string* hata_) {
+void cikti_coz(const std::string& cikti, long* durum, std::string* cevap_, metinler::aktarim_hatasi* hata_) {
     const size_t lf = cikti.rfind('\n');
     if (lf == std::string::npos) {
-        *hata_ = "giris sunucusuna ulasilamadi";
+        *hata_ = metinler::aktarim_hatasi::ULASILAMADI;
         return;
     }
     *durum = std::strtol(cikti.c_str() + lf + 1, nullptr, 10);
     cevap_->assign(cikti, 0, lf);
-    if (*durum == 0) *hata_ = "giris sunucusuna ulasilamadi";
+    if (*durum == 0) *hata_ = metinler::aktarim_hatasi::ULASILAMADI;
 }
 
-void yolla(const std::string& url, const gizli::dize& govde, long* durum, std::string* cevap_, std::string* hata_,
-           bool* bozuk_cevap) {
+void yolla(const std::string& url, const gizli::dize& govde, long* durum, std::string* cevap_,
+           metinler::aktarim_hatasi* hata_, bool* bozuk_cevap) {
     *durum = 0;
     gizli::sil(*cevap_);
-    hata_->clear();
+    *hata_ = metinler::aktarim_hatasi::YOK;
     *bozuk_cevap = false;
     std::string cikti;
     cikti.reserve(CEVAP_SINIRI + 16);  // one block: the ticket in it is wiped, not left behind
-    switch (aktarim::gonder(url, govde.data(), govde.size(), CEVAP_SINIRI + 16, cikti, kapaniyor)) {
-        case aktarim::sonuc::ADRES_GECERSIZ: *hata_ = "adres gecersiz"; break;
-        case aktarim::sonuc::CALISTIRILAMADI: *hata_ = "curl calistirilamadi"; break;
-        case aktarim::sonuc::FAZLA: *bozuk_cevap = true; break;
-        case aktarim::sonuc::DURDURULDU:
-        case aktarim::sonuc::REDDEDILDI:
-        case aktarim::sonuc::ARALIK_YOK:
-        case aktarim::sonuc::GECICI:
-        case aktarim::sonuc::SUNUCU_HATASI: *hata_ = "giris sunucusuna ulasilamadi"; break;
-        case aktarim::sonuc::TAMAM: cikti_coz(cikti, durum, cevap_, hata_); break;
-    }
+    const aktarim::sonuc s = aktarim::gonder(url, govde.data(), govde.size(), CEVAP_SINIRI + 16, cikti, kapaniyor);
+    if (s == aktarim::sonuc::FAZLA) *bozuk_cevap = true;
+    else if (s == aktarim::sonuc::TAMAM) cikti_coz(cikti, durum, cevap_, hata_);
+    else *hata_ = aktarim::hatasi(s);
     gizli::sil(cikti);
 }
 
@@ -102,7 +95,7 @@ void iste(const std::string& kod) {
         // Nothing could be started: the attempt ends as one whose transfer could not run.
         durum_kodu = 0;
         gizli::sil(cevap);
-        hata = "curl calistirilamadi";
+        hata = metinler::aktarim_hatasi::CALISTIRILAMADI;
         bozuk = false;
         hazir.exchange(true);
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "app/metinler.h"
 #include "platform/gizli.h"
 
 namespace webgiris {
@@ -24,7 +25,7 @@ extern std::atomic<bool> hazir;      // the worker has stored its results
 extern bool vazgec;                  // drop the answer when it arrives (main thread only)
 extern long durum_kodu;              // HTTP status of the answer, 0 when there was none
 extern std::string cevap;            // answer body without the status line
-extern std::string hata;             // transport error text, empty on success
+extern metinler::aktarim_hatasi hata;  // why the transfer failed, YOK on success
 extern bool bozuk;                   // the answer was longer than CEVAP_SINIRI
 
 // Builds the URL and body from the settings, the user-name field, giris_sifresi and `kod`
@@ -32,14 +33,14 @@ extern bool bozuk;                   // the answer was longer than CEVAP_SINIRI
 // set and that no request is in flight.
 void iste(const std::string& kod);
 
-// The blocking POST. Errors: "adres gecersiz", "curl calistirilamadi",
-// "giris sunucusuna ulasilamadi"; an over-long answer sets `*bozuk_cevap`.
-void yolla(const std::string& url, const gizli::dize& govde, long* durum, std::string* cevap_, std::string* hata_,
-           bool* bozuk_cevap);
+// The blocking POST. The transfer's failure in `hata_` (a failure that would pass by itself is
+// still one: the player is there to try again); an over-long answer sets `*bozuk_cevap`.
+void yolla(const std::string& url, const gizli::dize& govde, long* durum, std::string* cevap_,
+           metinler::aktarim_hatasi* hata_, bool* bozuk_cevap);
 
 // Splits curl's output at its last line feed into the answer and the status ("\n%{http_code}").
-// No line feed, or a status of 0, gives "giris sunucusuna ulasilamadi".
-void cikti_coz(const std::string& cikti, long* durum, std::string* cevap_, std::string* hata_);
+// No line feed, or a status of 0, makes the service unreachable (ULASILAMADI).
+void cikti_coz(const std::string& cikti, long* durum, std::string* cevap_, metinler::aktarim_hatasi* hata_);
 
 }  // namespace webgiris
 

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t n) {
     std::string mesaj;
     sunucu::giris_red_coz(veri, n, kod, mesaj);
     DENETLE(mesaj.size() <= 64 && kod >= -1 && kod <= 255);
-    DENETLE(!sunucu::red_metni(kod, mesaj).empty());
+    DENETLE(!metinler::yaz(sunucu::red_iletisi(kod, mesaj)).empty());
     DENETLE(sunucu::ret_nedeni(veri, n).size() <= 64);
     return 0;
 }
