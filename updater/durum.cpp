@@ -11,8 +11,8 @@ namespace guncelleme {
 std::atomic<int32_t> durum{BASLAMADI};   // written by baslat (main) and the worker
 std::atomic<int32_t> toplam_dosya{0};    // worker
 std::atomic<int32_t> biten_dosya{0};     // worker
-std::atomic<int64_t> toplam_bayt{0};     // worker
-std::atomic<int64_t> inen_bayt{0};       // worker (download routine)
+std::atomic<int64_t> toplam_bayt{0};     // worker, through the calls below only
+std::atomic<int64_t> inen_bayt{0};       // worker, through the calls below only
 std::mutex kilit;
 metinler::ileti mesaj;                    // worker, under kilit
 std::string surum;                        // worker, under kilit
@@ -24,6 +24,24 @@ std::thread& iplik = *new std::thread;    // main thread only
 namespace {
 metinler::ileti deneme_notu;  // under kilit
 }
+
+void ilerleme_baslat(int64_t plan, size_t dosya) {
+    toplam_bayt.store(plan);
+    inen_bayt.store(0);
+    toplam_dosya.store(int32_t(dosya));
+    biten_dosya.store(0);
+}
+
+void alindi(int64_t n) { inen_bayt.fetch_add(n); }
+
+void ek_alindi(int64_t n) {
+    toplam_bayt.fetch_add(n);  // first, so that the bar never runs past its end
+    inen_bayt.fetch_add(n);
+}
+
+void yeniden_gelecek(int64_t n) { toplam_bayt.fetch_add(n); }
+
+void gerekmiyor(int64_t n) { toplam_bayt.fetch_sub(n); }
 
 void hata_ver(const metinler::ileti& hata) {
     {

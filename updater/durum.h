@@ -39,6 +39,15 @@ extern std::string surum;                  // version text of the last manifest 
 extern std::string yedek;                  // the backup server in use ("" for the main one)
 extern std::thread& iplik;                 // the current worker; joined before the next starts
 
+// The byte counters are written here only, each call named for what happened, so that the
+// bar ends full by construction: every received byte is counted once (alindi), and every byte
+// that travels beyond the plan, or that the plan no longer needs, moves the plan once.
+void ilerleme_baslat(int64_t plan, size_t dosya);  // a run's plan: the stale files' listed sizes
+void alindi(int64_t n);                // bytes received for a listed file
+void ek_alindi(int64_t n);             // bytes received beside the listed ones (a block index)
+void yeniden_gelecek(int64_t n);       // bytes received in vain that will come again
+void gerekmiyor(int64_t n);            // planned bytes that will not travel (kept, or unchanged)
+
 // Stores the failure under the lock, then the state BASARISIZ.
 void hata_ver(const metinler::ileti& hata);
 

@@ -339,7 +339,7 @@ bool grup_getir(const std::string& url, std::vector<parca>& parcalar, const std:
         parca& p = parcalar[secilen[s.sira]];
         const int64_t uzunluk = p.a.son - p.a.bas;
         p.geldi = s.cikis == 0 && s.http == 206 && s.inen == uzunluk;
-        inen_bayt.fetch_add(std::min(s.inen, uzunluk));
+        alindi(std::min(s.inen, uzunluk));
         return p.geldi;  // the first failure ends the run: a whole download follows anyway
     };
     const aktarim::sonuc s = aktarim::toplu_getir(aralik_yapilandirmasi(url, parcalar, secilen), PARALEL, en_uzun + 1,
@@ -489,8 +489,7 @@ bool yeniden_kur(const blok::dizin& d, int eski_fd, const std::vector<int64_t>& 
 bool dizin_al(const kayit& e, const std::string& adres, blok::dizin& d, int64_t hiz_siniri) {
     std::string metin;
     const hata_turu tur = govde_getir(adres + yol_kodla(blok::dizin_yolu(e.ozet)), metin, 0, hiz_siniri);
-    inen_bayt.fetch_add(int64_t(metin.size()));
-    toplam_bayt.fetch_add(int64_t(metin.size()));  // it travels too: the bar still ends full
+    ek_alindi(int64_t(metin.size()));
     return tur == hata_turu::YOK && blok::dizin_coz(metin, d) && d.dosya_boyutu == e.boyut && d.ozet == e.ozet;
 }
 
@@ -566,7 +565,7 @@ fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::strin
         parca_ekle(a);
     }
     // From here the counters expect only the ranges of this file; a fallback gives back the rest.
-    toplam_bayt.fetch_sub(e.boyut - getirilecek);
+    gerekmiyor(e.boyut - getirilecek);
     const int64_t once = inen_bayt.load();
     fark_sonucu s = fark_sonucu::TAM;
     if (araliklari_getir(dosya_adresi(adres, e), parcalar, duzen))
@@ -575,7 +574,8 @@ fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::strin
         s = fark_sonucu::DURDURULDU;
     parcalari_sil(parcalar);
     ::rmdir(klasor.c_str());
-    if (s == fark_sonucu::TAM) toplam_bayt.fetch_add(e.boyut - getirilecek + (inen_bayt.load() - once));
+    // The whole file follows: the unchanged blocks travel after all, and the ranges again.
+    if (s == fark_sonucu::TAM) yeniden_gelecek(e.boyut - getirilecek + (inen_bayt.load() - once));
     return s;
 }
 

@@ -105,7 +105,7 @@ hata_turu aktar(const std::string& url, int64_t boyut, acik_indirme& a, int64_t 
     auto parca = [&](const char* veri, size_t n) {
         sha256::ekle(a.ozet, reinterpret_cast<const uint8_t*>(veri), n);
         a.alinan += int64_t(n);
-        inen_bayt.fetch_add(int64_t(n));
+        alindi(int64_t(n));
     };
     const aktarim::sonuc s = aktarim::dosyaya_getir(url, a.yazma.fd, a.okuma.fd, PARCA, boyut - a.alinan, parca, kapaniyor,
                                                     a.alinan, hiz_siniri);
@@ -173,7 +173,7 @@ bool aktarimlar(const std::string& url, const kayit& e, const std::string& gecic
         if (kapaniyor.load()) return true;
         const bool yanlis = tur == hata_turu::ARALIK_YOK || (tur == hata_turu::YOK && !dogru_mu(e, a));
         if (yanlis && ekli && !bastan_basladi) {
-            toplam_bayt.fetch_add(a.alinan);
+            yeniden_gelecek(a.alinan);
             kapat(a);
             if (!taze_ac(gecici, a)) return false;
             bastan_basladi = true;
@@ -342,7 +342,7 @@ adim_sonucu dosya_guncelle(const kayit& e, const std::string& adres, const std::
     const bool devam = devam_ac(gecici, e.boyut, a);
     if (!devam && kapaniyor.load()) return adim_sonucu::DURDURULDU;
     if (!devam && !taze_ac(gecici, a)) return basarisiz("", tablo, {metinler::tur::DOSYA_YAZILAMADI, e.yol});
-    toplam_bayt.fetch_sub(a.onceki);  // the counters show what is still to come
+    gerekmiyor(a.onceki);  // the counters show what is still to come
 
     hata_turu tur = hata_turu::YOK;
     if (!aktarimlar(dosya_adresi(adres, e), e, gecici, devam, hiz_siniri, a, tur))

@@ -287,13 +287,6 @@ struct onden_hazirlik {
     }
 };
 
-void sayaclari_yayinla(int64_t toplam, size_t adet) {
-    toplam_bayt.store(toplam);
-    inen_bayt.store(0);
-    toplam_dosya.store(int32_t(adet));
-    biten_dosya.store(0);
-}
-
 }  // namespace
 
 bool indir(const std::vector<const kayit*>& indirilecekler, const std::string& adres,
@@ -428,7 +421,7 @@ bool gecis(const liste& l, const std::string& adres, const std::string& kendi_yo
     std::vector<const kayit*> indirilecekler;
     int64_t toplam = 0;
     if (!denetle(l, tablo, indirilecekler, toplam)) return false;
-    sayaclari_yayinla(toplam, indirilecekler.size());
+    ilerleme_baslat(toplam, indirilecekler.size());
     if (indirilecekler.empty()) return true;
     if (!yer_var_mi(yazilacak_bayt(indirilecekler))) {
         onbellek_yaz(tablo);  // what the check hashed need not be hashed again

@@ -176,11 +176,11 @@ struct toplu_is {
         kalem& k = kalemler[bu_tur[s.sira]];
         if (k.hal != kalem_hali::BEKLIYOR) return true;
         const int64_t inen = std::min(s.inen, k.e->boyut);
-        inen_bayt.fetch_add(inen);
+        alindi(inen);
         if (deneme < TEKRAR_SAYISI && aktarim::gecici_mi(s.cikis, s.http)) {
             k.hal = kalem_hali::TEKRAR;
             istenen = std::max(istenen, s.bekleme);
-            toplam_bayt.fetch_add(inen);  // they come again: the bar still ends full
+            yeniden_gelecek(inen);
             return true;
         }
         if (s.cikis == 0) k.hal = kalem_hali::GELDI;
