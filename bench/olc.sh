@@ -12,19 +12,24 @@
 #   delta update             bytes fetched for changed 1 GiB files and the time against a full
 #                            download of the same file; the index's size and publish time; peak
 #                            memory of a delta update of a 4 GiB file
+#   nginx                    20,000 files of 1 KiB and one 1 GiB file from Debian's nginx: the
+#                            launcher's whole run (its start included) vs `curl -K` / `curl -o`
+#   zsync                    delta updates of a 256 MiB file from nginx: bytes and time against
+#                            Debian's zsync with a `zsyncmake` control file of the same file
 #   check of 100,000 files   launcher check phase (warm cache) vs `find -printf '%s %T@\n'`,
 #                            run by turns
 #   idle and busy CPU        the launcher's share of one core under Xvfb: on the main screen
 #                            with nothing happening, and its main thread during a download
 #   the same check, cold cache (for the record)
 # Usage: bench/olc.sh [BUILD_DIR [SECTION...]]   (default: build, configured with the benchmarks
-# on; every section). Sections: ozet indirme kucuk gercek devam sinir fark denetim islemci.
+# on; every section). Sections: ozet indirme kucuk gercek devam sinir fark nginx zsync denetim
+# islemci.
 set -euo pipefail
 kok=$(cd "$(dirname "$0")/.." && pwd)
 yapi=$(cd "${1:-$kok/build}" && pwd)
 bolumler=" ${*:2} "
 for b in $bolumler; do
-  case " ozet indirme kucuk gercek devam sinir fark denetim islemci " in
+  case " ozet indirme kucuk gercek devam sinir fark nginx zsync denetim islemci " in
     *" $b "*) ;;
     *) echo "unknown section: $b" >&2; exit 2 ;;
   esac
@@ -36,6 +41,7 @@ sunucu_pid=""
 kucuk_is="$is"  # where the small-file sections create and delete their files
 temizle() {
   [ -n "$sunucu_pid" ] && kill "$sunucu_pid" 2>/dev/null
+  [ -n "${nginx_pid:-}" ] && kill "$nginx_pid" 2>/dev/null
   [ "$kucuk_is" != "$is" ] && umount "$kucuk_is"
   rm -rf "$is" "$is.img"
 }
@@ -328,8 +334,6 @@ sinir_olc "one file of 64 MiB" 1 67108864
 sinir_olc "4,000 files of 8 KiB" 4000 8192
 fi
 
-if bolum fark; then
-echo "== Delta update of a changed 1 GiB file from a loopback server"
 # Old and new files written by one script: 1 % rewritten in scattered 64 KiB pieces, and
 # 1 MiB inserted and 512 KiB deleted at two places.
 fark_dosyalari() {  # SIZE_MIB DIR [only-in-place]
@@ -353,6 +357,8 @@ kayik = eski[: boyut // 5] + os.urandom(1 << 20) + eski[boyut // 5 : boyut * 3 /
 open(f"{d}/kayik.pak", "wb").write(kayik)
 PY
 }
+if bolum fark; then
+echo "== Delta update of a changed 1 GiB file from a loopback server"
 fark_olc() {  # NAME NEW_FILE ROUNDS
   rm -rf "$is/fark/site" && mkdir -p "$is/fark/site"
   cp "$2" "$is/fark/site/oyun.pak"
@@ -393,6 +399,166 @@ rm -rf "$is/fark" && mkdir -p "$is/fark"
 fark_dosyalari 4096 "$is/fark" yalniz
 fark_olc "4 GiB, 1 % rewritten" "$is/fark/yerinde.pak" 1
 rm -rf "$is/fark"
+fi
+
+# Debian's nginx serving SITE_DIR on a free loopback port, with each answer's body bytes
+# logged to WORK_DIR/gonderilen.log; the port goes to WORK_DIR/port. nginx_dur stops it.
+nginx_ac() {  # SITE_DIR WORK_DIR
+  command -v nginx >/dev/null || apt-get install -y -qq nginx >/dev/null
+  mkdir -p "$2/gecici"
+  local port kullanici=""
+  port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  [ "$(id -u)" = 0 ] && kullanici="user root;"
+  printf '%s\n' "$kullanici" "worker_processes 2;" "daemon off;" "error_log $2/hata.log;" "pid $2/nginx.pid;" \
+    "events { worker_connections 512; }" "http {" \
+    "  client_body_temp_path $2/gecici; proxy_temp_path $2/gecici; fastcgi_temp_path $2/gecici;" \
+    "  uwsgi_temp_path $2/gecici; scgi_temp_path $2/gecici;" \
+    "  log_format bayt '\$body_bytes_sent';" "  access_log $2/gonderilen.log bayt;" "  sendfile on;" \
+    "  server { listen 127.0.0.1:$port; root $1; }" "}" > "$2/nginx.conf"
+  nginx -c "$2/nginx.conf" -p "$2" &
+  nginx_pid=$!
+  python3 -c '
+import socket, sys, time
+for _ in range(200):
+    try:
+        socket.create_connection(("127.0.0.1", int(sys.argv[1])), 0.1).close()
+        break
+    except OSError:
+        time.sleep(0.05)' "$port"
+  echo "$port" > "$2/port"
+}
+nginx_pid=""
+nginx_dur() {
+  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null
+  nginx_pid=""
+}
+
+# Five paired rounds, sides alternating, `sync` before each run: the launcher's whole process
+# (its start, transfers, digests and renames) against one curl.
+esli_olc() {  # NAME TARGET REFERENCE_NAME INSTALL_DIR URL CURL_ARGS...
+  python3 - "$@" <<'PY'
+import os, shutil, statistics, subprocess, sys, time
+ad, hedef, referans, kurulum, adres, olcer = sys.argv[1:7]
+curl = sys.argv[7:]
+def temiz(d):
+    shutil.rmtree(d, ignore_errors=True)
+    os.makedirs(d)
+    subprocess.run(["sync"])
+def curl_olc():
+    temiz(f"{kurulum}.curl")
+    t = time.perf_counter()
+    subprocess.run(curl, cwd=f"{kurulum}.curl", check=True)
+    return time.perf_counter() - t
+def biz_olc():
+    temiz(kurulum)
+    t = time.perf_counter()
+    subprocess.run([olcer, kurulum, adres], stdout=subprocess.DEVNULL, check=True)
+    return time.perf_counter() - t
+cs, bs, oranlar = [], [], []
+for i in range(5):
+    if i % 2 == 0:
+        cs.append(curl_olc()); bs.append(biz_olc())
+    else:
+        bs.append(biz_olc()); cs.append(curl_olc())
+    oranlar.append(cs[-1] / bs[-1])
+shutil.rmtree(f"{kurulum}.curl", ignore_errors=True)
+print(f"{ad}: median of 5 paired rounds {statistics.median(oranlar):.3f} (rounds {min(oranlar):.3f}-{max(oranlar):.3f}); "
+      f"best: {referans} {min(cs):.2f}s, launcher {min(bs):.2f}s (target >= {hedef})")
+PY
+}
+
+if bolum nginx; then
+echo "== First install from Debian's nginx: the launcher's whole run against curl"
+mkdir -p "$kucuk_is/ng/site" "$kucuk_is/ng/is"
+python3 "$kok/bench/site_yap.py" "$kucuk_is/ng/site" 20000 1024
+nginx_ac "$kucuk_is/ng/site" "$kucuk_is/ng/is"
+adres="http://127.0.0.1:$(cat "$kucuk_is/ng/is/port")/"
+tail -n +2 "$kucuk_is/ng/site/dosyalar-linux.txt" | cut -d' ' -f3- |
+  while read -r yol; do printf 'url = "%s%s"\noutput = "%s"\n' "$adres" "$yol" "$yol"; done > "$kucuk_is/ng/liste.cfg"
+esli_olc "20,000 files of 1 KiB" 0.9 "curl -K" "$kucuk_is/ng/k" "$adres" "$yapi/bench/indirme_olc" \
+  curl -s --create-dirs -K "$kucuk_is/ng/liste.cfg"
+nginx_dur
+rm -rf "$kucuk_is/ng"
+mkdir -p "$is/ng/site" "$is/ng/is"
+[ -f "$is/buyuk.bin" ] || { head -c 1073741824 /dev/urandom > "$is/buyuk.bin"; sync; }
+mv "$is/buyuk.bin" "$is/ng/site/oyun.pak"
+printf 'morvatan-liste 1\n%s 1073741824 oyun.pak\n' "$(sha256sum "$is/ng/site/oyun.pak" | cut -d' ' -f1)" \
+  > "$is/ng/site/dosyalar-linux.txt"
+nginx_ac "$is/ng/site" "$is/ng/is"
+adres="http://127.0.0.1:$(cat "$is/ng/is/port")/"
+# Written to the journalled ext4 as well: on this VM's root a gigabyte's writeback swung a
+# round's ratio between 0.4 and 1.9.
+mkdir -p "$kucuk_is/ngb"
+esli_olc "one 1 GiB file, the launcher's start and digest included" 0.95 "curl -o" "$kucuk_is/ngb/k" "$adres" \
+  "$yapi/bench/indirme_olc" curl -s -o oyun.pak "${adres}oyun.pak"
+rm -rf "$kucuk_is/ngb"
+nginx_dur
+mv "$is/ng/site/oyun.pak" "$is/buyuk.bin"
+rm -rf "$is/ng"
+fi
+
+if bolum zsync; then
+echo "== Delta updates of a 256 MiB file from Debian's nginx against Debian's zsync"
+command -v zsync >/dev/null || apt-get install -y -qq zsync >/dev/null
+mkdir -p "$is/zs/site" "$is/zs/is"
+fark_dosyalari 256 "$is/zs"
+nginx_ac "$is/zs/site" "$is/zs/is"
+adres="http://127.0.0.1:$(cat "$is/zs/is/port")/"
+# Both start from the old copy with nothing known of it (the launcher without a cache record,
+# zsync reading its seed), so both hash it whole; bytes are what nginx sent, control files
+# (the block index, the .zsync) and the manifest included.
+zsync_olc() {  # NAME NEW_FILE
+  rm -rf "$is/zs/site" && mkdir -p "$is/zs/site" && cp "$2" "$is/zs/site/oyun.pak"
+  "$yapi/tools/morvatan-liste" "$is/zs/site" 2.0 >/dev/null 2>&1
+  (cd "$is/zs/site" && zsyncmake -u oyun.pak -o oyun.pak.zsync oyun.pak >/dev/null 2>&1)
+  python3 - "$is/zs" "$adres" "$yapi/bench/fark_olc" "$2" "$1" <<'PY'
+import filecmp, os, shutil, statistics, subprocess, sys, time
+is_, adres, olcer, yeni, ad = sys.argv[1:6]
+boyut = os.path.getsize(yeni)
+dizin = sum(os.path.getsize(os.path.join(r, f)) for r, _, fs in os.walk(f"{is_}/site/dosyalar-linux.blok") for f in fs)
+zs = os.path.getsize(f"{is_}/site/oyun.pak.zsync")
+log = f"{is_}/is/gonderilen.log"
+def gelen():
+    return sum(int(x) for x in open(log).read().split())
+def hazirla(d):
+    shutil.rmtree(d, ignore_errors=True)
+    os.makedirs(d)
+    shutil.copy(f"{is_}/eski.pak", f"{d}/oyun.pak")
+    subprocess.run(["sync"])
+    open(log, "w").close()
+def zsync_olc():
+    hazirla(f"{is_}/z")
+    t = time.perf_counter()
+    subprocess.run(["zsync", "-q", "-i", "oyun.pak", "-o", "yeni.pak", adres + "oyun.pak.zsync"], cwd=f"{is_}/z",
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    t = time.perf_counter() - t
+    assert filecmp.cmp(yeni, f"{is_}/z/yeni.pak", shallow=False)
+    return t, gelen()
+def biz_olc():
+    hazirla(f"{is_}/b")
+    t = time.perf_counter()
+    subprocess.run([olcer, f"{is_}/b", adres], stdout=subprocess.DEVNULL, check=True)
+    t = time.perf_counter() - t
+    assert filecmp.cmp(yeni, f"{is_}/b/oyun.pak", shallow=False)
+    return t, gelen()
+zt, bt, zb, bb = [], [], 0, 0
+for i in range(3):
+    for olc in ((zsync_olc, biz_olc) if i % 2 == 0 else (biz_olc, zsync_olc)):
+        t, b = olc()
+        if olc is zsync_olc:
+            zt.append(t); zb = b
+        else:
+            bt.append(t); bb = b
+bm, zm = statistics.median(bt), statistics.median(zt)
+print(f"{ad}: bytes {bb / zb:.2f} of zsync's ({bb / 1e6:.2f} MB against {zb / 1e6:.2f} MB; target <= 1.0); "
+      f"time {bm / zm:.2f} of zsync's (medians of 3: {bm:.2f}s against {zm:.2f}s; target <= 0.6); "
+      f"index {dizin / boyut:.5f} of the file (target <= 0.005), .zsync {zs / boyut:.5f}")
+PY
+}
+zsync_olc "1 % rewritten in 64 KiB pieces" "$is/zs/yerinde.pak"
+zsync_olc "1 MiB inserted, 512 KiB deleted" "$is/zs/kayik.pak"
+nginx_dur
+rm -rf "$is/zs"
 fi
 
 if bolum denetim; then

@@ -295,23 +295,6 @@ void parcalari_sil(const std::vector<parca>& parcalar) {
     for (const parca& p : parcalar) ::unlink(p.gecici.c_str());
 }
 
-// The range pieces' folder: one of this delta's own at the installation's top ("parca-" and
-// random hexadecimal digits, ".indir"), made with an exclusive mkdir, mode 0700. Named after
-// the file, a piece would be another listed file's temporary ("a.pak.1.indir" is "a.pak.1"'s,
-// whose kept download it would replace), and in a folder of its own no one else can plant a
-// link. A name ending in ".indir" is never listed or installed, and the leftovers' walk
-// removes such a folder a killed run left. "" when none can be made.
-std::string parca_klasoru_ac() {
-    std::random_device rastgele;
-    for (int deneme = 0; deneme < 8; ++deneme) {
-        char ad[40];
-        std::snprintf(ad, sizeof ad, "parca-%08x%08x.indir", rastgele(), rastgele());
-        if (::mkdir(ad, 0700) == 0) return ad;
-        if (errno != EEXIST) break;
-    }
-    return "";
-}
-
 // Fetches the chosen ranges with one curl. False unless every one came whole as a range
 // (206).
 bool grup_getir(const std::string& url, std::vector<parca>& parcalar, const std::vector<size_t>& secilen) {
@@ -551,7 +534,7 @@ fark_sonucu fark_dene(const kayit& e, const std::string& adres, const std::strin
     int64_t getirilecek = 0;
     for (const aralik& a : araliklar) getirilecek += a.son - a.bas;
     if (double(getirilecek) > TAM_ORANI * double(e.boyut)) return fark_sonucu::TAM;
-    const std::string klasor = parca_klasoru_ac();
+    const std::string klasor = ozel_klasor_ac("parca");
     if (klasor.empty()) return fark_sonucu::TAM;
     std::vector<parca> parcalar;
     auto parca_ekle = [&](aralik a) {

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -393,6 +395,17 @@ void birakilanlari_sil(const liste& l, const std::string& kendi_yolu, onbellek& 
             bos_ustleri_sil(it->first);
         it = tablo.erase(it);
     }
+}
+
+std::string ozel_klasor_ac(const char* on_ek) {
+    std::random_device rastgele;
+    for (int deneme = 0; deneme < 8; ++deneme) {
+        char ad[64];
+        std::snprintf(ad, sizeof ad, "%s-%08x%08x.indir", on_ek, rastgele(), rastgele());
+        if (::mkdir(ad, 0700) == 0) return ad;
+        if (errno != EEXIST) break;
+    }
+    return "";
 }
 
 void indir_artiklarini_sil() {

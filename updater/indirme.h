@@ -38,6 +38,13 @@ hata_turu govde_getir(const std::string& url, std::string& govde, double sessizl
 // the launcher is closing.
 bool liste_al(const std::string& url, std::string& govde, std::string& hata);
 
+// A folder of one step's own at the installation's top ("ON_EK-", random hexadecimal digits,
+// ".indir"), made with an exclusive mkdir, mode 0700: no one else can plant a link in it, and
+// its files need no name of a listed file's. A name ending in ".indir" is never listed or
+// installed, and the leftovers' walk removes such a folder a killed run left. "" when none
+// can be made.
+std::string ozel_klasor_ac(const char* on_ek);
+
 const int64_t DEVAM_ESIGI = 4 << 20;  // a ".indir" this long is continued, not started again
 
 // Percent-encodes a manifest path for a URL (letters, digits and "-./~_" stay).

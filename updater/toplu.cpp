@@ -1,5 +1,5 @@
 // Batched downloads: curl's config text, its per-transfer lines, and the batch step that
-// creates the ".indir" files, runs one curl for them and finishes them in manifest order.
+// makes the batch's own folder, runs one curl into it and finishes the files in manifest order.
 #include "updater/toplu.h"
 
 #include <fcntl.h>
@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -43,27 +44,13 @@ struct kalem : toplu_gecici {
     int64_t gorulen = 0;     // size seen at the last look for progress
 };
 
-bool bizim_mi(const toplu_gecici& k) {
-    struct stat st;
-    return ::lstat(k.gecici.c_str(), &st) == 0 && st.st_dev == k.aygit && st.st_ino == k.dugum;
-}
+void sil(const toplu_gecici& k) { ::unlink(k.gecici.c_str()); }
 
-void sil(const toplu_gecici& k) {
-    if (bizim_mi(k)) ::unlink(k.gecici.c_str());
-}
-
-// A new, empty ".indir" for curl to write into (never one that something else holds).
-bool gecici_hazirla(toplu_gecici& k, std::set<std::string>& dizinler) {
+// The folder the file goes to, made once per batch and folder.
+bool hedef_klasoru_hazirla(const toplu_gecici& k, std::set<std::string>& dizinler) {
     const fs::path hedef = k.e->yol;
-    if (hedef.has_parent_path() && dizinler.insert(hedef.parent_path().string()).second)
-        dizin_hazirla(hedef.parent_path());
-    k.gecici = k.e->yol + ".indir";
-    const tanimlayici fd = gecici_olustur(k.gecici);
-    struct stat st;
-    if (!fd.acik() || ::fstat(fd.fd, &st) != 0) return false;
-    k.aygit = st.st_dev;
-    k.dugum = st.st_ino;
-    return true;
+    if (!hedef.has_parent_path() || !dizinler.insert(hedef.parent_path().string()).second) return true;
+    return dizin_hazirla(hedef.parent_path());
 }
 
 std::string ozet_al(int fd) {
@@ -129,12 +116,21 @@ void basarisiz_say(kalem& k, hata_turu neden) {
 
 // Checks one transferred file and puts it in place; on failure fills `hata`, and `tur` with
 // the kind when the file itself was wrong or missing.
+// The file curl wrote, open for reading. curl makes it at the body's first byte, so a failed
+// transfer may have made none, and an empty body none either: an empty file stands in.
+tanimlayici gelen_ac(const kalem& k) {
+    tanimlayici fd(::open(k.gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.acik() || errno != ENOENT) return fd;
+    const tanimlayici bos(::open(k.gecici.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    return tanimlayici(bos.acik() ? ::open(k.gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1);
+}
+
 bool bitir(const kalem& k, const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, metinler::ileti& hata,
            hata_turu& tur) {
-    const tanimlayici fd(::open(k.gecici.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const tanimlayici fd = gelen_ac(k);
     struct stat st;
-    if (!fd.acik() || ::fstat(fd.fd, &st) != 0 || st.st_dev != k.aygit || st.st_ino != k.dugum) {
-        hata = indirme_hatasi(k.e->yol, hata_turu::BOZUK);
+    if (!fd.acik() || ::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        hata = indirme_hatasi(k.e->yol, tur = hata_turu::DISKE_YAZILAMADI);
         return false;
     }
     const hata_turu n = sorun(k, fd.fd, int64_t(st.st_size));
@@ -234,15 +230,15 @@ bool tekrar_edilecek_var_mi(toplu_is& is, aktarim::sonuc s) {
     return var;
 }
 
-// A fresh ".indir" for each file fetched again (what the failed transfer left is not kept:
-// small files start over). A file whose temporary cannot be made fails as a write error.
-void tekrara_hazirla(toplu_is& is, std::set<std::string>& dizinler) {
+// Each file fetched again starts over (what the failed transfer left is not kept: small
+// files start over), in a file curl makes anew.
+void tekrara_hazirla(toplu_is& is) {
     for (size_t i : is.bu_tur) {
         kalem& k = is.kalemler[i];
         if (k.hal != kalem_hali::TEKRAR) continue;
         k.hal = kalem_hali::BEKLIYOR;
         k.gorulen = 0;
-        if (!gecici_hazirla(k, dizinler)) basarisiz_say(k, hata_turu::DISKE_YAZILAMADI);
+        sil(k);
     }
 }
 
@@ -250,14 +246,16 @@ void tekrara_hazirla(toplu_is& is, std::set<std::string>& dizinler) {
 aktarim::sonuc turu_calistir(toplu_is& is, const std::string& adres) {
     is.turu_hazirla();
     std::vector<const kayit*> kayitlar;
+    std::vector<std::string> ciktilar;
     int64_t en_buyuk = 0;
     for (size_t i : is.bu_tur) {
         kayitlar.push_back(is.kalemler[i].e);
+        ciktilar.push_back(is.kalemler[i].gecici);
         en_buyuk = std::max(en_buyuk, is.kalemler[i].e->boyut);
     }
     if (kayitlar.empty()) return aktarim::sonuc::TAMAM;
     return aktarim::toplu_getir(
-        toplu_yapilandirma(kayitlar, adres), paralel_sayisi(is.en_kisa_baglanti, vekil_var_mi()), en_buyuk + 1,
+        toplu_yapilandirma(kayitlar, ciktilar, adres), paralel_sayisi(is.en_kisa_baglanti, vekil_var_mi()), en_buyuk + 1,
         [&](const std::string& satir) { return is.satir_al(satir); }, [&] { return is.ilerliyor(); }, kapaniyor);
 }
 
@@ -279,11 +277,12 @@ std::string yapilandirma_degeri(const std::string& deger) {
     return d + "\"";
 }
 
-std::string toplu_yapilandirma(const std::vector<const kayit*>& grup, const std::string& adres) {
+std::string toplu_yapilandirma(const std::vector<const kayit*>& grup, const std::vector<std::string>& ciktilar,
+                               const std::string& adres) {
     std::string metin;
-    for (const kayit* e : grup) {
-        metin += "url = " + yapilandirma_degeri(dosya_adresi(adres, *e)) + "\n";
-        metin += "output = " + yapilandirma_degeri(e->yol + ".indir") + "\n";
+    for (size_t i = 0; i < grup.size(); ++i) {
+        metin += "url = " + yapilandirma_degeri(dosya_adresi(adres, *grup[i])) + "\n";
+        metin += "output = " + yapilandirma_degeri(ciktilar[i]) + "\n";
     }
     return metin;
 }
@@ -340,13 +339,13 @@ size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas, int64_t
 
 toplu_hazirlik toplu_hazirla(const std::vector<const kayit*>& grup) {
     toplu_hazirlik h;
-    h.yazilamayan = grup.size();
+    h.klasor = ozel_klasor_ac("toplu");
+    h.yazilamayan = h.klasor.empty() ? 0 : grup.size();
     std::set<std::string> dizinler;
     h.geciciler.reserve(grup.size());
-    for (size_t i = 0; i < grup.size() && !kapaniyor.load(); ++i) {
-        toplu_gecici g;
-        g.e = grup[i];
-        if (!gecici_hazirla(g, dizinler)) {
+    for (size_t i = 0; i < h.yazilamayan && !kapaniyor.load(); ++i) {
+        toplu_gecici g{grup[i], h.klasor + "/" + std::to_string(i)};
+        if (!hedef_klasoru_hazirla(g, dizinler)) {
             h.yazilamayan = i;
             break;
         }
@@ -356,7 +355,9 @@ toplu_hazirlik toplu_hazirla(const std::vector<const kayit*>& grup) {
 }
 
 void toplu_hazirligi_sil(const toplu_hazirlik& h) {
-    for (const toplu_gecici& g : h.geciciler) sil(g);
+    if (h.klasor.empty()) return;
+    std::error_code ec;
+    fs::remove_all(h.klasor, ec);
 }
 
 bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std::vector<const kayit*>& sonraki) {
@@ -374,10 +375,11 @@ bool birlikte_hazirlanir_mi(const std::vector<const kayit*>& simdiki, const std:
     return true;
 }
 
-adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik hazirlik, const std::string& adres,
-                           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, double& en_kisa_baglanti) {
+namespace {
+
+adim_sonucu toplu_yurut(const std::vector<const kayit*>& grup, toplu_hazirlik& hazirlik, const std::string& adres,
+                        const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, double& en_kisa_baglanti) {
     toplu_is is{{}, 0, {}, hata_turu::YOK, kendi_yolu, tablo, yeniden, en_kisa_baglanti, 0, 0, {}};
-    std::set<std::string> dizinler;  // folders made for retries' temporaries
     for (toplu_gecici& g : hazirlik.geciciler) {
         kalem k;
         static_cast<toplu_gecici&>(k) = std::move(g);
@@ -390,7 +392,7 @@ adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik
         if (is.hata.t != metinler::tur::YOK || !tekrar_edilecek_var_mi(is, s)) break;
         if (!tekrar_bekle(++is.deneme, is.istenen)) break;
         is.istenen = 0;
-        tekrara_hazirla(is, dizinler);
+        tekrara_hazirla(is);
     }
     deneme_notu_koy({});
     if (kapaniyor.load()) {
@@ -404,6 +406,15 @@ adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik
     }
     if (yazilamayan < grup.size()) return basarisiz("", tablo, {metinler::tur::DOSYA_YAZILAMADI, grup[yazilamayan]->yol});
     return adim_sonucu::TAMAM;
+}
+
+}  // namespace
+
+adim_sonucu toplu_guncelle(const std::vector<const kayit*>& grup, toplu_hazirlik hazirlik, const std::string& adres,
+                           const std::string& kendi_yolu, onbellek& tablo, bool& yeniden, double& en_kisa_baglanti) {
+    const adim_sonucu s = toplu_yurut(grup, hazirlik, adres, kendi_yolu, tablo, yeniden, en_kisa_baglanti);
+    toplu_hazirligi_sil(hazirlik);  // the folder, and whatever did not go in place
+    return s;
 }
 
 }  // namespace guncelleme

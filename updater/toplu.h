@@ -28,8 +28,10 @@ const double YAKIN_BAGLANTI = 0.001;        // seconds: a server reached faster 
 // control characters that curl knows escaped, so that it can never end early.
 std::string yapilandirma_degeri(const std::string& deger);
 
-// The url and output lines of curl's config for the entries, in their order.
-std::string toplu_yapilandirma(const std::vector<const kayit*>& grup, const std::string& adres);
+// The url and output lines of curl's config for the entries, in their order, each written to
+// the output of the same place in `ciktilar`.
+std::string toplu_yapilandirma(const std::vector<const kayit*>& grup, const std::vector<std::string>& ciktilar,
+                               const std::string& adres);
 
 // One line of the batch's write-out: "URLNUM EXITCODE HTTPCODE SIZE CONNECTS CONNECT_TIME",
 // then optionally " R" and a Retry-After (anything but whole seconds counts as none).
@@ -62,26 +64,27 @@ bool vekil_var_mi();
 // streamed on its own.
 size_t toplu_uzunluk(const std::vector<const kayit*>& liste, size_t bas, int64_t bayt_siniri = TOPLU_BAYT);
 
-// The ".indir" of one file of a batch, made before its transfer and known by device and inode
-// from then on, so that only it is ever read, renamed or removed.
+// Where one file of a batch arrives: a file curl makes itself, named by the file's place in
+// the batch, in the batch's own folder (ozel_klasor_ac). No one else can plant anything
+// there, so whatever is at that name is curl's; and curl creating a new file costs less than
+// truncating one made beforehand (ext4 writes a truncated file out at its close).
 struct toplu_gecici {
     const kayit* e = nullptr;
     std::string gecici;
-    dev_t aygit = 0;
-    ino_t dugum = 0;
 };
 
-// The temporaries of a batch, in its order, up to the first that cannot be made.
+// The temporaries of a batch, in its order, up to the first whose folder cannot be made.
 struct toplu_hazirlik {
+    std::string klasor;  // the batch's own folder ("" when it could not be made)
     std::vector<toplu_gecici> geciciler;
-    size_t yazilamayan = 0;  // index of the first that could not be made; the batch's size if none
+    size_t yazilamayan = 0;  // index of the first that cannot be written; the batch's size if none
 };
 
-// Makes the temporaries of `grup` (folders too). Stops early, with fewer made, when the
-// launcher is closing. Any thread: the next batch's are made while one travels.
+// Makes the batch's folder and the folders its files go to. Stops early, with fewer made,
+// when the launcher is closing. Any thread: the next batch's are made while one travels.
 toplu_hazirlik toplu_hazirla(const std::vector<const kayit*>& grup);
 
-// Removes the temporaries that are still the ones made.
+// Removes the batch's folder with what is left in it.
 void toplu_hazirligi_sil(const toplu_hazirlik& h);
 
 // Whether the temporaries of `sonraki` may be made while `simdiki` travels: no path of one is
