@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the updater against reference tools on this machine, each pair in the same run,
 # and prints the ratios:
-#   hashing 1 GiB            launcher SHA-256 vs `openssl dgst -sha256` (throughput ratio)
+#   hashing 1 GiB            launcher SHA-256 vs `openssl dgst -sha256` (throughput ratio), and
+#                            publishing the file with morvatan-liste against the same
 #   download + verify 1 GiB  launcher worker vs `curl -s -o FILE` from the same loopback server
 #   2,000 files of 8 KiB     launcher update run vs one `curl -K LIST` fetching them in turn
 #   20,000 files of 1 KiB    the same, and through the real launcher under Xvfb against the test
@@ -101,6 +102,10 @@ head -c 1073741824 /dev/urandom > "$is/buyuk.bin"
 ssl=$(en_iyi "openssl dgst -sha256 '$is/buyuk.bin'")
 biz=$(en_iyi "'$yapi/bench/ozet_olc' '$is/buyuk.bin'")
 echo "openssl ${ssl}s, launcher ${biz}s, throughput ratio $(oran "$ssl/$biz") (target >= 0.9)"
+mkdir -p "$is/yayin" && ln "$is/buyuk.bin" "$is/yayin/oyun.pak"
+read -r ssl yay < <(en_iyi_ikisi "openssl dgst -sha256 '$is/buyuk.bin'" "'$yapi/tools/morvatan-liste' '$is/yayin'")
+echo "publishing it (morvatan-liste: manifest and block index), by turns with openssl: ${yay}s against ${ssl}s, throughput ratio $(oran "$ssl/$yay") (target >= 0.9)"
+rm -rf "$is/yayin"
 fi
 
 if bolum indirme; then
