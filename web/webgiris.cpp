@@ -109,5 +109,5 @@ void kimlik_sil() {
     gizli::sil(giris_sifresi);
     gizli::sil(kod_alani.metin);
     kod_modu = false;
-    if (odak == &kod_alani) odak = &sifre_alani;  // the panel asks for the password again
+    if (odak == &kod_alani) odakla(&sifre_alani);  // the panel asks for the password again
 }
